@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scan/DemoTables.h"
+
+namespace obitrak {
+
+// Pieces that the text and HTML descriptions share.
+
+// The recording player's name; empty when the client number has no slot.
+std::string viewFromName(const DemoTables& tables);
+
+// "M min S" of the demo's duration.
+std::string minutesAndSeconds(const DemoTables& tables);
+
+// Recomputes frags, kills, deaths, teams and ranks for all weapons in the chosen mode.
+void recomputeAllWeapons(DemoTables& tables, bool teamPlay);
+
+// The ranked players in place order, looked up once. A place that no slot holds reads as
+// an empty record with no kills.
+class RankedPlayers {
+ public:
+  explicit RankedPlayers(const DemoTables& tables);
+
+  int count() const { return static_cast<int>(m_slots.size()); }
+  const PlayerRecord& at(int place) const;
+
+  // Kills of the player at place `victim` by the player at place `killer` with `weapon`.
+  std::uint32_t kills(int victim, int killer, int weapon) const;
+  // Kills the player at `place` made with `weapon` over all ranked victims.
+  std::int64_t weaponKills(int place, int weapon) const;
+  // Kills made with `weapon` among all ranked players.
+  std::int64_t weaponTotal(int weapon) const;
+
+  // The highest team number among the ranked players (0 when none).
+  int highestTeam() const;
+  // "Team t (skin)" with the skin of the team's best-placed player; empty brackets when
+  // no ranked player is in team t.
+  std::string teamTitle(int team) const;
+  // The sum of the frags of the ranked players of team t.
+  std::int64_t teamFrags(int team) const;
+
+ private:
+  const DemoTables& m_tables;
+  std::vector<int> m_slots;  // slot of place p at index p - 1, kNoSlot when none
+};
+
+}  // namespace obitrak

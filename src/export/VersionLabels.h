@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace obitrak {
+
+struct VersionLabel {
+  std::int32_t protocol;
+  std::string_view label;
+};
+
+// Game versions by protocol number. 29 and every number not listed take the caller's
+// fallback ("Unknown" in the window, "unknown" in the exports).
+inline constexpr std::array<VersionLabel, 9> kVersionLabels{{
+    {25, "3.00"},
+    {26, "3.05/3.06"},
+    {27, "3.07/3.08"},
+    {28, "3.09"},
+    {30, "3.10"},
+    {31, "3.12/3.13/3.14"},
+    {32, "3.15"},
+    {33, "3.17"},
+    {34, "3.18/3.19/3.20"},
+}};
+
+constexpr std::string_view VersionLabels(std::int32_t protocol, std::string_view fallback) {
+  for (const VersionLabel& v : kVersionLabels) {
+    if (v.protocol == protocol) return v.label;
+  }
+  return fallback;
+}
+
+}  // namespace obitrak

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace obitrak {
+
+// The largest block body a demo may carry; a longer length field ends the read.
+inline constexpr std::int32_t kMaxBlockLength = 1400;
+
+// Reads a demo file block by block. The file is read in large chunks and each block is
+// handed out as a view into the chunk, so a block costs neither a system call nor a copy.
+//
+// File layout: [int32 length][length bytes of messages] ... [int32 -1]
+class DemoFile {
+ public:
+  // What reading the next length field found.
+  enum class Next {
+    Block,       // a complete block of 0..1400 bytes
+    EndMarker,   // the length -1
+    Oversized,   // a length above 1400
+    Negative,    // a negative length other than -1
+    Incomplete,  // the length field or the body is cut short by the end of the file
+    EndOfFile,   // no bytes left where the next length field would start
+  };
+
+  // Opens the file for reading; throws FileError when it cannot be opened or read.
+  explicit DemoFile(const std::string& path);
+  // Reads a demo held in memory; `bytes` must outlive the reader.
+  explicit DemoFile(std::string_view bytes);
+  ~DemoFile();
+  DemoFile(const DemoFile&) = delete;
+  DemoFile& operator=(const DemoFile&) = delete;
+
+  // Reads the next block. For Next::Block, `body` views its bytes until the next call.
+  // Throws FileError on a read failure.
+  Next next(std::string_view& body);
+
+ private:
+  // Makes at least `count` bytes available from m_pos unless the file ends first.
+  bool ensure(std::size_t count);
+
+  std::string m_path;
+  std::FILE* m_file = nullptr;
+  std::vector<char> m_buffer;
+  const char* m_data = nullptr;  // the buffer, or the bytes of an in-memory demo
+  std::size_t m_pos = 0;
+  std::size_t m_end = 0;
+  bool m_atEof = false;
+};
+
+}  // namespace obitrak

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scan/DemoTables.h"
+
+namespace obitrak {
+
+// Notices of the main window's status panel 1.
+inline constexpr std::string_view kNoticeBadBlock = "BAD BLOCK. READING STOPPED.";
+inline constexpr std::string_view kNoticeIncompleteBlock = "INCOMPLETE BLOCK. READING STOPPED.";
+inline constexpr std::string_view kNoticePlayerTableFull = "PLAYER TABLE FULL.";
+
+// Told when the block loop starts and ends, so that a window can show and hide its
+// progress indicator. readEnded() follows every readStarted(), also when the read fails.
+class ScanObserver {
+ public:
+  virtual ~ScanObserver() = default;
+  virtual void readStarted() {}
+  virtual void readEnded() {}
+};
+
+// What the scan has for the main window's status bar.
+struct ScanReport {
+  std::string statusPanel0;          // "Map: <level>" and " ( <bsp> )" per map model found
+  std::string statusPanel1;          // the last notice, empty when none
+  std::vector<std::string> notices;  // every notice, in the order met
+};
+
+// Scans the demo at `path` into `tables`: header, players, message log, kill counts, tally
+// and ranking. scanMarker is set first. A file that cannot be opened or read throws
+// FileError and leaves the rest of the tables as they were. An empty path reads nothing:
+// the players are cleared and the kept log is analysed again.
+ScanReport DemoScan(DemoTables& tables, const std::string& path, ScanObserver* observer = nullptr);
+
+// The same scan over a demo held in memory (tests, fuzzing).
+ScanReport DemoScanBytes(DemoTables& tables, std::string_view bytes,
+                         ScanObserver* observer = nullptr);
+
+}  // namespace obitrak

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scan/ShortString.h"
+
+namespace obitrak {
+
+// Slots, places and weapon indices.
+inline constexpr int kMaxSlots = 64;             // player slots 1..64 (client number + 1)
+inline constexpr int kWeaponIndices = 16;        // WeaponIndex 0..15 (13..15 never written)
+inline constexpr std::uint8_t kRankIdle = 254;   // named, no frags and no deaths
+inline constexpr std::uint8_t kRankEmpty = 255;  // no name
+inline constexpr int kNoSlot = 0;                // SlotOfRank's answer when no slot holds a place
+inline constexpr std::int32_t kScanMarkerSet = 777;
+
+// Facts about the recording, written by the scan when it meets them.
+struct DemoHeader {
+  std::int32_t protocolVersion = 0;
+  std::string gameDir;
+  std::uint16_t viewPlayer = 0;  // 0-based client number of the recording player
+  std::string mapName;
+  std::string levelMessage;   // config string 0
+  std::string bspName;        // config string 33, the map's model file
+  std::int32_t duration = 0;  // seconds: blocks read div 10
+};
+
+struct PlayerRecord {
+  ShortString<20> name;
+  ShortString<17> skin;
+  std::int32_t frags = 0;   // kills of other players minus self-kills
+  std::int32_t deaths = 0;  // times killed, self-kills included
+  std::int32_t kills = 0;   // kills of other players
+  std::uint8_t rank = 0;    // 0 unranked, 1..playerCount place, 254 idle, 255 empty
+  std::uint8_t team = 0;    // 0 none, 1..T after a team-play tally
+};
+
+// 64 player records addressed by slot 1..64.
+struct PlayerTable {
+  std::array<PlayerRecord, kMaxSlots> records{};
+  std::uint8_t playerCount = 0;  // highest slot in use while scanning; ranked players after
+  std::uint8_t idleCount = 0;
+  std::uint8_t emptyCount = 0;
+  std::uint8_t slotCount = 0;
+
+  PlayerRecord& operator[](int slot) { return records.at(static_cast<std::size_t>(slot - 1)); }
+  const PlayerRecord& operator[](int slot) const {
+    return records.at(static_cast<std::size_t>(slot - 1));
+  }
+};
+
+// Kill counters indexed [victim slot 1..64][killer slot 1..64][WeaponIndex 0..15]. Cell
+// (v, k, w) counts how often slot k killed slot v with weapon w; the diagonal (v, v, 0)
+// counts self-kills. Counters are 32-bit and never wrap in practice.
+class KillMatrix {
+ public:
+  KillMatrix() : m_cells(kCellCount, 0) {}
+
+  std::uint32_t& operator()(int victim, int killer, int weapon) {
+    return m_cells[index(victim, killer, weapon)];
+  }
+  std::uint32_t operator()(int victim, int killer, int weapon) const {
+    return m_cells[index(victim, killer, weapon)];
+  }
+  void clear() { std::fill(m_cells.begin(), m_cells.end(), 0u); }
+
+ private:
+  static constexpr std::size_t kCellCount = std::size_t{kMaxSlots} * kMaxSlots * kWeaponIndices;
+  static std::size_t index(int victim, int killer, int weapon) {
+    if (victim < 1 || victim > kMaxSlots || killer < 1 || killer > kMaxSlots || weapon < 0 ||
+        weapon >= kWeaponIndices) {
+      throwOutOfRange();
+    }
+    return (static_cast<std::size_t>(victim - 1) * kMaxSlots +
+            static_cast<std::size_t>(killer - 1)) *
+               kWeaponIndices +
+           static_cast<std::size_t>(weapon);
+  }
+  [[noreturn]] static void throwOutOfRange();
+
+  std::vector<std::uint32_t> m_cells;
+};
+
+// One kept server print message.
+struct log_rec {
+  std::uint8_t level = 0;   // print level; obituaries come with level 1
+  std::string text;         // trailing line feed removed, high-bit characters reduced by 128
+  std::int32_t time = 0;    // block number div 10
+  std::int32_t killer = 0;  // killer slot, the victim's own for a self-kill, 0 for no death
+  std::int32_t victim = 0;  // victim slot, 0 for no death
+};
+
+// Every print message of the demo, in demo order, numbered 1..logCount.
+struct MessageLog {
+  std::vector<log_rec> records;
+  std::uint32_t logCount = 0;
+
+  log_rec& operator[](std::uint32_t r) { return records.at(r - 1); }
+  const log_rec& operator[](std::uint32_t r) const { return records.at(r - 1); }
+};
+
+// Everything known about the demo that is loaded. The program holds one; tests make as
+// many as they like.
+struct DemoTables {
+  DemoHeader header;
+  PlayerTable players;
+  KillMatrix killMatrix;
+  MessageLog log;
+  std::int32_t scanMarker = 0;
+};
+
+}  // namespace obitrak

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "DemoWriter.h"
+#include "scan/DemoScan.h"
+#include "scan/DemoTables.h"
+
+namespace obitrak::test {
+
+using tools::DemoWriter;
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return m_path; }
+  std::string file(const std::string& name) const { return (m_path / name).string(); }
+
+ private:
+  std::filesystem::path m_path;
+};
+
+// The folder of real demos, or empty when it is not there.
+std::filesystem::path realDemosDir();
+std::vector<std::filesystem::path> realDemos();
+std::filesystem::path sampleDemo();
+std::filesystem::path testDataDir();
+
+// Compares `actual` with the golden file `name` under tests/data. With the environment
+// variable OBITRAK_UPDATE_GOLDEN=1 the golden file is rewritten instead.
+void expectGolden(const std::string& name, const std::string& actual);
+
+// A demo whose block 1 carries the server data and the given players (client, name, skin)
+// through config strings, as the game sends them.
+struct PlayerSpec {
+  int client;
+  std::string name;
+  std::string skin;
+};
+DemoWriter demoWithPlayers(const std::vector<PlayerSpec>& players, const std::string& map = "q2dm1",
+                           int protocol = 34);
+
+// Scans demo bytes into fresh tables.
+DemoTables scanned(const std::string& bytes, ScanReport* report = nullptr);
+
+// Checks the invariants that every completed scan leaves in the tables.
+void expectScanInvariants(const DemoTables& t);
+
+}  // namespace obitrak::test

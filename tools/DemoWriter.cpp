@@ -1,0 +1,114 @@
+#include "DemoWriter.h"
+
+namespace obitrak::tools {
+
+namespace {
+
+void appendInt32(std::string& out, std::int32_t value) {
+  auto v = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+}  // namespace
+
+DemoWriter& DemoWriter::serverData(std::int32_t protocol, std::string_view gameDir,
+                                   std::uint16_t playerNumber, std::string_view levelName,
+                                   std::uint8_t code, std::int32_t serverCount) {
+  byte(code);
+  int32(protocol);
+  int32(serverCount);
+  byte(1);  // attract loop: a recorded demo
+  string(gameDir);
+  int16(playerNumber);
+  return string(levelName);
+}
+
+DemoWriter& DemoWriter::configString(std::uint16_t index, std::string_view text) {
+  byte(svc_configstring);
+  int16(index);
+  return string(text);
+}
+
+DemoWriter& DemoWriter::player(int client, std::string_view name, std::string_view skin) {
+  std::string text(name);
+  text += '\\';
+  text += skin;
+  return configString(static_cast<std::uint16_t>(kConfigPlayerSkins + client), text);
+}
+
+DemoWriter& DemoWriter::print(std::uint8_t level, std::string_view text) {
+  byte(svc_print);
+  byte(level);
+  return string(text);
+}
+
+DemoWriter& DemoWriter::layout(std::string_view text) {
+  byte(svc_layout);
+  return string(text);
+}
+
+DemoWriter& DemoWriter::frame(std::size_t size, std::uint32_t seed) {
+  byte(svc_frame);
+  std::uint32_t x = seed * 2654435761u + 1;
+  for (std::size_t i = 0; i < size; ++i) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    // Never the config string code: the scan's sweep of the first blocks would see a
+    // config string where the game sent none.
+    auto b = static_cast<std::uint8_t>(x);
+    byte(b == svc_configstring ? b + 1 : b);
+  }
+  return *this;
+}
+
+DemoWriter& DemoWriter::raw(std::string_view bytes) {
+  m_block.append(bytes);
+  return *this;
+}
+
+DemoWriter& DemoWriter::byte(std::uint8_t value) {
+  m_block.push_back(static_cast<char>(value));
+  return *this;
+}
+
+DemoWriter& DemoWriter::int16(std::uint16_t value) {
+  byte(static_cast<std::uint8_t>(value & 0xFF));
+  return byte(static_cast<std::uint8_t>(value >> 8));
+}
+
+DemoWriter& DemoWriter::int32(std::int32_t value) {
+  appendInt32(m_block, value);
+  return *this;
+}
+
+DemoWriter& DemoWriter::string(std::string_view text) {
+  m_block.append(text);
+  m_block.push_back('\0');
+  return *this;
+}
+
+DemoWriter& DemoWriter::endBlock() {
+  appendInt32(m_file, static_cast<std::int32_t>(m_block.size()));
+  m_file += m_block;
+  m_block.clear();
+  ++m_blocks;
+  return *this;
+}
+
+DemoWriter& DemoWriter::frameBlocks(int count, std::size_t frameSize) {
+  for (int i = 0; i < count; ++i) frame(frameSize, static_cast<std::uint32_t>(m_blocks)).endBlock();
+  return *this;
+}
+
+DemoWriter& DemoWriter::lengthField(std::int32_t length) {
+  appendInt32(m_file, length);
+  return *this;
+}
+
+std::string DemoWriter::finish(bool endMarker) {
+  if (endMarker) lengthField(-1);
+  return m_file;
+}
+
+}  // namespace obitrak::tools

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace obitrak::tools {
+
+// Builds Quake 2 demo files in memory, block by block, for the sample generator and for
+// tests. Messages are appended to the current block; endBlock() writes it out behind its
+// length field.
+class DemoWriter {
+ public:
+  // Server message codes of the game.
+  static constexpr std::uint8_t svc_layout = 4;
+  static constexpr std::uint8_t svc_print = 10;
+  static constexpr std::uint8_t svc_stufftext = 11;
+  static constexpr std::uint8_t svc_serverdata = 12;
+  static constexpr std::uint8_t svc_configstring = 13;
+  static constexpr std::uint8_t svc_frame = 20;
+  static constexpr std::uint8_t svc_spawnbaseline = 22;
+
+  // Config string indices.
+  static constexpr std::uint16_t kConfigLevelMessage = 0;
+  static constexpr std::uint16_t kConfigMapModel = 33;
+  static constexpr std::uint16_t kConfigPlayerSkins = 0x520;  // + client number
+
+  // [byte code] [long protocol] [long server count] [byte attract loop] [string game dir]
+  // [short player number] [string level name]
+  DemoWriter& serverData(std::int32_t protocol, std::string_view gameDir,
+                         std::uint16_t playerNumber, std::string_view levelName,
+                         std::uint8_t code = svc_serverdata, std::int32_t serverCount = 0x1234);
+  // [byte 13] [short index] [string text]
+  DemoWriter& configString(std::uint16_t index, std::string_view text);
+  // The player config string of client `client`: "name\skin".
+  DemoWriter& player(int client, std::string_view name, std::string_view skin);
+  // [byte 10] [byte level] [string text]; the text is written as given (add "\n" yourself).
+  DemoWriter& print(std::uint8_t level, std::string_view text);
+  // [byte 4] [string layout]
+  DemoWriter& layout(std::string_view text);
+  // A frame message: its code and `size` bytes of entity data that the scan never decodes
+  // (never the byte 13).
+  DemoWriter& frame(std::size_t size, std::uint32_t seed = 1);
+  // Bytes as they are.
+  DemoWriter& raw(std::string_view bytes);
+  DemoWriter& byte(std::uint8_t value);
+  DemoWriter& int16(std::uint16_t value);
+  DemoWriter& int32(std::int32_t value);
+  DemoWriter& string(std::string_view text);  // the text and its 0 byte
+
+  // Ends the current block: its length, then its bytes.
+  DemoWriter& endBlock();
+  // `count` blocks holding only a frame each.
+  DemoWriter& frameBlocks(int count, std::size_t frameSize = 12);
+  // A length field with any value and no body (end marker, damaged lengths).
+  DemoWriter& lengthField(std::int32_t length);
+
+  std::size_t blockCount() const { return m_blocks; }
+  std::size_t currentBlockSize() const { return m_block.size(); }
+
+  // The file: every block ended so far, then the end marker -1 when asked.
+  std::string finish(bool endMarker = true);
+
+ private:
+  std::string m_file;
+  std::string m_block;
+  std::size_t m_blocks = 0;
+};
+
+}  // namespace obitrak::tools

@@ -1,0 +1,103 @@
+#include "export/HtmlColors.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "export/ByteSink.h"
+#include "scan/FileError.h"
+
+#if __has_include(<unistd.h>)
+#include <unistd.h>
+#endif
+
+namespace obitrak {
+
+namespace fs = std::filesystem;
+
+HtmlColorSet HtmlColorSet::defaults() {
+  HtmlColorSet set;
+  for (const HtmlColorInfo& info : kHtmlColorTable) set[info.index] = info.defaultColor;
+  return set;
+}
+
+std::string htmlHex(std::uint32_t color) {
+  std::uint64_t c = color;
+  std::uint64_t value = c / 65536 + ((c % 65536) / 256) * 256 + (c % 256) * 65536;
+  char digits[24];
+  std::snprintf(digits, sizeof digits, "%06llX", static_cast<unsigned long long>(value));
+  return digits;
+}
+
+void LoadHtmlColors(HtmlColorSet& colors, const std::string& path) {
+  colors = HtmlColorSet::defaults();
+  std::error_code ec;
+  if (!fs::exists(path, ec)) return;
+  errno = 0;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) throwFileError(errno != 0 ? errno : EIO, path);
+  unsigned char bytes[kColorSettingsSize];
+  errno = 0;
+  std::size_t got = std::fread(bytes, 1, sizeof bytes, f);
+  int readErrno = std::ferror(f) ? (errno != 0 ? errno : EIO) : 0;
+  std::fclose(f);
+  if (readErrno != 0) throwFileError(readErrno, path);
+  if (got != sizeof bytes) throw FileError(kReadBeyondEnd);
+  HtmlColorSet loaded;
+  for (std::size_t i = 0; i < HtmlColorSet::Count; ++i) {
+    const unsigned char* p = bytes + 4 * i;
+    loaded.colors[i] = std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
+                       (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
+  }
+  colors = loaded;
+}
+
+void SaveHtmlColors(const HtmlColorSet& colors, const std::string& path) {
+  std::string bytes;
+  for (std::uint32_t c : colors.colors) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((c >> (8 * i)) & 0xFF));
+  }
+  std::error_code ec;
+  fs::path parent = fs::path(path).parent_path();
+  if (!parent.empty() && !fs::exists(parent, ec)) fs::create_directories(parent, ec);
+  writeFile(path, [&](ByteSink& out) { out.write(bytes); });
+}
+
+std::string colorSettingsPath(const std::string& programPath, bool programFolderWritable,
+                              const std::string& userConfigFolder) {
+  if (!programFolderWritable && !userConfigFolder.empty()) {
+    return (fs::path(userConfigFolder) / "obitrak" / "obitrak.cfg").string();
+  }
+  fs::path p(programPath);
+  if (p.has_extension()) return p.replace_extension("cfg").string();
+  return programPath + ".cfg";
+}
+
+namespace {
+
+bool folderWritable(const fs::path& folder) {
+#if __has_include(<unistd.h>)
+  return ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+#else
+  (void)folder;
+  return true;
+#endif
+}
+
+std::string userConfigFolder() {
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') return xdg;
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+    return (fs::path(home) / ".config").string();
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string colorSettingsPath(const std::string& programPath) {
+  return colorSettingsPath(programPath, folderWritable(fs::path(programPath).parent_path()),
+                           userConfigFolder());
+}
+
+}  // namespace obitrak

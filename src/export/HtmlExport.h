@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "export/ByteSink.h"
+#include "export/HtmlColors.h"
+#include "scan/DemoTables.h"
+
+namespace obitrak {
+
+// `text` with the characters that HTML gives a meaning (& < > ") written as entities.
+std::string htmlEscaped(std::string_view text);
+
+// Writes the HTML description of the loaded demo in the given colours: header table with
+// the player list, team scores in team play, the frag matrix and the kills per weapon. The
+// statistics are first recomputed for all weapons, like the text description does.
+void WriteHtmlDescription(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+                          const HtmlColorSet& colors, ByteSink& out);
+
+// Writes the HTML description to `outputPath`, created or truncated.
+void ExportHtmlDescription(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+                           const HtmlColorSet& colors, const std::string& outputPath);
+
+}  // namespace obitrak

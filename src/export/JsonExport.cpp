@@ -1,0 +1,194 @@
+#include "export/JsonExport.h"
+
+#include <cstdio>
+
+#include "export/ExportNames.h"
+#include "export/ReportCommon.h"
+#include "export/VersionLabels.h"
+#include "scan/Phrases.h"
+
+namespace obitrak {
+
+std::string jsonString(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + 2);
+  out += '"';
+  for (char ch : bytes) {
+    auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          char escape[8];
+          std::snprintf(escape, sizeof escape, "\\u%04X", c);
+          out += escape;
+        } else if (c < 0x80) {
+          out += static_cast<char>(c);
+        } else {
+          out += static_cast<char>(0xC0 | (c >> 6));
+          out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+namespace {
+
+// Writes one JSON object per line of the nested lists, keys in a fixed order, so that the
+// report is both diffable and quick to write.
+class JsonReport {
+ public:
+  JsonReport(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+             const std::vector<std::string>& notices, ByteSink& out)
+      : m_t(tables), m_demoPath(demoPath), m_teamPlay(teamPlay), m_notices(notices), m_out(out) {}
+
+  void write() {
+    recomputeAllWeapons(m_t, m_teamPlay);
+    const DemoHeader& h = m_t.header;
+    m_out.write("{\n");
+    field("format", jsonString("obitrak-report"));
+    field("version", std::to_string(kJsonReportVersion));
+    field("demo", jsonString(m_demoPath));
+    field("demoName", jsonString(demoName(m_demoPath)));
+    field("teamPlay", m_teamPlay ? "true" : "false");
+    m_out.write("  \"header\": {\n");
+    field("protocolVersion", std::to_string(h.protocolVersion), 4);
+    field("gameVersion", jsonString(VersionLabels(h.protocolVersion, "unknown")), 4);
+    field("gameDir", jsonString(h.gameDir), 4);
+    field("viewPlayer", std::to_string(h.viewPlayer), 4);
+    field("viewFrom", jsonString(viewFromName(m_t)), 4);
+    field("mapName", jsonString(h.mapName), 4);
+    field("levelMessage", jsonString(h.levelMessage), 4);
+    field("bspName", jsonString(h.bspName), 4);
+    field("duration", std::to_string(h.duration), 4, true);
+    m_out.write("  },\n");
+    notices();
+    players();
+    kills();
+    weaponTotals();
+    log();
+    m_out.write("}\n");
+  }
+
+ private:
+  void field(std::string_view key, const std::string& value, int indent = 2, bool last = false) {
+    m_out.write(std::string(static_cast<std::size_t>(indent), ' '));
+    m_out.write(jsonString(key));
+    m_out.write(": ");
+    m_out.write(value);
+    m_out.write(last ? "\n" : ",\n");
+  }
+
+  // A list of items, one per line.
+  template <typename Items>
+  void list(std::string_view key, const Items& items, bool last = false) {
+    m_out.write("  " + jsonString(key) + ": [");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      m_out.write(i == 0 ? "\n    " : ",\n    ");
+      m_out.write(items[i]);
+    }
+    m_out.write(items.empty() ? "]" : "\n  ]");
+    m_out.write(last ? "\n" : ",\n");
+  }
+
+  void notices() {
+    std::vector<std::string> items;
+    for (const std::string& n : m_notices) items.push_back(jsonString(n));
+    list("notices", items);
+  }
+
+  void players() {
+    std::vector<std::string> items;
+    const PlayerTable& pt = m_t.players;
+    for (int s = 1; s <= pt.slotCount; ++s) {
+      const PlayerRecord& p = pt[s];
+      std::string status = p.rank == kRankIdle ? "idle" : p.rank == kRankEmpty ? "empty" : "ranked";
+      std::string place = status == "ranked" ? std::to_string(p.rank) : "null";
+      items.push_back("{\"slot\": " + std::to_string(s) + ", \"name\": " + jsonString(p.name) +
+                      ", \"skin\": " + jsonString(p.skin) + ", \"status\": \"" + status +
+                      "\", \"place\": " + place + ", \"frags\": " + std::to_string(p.frags) +
+                      ", \"kills\": " + std::to_string(p.kills) + ", \"deaths\": " +
+                      std::to_string(p.deaths) + ", \"team\": " + std::to_string(p.team) + "}");
+    }
+    list("players", items);
+  }
+
+  void kills() {
+    std::vector<std::string> items;
+    const int slots = m_t.players.slotCount;
+    for (int v = 1; v <= slots; ++v) {
+      for (int k = 1; k <= slots; ++k) {
+        for (int w = 0; w < kWeaponIndices; ++w) {
+          std::uint32_t count = m_t.killMatrix(v, k, w);
+          if (count == 0) continue;
+          items.push_back(
+              "{\"victim\": " + std::to_string(v) + ", \"killer\": " + std::to_string(k) +
+              ", \"weapon\": " + std::to_string(w) + ", \"count\": " + std::to_string(count) + "}");
+        }
+      }
+    }
+    list("kills", items);
+  }
+
+  void weaponTotals() {
+    const RankedPlayers ranked(m_t);
+    std::vector<std::string> items;
+    for (int w = 1; w <= kWeaponCategories; ++w) {
+      const WeaponCategory& c = kWeaponCategoryTable[static_cast<std::size_t>(w)];
+      items.push_back("{\"weapon\": " + std::to_string(w) + ", \"label\": " +
+                      jsonString(c.columnLabel) + ", \"name\": " + jsonString(c.filterItem) +
+                      ", \"kills\": " + std::to_string(ranked.weaponTotal(w)) + "}");
+    }
+    list("weaponTotals", items);
+  }
+
+  void log() {
+    m_out.write("  \"log\": [");
+    for (std::uint32_t r = 1; r <= m_t.log.logCount; ++r) {
+      const log_rec& rec = m_t.log[r];
+      m_out.write(r == 1 ? "\n    " : ",\n    ");
+      m_out.write(
+          "{\"level\": " + std::to_string(rec.level) + ", \"time\": " + std::to_string(rec.time) +
+          ", \"text\": " + jsonString(rec.text) + ", \"killer\": " + std::to_string(rec.killer) +
+          ", \"victim\": " + std::to_string(rec.victim) + "}");
+    }
+    m_out.write(m_t.log.logCount == 0 ? "]\n" : "\n  ]\n");
+  }
+
+  DemoTables& m_t;
+  const std::string& m_demoPath;
+  bool m_teamPlay;
+  const std::vector<std::string>& m_notices;
+  ByteSink& m_out;
+};
+
+}  // namespace
+
+void WriteJsonReport(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+                     const std::vector<std::string>& notices, ByteSink& out) {
+  JsonReport(tables, demoPath, teamPlay, notices, out).write();
+}
+
+}  // namespace obitrak

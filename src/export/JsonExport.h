@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/ByteSink.h"
+#include "scan/DemoTables.h"
+
+namespace obitrak {
+
+// The version of the JSON report's layout; raised when a field changes meaning or goes.
+inline constexpr int kJsonReportVersion = 1;
+
+// `bytes` as a JSON string literal: each byte becomes the code point of the same value,
+// written in UTF-8, so nothing is lost and every JSON parser reads it.
+std::string jsonString(std::string_view bytes);
+
+// Writes the machine-readable report of the loaded demo: header, notices, players, kill
+// counts, weapon totals and the message log. The statistics are first recomputed for all
+// weapons in the chosen mode, as the descriptions do.
+void WriteJsonReport(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+                     const std::vector<std::string>& notices, ByteSink& out);
+
+}  // namespace obitrak

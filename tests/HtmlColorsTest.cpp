@@ -24,9 +24,9 @@ TEST(HtmlColors, HexFormPutsRedFirst) {
     std::uint32_t color;
     std::string hex;
   };
-  for (const Case& c : {Case{0x000000FF, "FF0000"}, Case{0x0000FF00, "00FF00"},
-                        Case{0x00FF0000, "0000FF"}, Case{0x00123456, "563412"},
-                        Case{0x01000000, "000100"}, Case{0xFFFFFFFF, "100FEFF"}}) {
+  for (const Case& c :
+       {Case{0x000000FF, "FF0000"}, Case{0x0000FF00, "00FF00"}, Case{0x00FF0000, "0000FF"},
+        Case{0x00123456, "563412"}, Case{0x01000000, "000100"}, Case{0xFFFFFFFF, "100FEFF"}}) {
     EXPECT_EQ(htmlHex(c.color), c.hex) << std::hex << c.color;
   }
 }
@@ -93,12 +93,12 @@ TEST(HtmlColors, SettingsPathBesideTheProgramOrInTheUserFolder) {
     std::string userFolder;
     std::string expected;
   };
-  for (const Case& c : {Case{"/opt/q2/obitrak", true, "/home/u/.config", "/opt/q2/obitrak.cfg"},
-                        Case{"/opt/q2/OBITRAK.EXE", true, "/home/u/.config", "/opt/q2/OBITRAK.cfg"},
-                        Case{"/opt/q2/obitrak.bin", true, "", "/opt/q2/obitrak.cfg"},
-                        Case{"/usr/bin/obitrak", false, "/home/u/.config",
-                             "/home/u/.config/obitrak/obitrak.cfg"},
-                        Case{"/usr/bin/obitrak", false, "", "/usr/bin/obitrak.cfg"}}) {
+  for (const Case& c :
+       {Case{"/opt/q2/obitrak", true, "/home/u/.config", "/opt/q2/obitrak.cfg"},
+        Case{"/opt/q2/OBITRAK.EXE", true, "/home/u/.config", "/opt/q2/OBITRAK.cfg"},
+        Case{"/opt/q2/obitrak.bin", true, "", "/opt/q2/obitrak.cfg"},
+        Case{"/usr/bin/obitrak", false, "/home/u/.config", "/home/u/.config/obitrak/obitrak.cfg"},
+        Case{"/usr/bin/obitrak", false, "", "/usr/bin/obitrak.cfg"}}) {
     EXPECT_EQ(colorSettingsPath(c.program, c.writable, c.userFolder), c.expected) << c.program;
   }
   TempDir dir;

@@ -57,13 +57,15 @@ TEST(HtmlExport, DemoTextIsEscaped) {
   DemoTables t = scanned(w.finish());
   TallyTeamPlay(t, 0);
   std::string html = htmlOf(t, "/d/<demo>&.dm2", true);
-  for (const char* raw : {"<script>", "A&B", "\"grunt\"", "x<y", "<x>", "mod&<b>", "<demo>", "Tom & Jerry"}) {
+  for (const char* raw :
+       {"<script>", "A&B", "\"grunt\"", "x<y", "<x>", "mod&<b>", "<demo>", "Tom & Jerry"}) {
     EXPECT_EQ(html.find(raw), std::string::npos) << raw;
   }
   for (const char* escaped :
        {"&lt;script&gt;", "A&amp;B", "male/&quot;grunt&quot;", "x&lt;y", "maps/&lt;x&gt;.bsp",
-        "mod&amp;&lt;b&gt;", "<title>&lt;demo&gt;&amp;.dm2</title>", "Tom &amp; Jerry's &lt;house&gt;",
-        "Map &quot;&lt;script&gt;alert(1)&lt;/script&gt;&quot;", "Team 1 (male/&quot;grunt&quot;)"}) {
+        "mod&amp;&lt;b&gt;", "<title>&lt;demo&gt;&amp;.dm2</title>",
+        "Tom &amp; Jerry's &lt;house&gt;", "Map &quot;&lt;script&gt;alert(1)&lt;/script&gt;&quot;",
+        "Team 1 (male/&quot;grunt&quot;)"}) {
     EXPECT_NE(html.find(escaped), std::string::npos) << escaped;
   }
   EXPECT_EQ(htmlEscaped("a&b<c>d\"e'f"), "a&amp;b&lt;c&gt;d&quot;e'f");

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,33 +58,50 @@ struct PlayerTable {
 // Kill counters indexed [victim slot 1..64][killer slot 1..64][WeaponIndex 0..15]. Cell
 // (v, k, w) counts how often slot k killed slot v with weapon w; the diagonal (v, v, 0)
 // counts self-kills. Counters are 32-bit and never wrap in practice.
+//
+// The 256 KiB of counters are allocated when the first one is written, and a victim's row
+// of counters is zeroed only when one of its cells is first written; rows never written
+// read as 0. Clearing forgets the rows, so a demo of a few players costs a few KiB however
+// often it is scanned.
 class KillMatrix {
  public:
-  KillMatrix() : m_cells(kCellCount, 0) {}
+  KillMatrix() = default;
+  KillMatrix(const KillMatrix& other);
+  KillMatrix& operator=(const KillMatrix& other);
+  KillMatrix(KillMatrix&& other) noexcept = default;
+  KillMatrix& operator=(KillMatrix&& other) noexcept = default;
 
+  // A cell to write.
   std::uint32_t& operator()(int victim, int killer, int weapon) {
-    return m_cells[index(victim, killer, weapon)];
+    std::size_t i = index(victim, killer, weapon);
+    if (victim > m_rowsReady) prepareRows(victim);
+    return m_cells[i];
   }
   std::uint32_t operator()(int victim, int killer, int weapon) const {
-    return m_cells[index(victim, killer, weapon)];
+    std::size_t i = index(victim, killer, weapon);
+    return victim <= m_rowsReady ? m_cells[i] : 0u;
   }
-  void clear() { std::fill(m_cells.begin(), m_cells.end(), 0u); }
+  void clear() { m_rowsReady = 0; }
 
  private:
-  static constexpr std::size_t kCellCount = std::size_t{kMaxSlots} * kMaxSlots * kWeaponIndices;
+  static constexpr std::size_t kCellsPerVictim = std::size_t{kMaxSlots} * kWeaponIndices;
+  static constexpr std::size_t kCellCount = kCellsPerVictim * kMaxSlots;
   static std::size_t index(int victim, int killer, int weapon) {
     if (victim < 1 || victim > kMaxSlots || killer < 1 || killer > kMaxSlots || weapon < 0 ||
         weapon >= kWeaponIndices) {
       throwOutOfRange();
     }
-    return (static_cast<std::size_t>(victim - 1) * kMaxSlots +
-            static_cast<std::size_t>(killer - 1)) *
-               kWeaponIndices +
-           static_cast<std::size_t>(weapon);
+    return static_cast<std::size_t>(victim - 1) * kCellsPerVictim +
+           static_cast<std::size_t>(killer - 1) * kWeaponIndices + static_cast<std::size_t>(weapon);
   }
   [[noreturn]] static void throwOutOfRange();
+  void prepareRows(int victim);
 
-  std::vector<std::uint32_t> m_cells;
+  struct FreeCells {
+    void operator()(std::uint32_t* p) const;
+  };
+  std::unique_ptr<std::uint32_t[], FreeCells> m_cells;
+  int m_rowsReady = 0;  // victims 1..m_rowsReady have zeroed or counted rows
 };
 
 // One kept server print message.

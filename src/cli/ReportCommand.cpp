@@ -85,7 +85,7 @@ constexpr std::string_view kUsage =
     "Exit status: 0 all reports written, 1 a demo failed, 2 wrong usage.\n";
 
 void print(std::FILE* stream, std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
+  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
   std::fflush(stream);
 }
 
@@ -166,6 +166,7 @@ class StreamSink : public ByteSink {
  public:
   explicit StreamSink(std::FILE* stream) : m_stream(stream) {}
   void write(std::string_view bytes) override {
+    if (bytes.empty()) return;
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), m_stream) != bytes.size()) fail();
   }

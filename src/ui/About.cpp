@@ -1,0 +1,120 @@
+#include "ui/About.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "export/ProgramInfo.h"
+#include "ui/Pictures.h"
+
+namespace obitrak::ui {
+
+namespace {
+
+constexpr int kClientWidth = 298;
+constexpr int kClientHeight = 220;
+constexpr int kWindowFontPixels = 11;
+const QColor kNavy(0, 0, 128);
+
+const QString kEmail = QStringLiteral("obitrak@example.org");
+const QString kCredit = QStringLiteral("Obitrak team (Tally)");
+
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const QRect& place) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setGeometry(place);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return label;
+}
+
+QFont titleFont(const QString& family, bool italic) {
+  QFont font(family);
+  font.setPointSize(12);
+  font.setBold(true);
+  font.setItalic(italic);
+  return font;
+}
+
+}  // namespace
+
+QStringList aboutNoteLines() {
+  return {QStringLiteral("The next revision of"),
+          QStringLiteral("my Quake2 demo analyzer."),
+          QString(),
+          QStringLiteral("Please, mail me about any"),
+          QStringLiteral("bugs you'll found."),
+          QString(),
+          QString(),
+          QString(),
+          QStringLiteral("My e-mail: ") + kEmail,
+          QStringLiteral("URL: ") +
+              QString::fromLatin1(kHomepage.data(), static_cast<qsizetype>(kHomepage.size()))};
+}
+
+TAboutWindow::TAboutWindow(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("AboutWindow"));
+  setWindowTitle(QStringLiteral("About this program"));
+  setWindowIcon(programIcon());
+  setModal(true);
+  QFont font = this->font();
+  font.setPixelSize(kWindowFontPixels);
+  setFont(font);
+  setFixedSize(kClientWidth, kClientHeight);
+
+  // The picture is two rows taller than its box, which cuts them off.
+  auto* photo = new QLabel(this);
+  photo->setObjectName(QStringLiteral("Photo"));
+  photo->setGeometry(16, 16, 100, 129);
+  photo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  photo->setPixmap(aboutPhoto());
+
+  buildTitle();
+  buildMemo();
+  addLabel(this, "Label3", kCredit, QRect(8, 160, 121, 13));
+
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("BitBtn1"));
+  ok->setGeometry(8, 184, 121, 25);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+}
+
+void TAboutWindow::buildTitle() {
+  QLabel* name = addLabel(this, "Label1", QStringLiteral("OBITRAK"), QRect(168, 16, 74, 19));
+  name->setFont(titleFont(QStringLiteral("Arial"), false));
+  QLabel* version = addLabel(this, "Label2", QStringLiteral("v1.0.5"), QRect(184, 32, 39, 19));
+  version->setFont(titleFont(QStringLiteral("Times New Roman"), true));
+  for (QLabel* label : {name, version}) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, kNavy);
+    label->setPalette(palette);
+  }
+}
+
+void TAboutWindow::buildMemo() {
+  auto* memo = new QPlainTextEdit(this);
+  memo->setObjectName(QStringLiteral("Memo1"));
+  memo->setGeometry(144, 56, 137, 153);
+  memo->setPlainText(aboutNoteLines().join(QLatin1Char('\n')));
+  memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memo->setReadOnly(true);
+  memo->setEnabled(false);
+}
+
+void TAboutWindow::BitBtn1Click() {
+  accept();
+}
+
+void TAboutWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (const QScreen* s = screen()) {
+    const QRect r = s->geometry();
+    const QSize outer = frameGeometry().size();
+    move(r.x() + (r.width() - outer.width()) / 2, r.y() + (r.height() - outer.height()) / 2);
+  }
+}
+
+}  // namespace obitrak::ui

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+#include <string>
+
+#include "export/HtmlColors.h"
+#include "scan/DemoTables.h"
+
+namespace obitrak::ui {
+
+// What the windows of one run share: the one loaded demo, the HTML colours, the command
+// line and where the colour settings live. The application owns it and hands it to each
+// window by reference.
+struct AppState {
+  DemoTables tables;
+  HtmlColorSet htmlColors = HtmlColorSet::defaults();
+  QStringList commandLine;        // the arguments after the program's name
+  std::string programPath;        // full path of the program's executable
+  std::string colorSettingsFile;  // worked out on every activation of the main window
+};
+
+}  // namespace obitrak::ui

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace obitrak::ui {
+
+// One use of a file dialog: its name, its filter string as stored ("Text|*.txt|..."), the
+// preselected filter (counted from 1) and the file name it starts with.
+struct FileDialogRequest {
+  QString name;
+  QString filter;
+  int selectedFilter = 1;
+  QString fileName;
+};
+
+// Runs a file dialog: the chosen file, or nothing when the user cancels.
+using FileDialog =
+    std::function<std::optional<QString>(QWidget* parent, const FileDialogRequest& request)>;
+
+std::optional<QString> runOpenFileDialog(QWidget* parent, const FileDialogRequest& request);
+std::optional<QString> runSaveFileDialog(QWidget* parent, const FileDialogRequest& request);
+
+// The stored filter string as Qt's name filters: "All files|*.*|Web pages|*.htm" gives
+// "All files (*)" and "Web pages (*.htm)". "*.*" means every file, also one without a dot.
+QStringList qtNameFilters(const QString& storedFilter);
+
+}  // namespace obitrak::ui

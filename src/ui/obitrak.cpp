@@ -1,0 +1,23 @@
+// The desktop application: builds the windows, shows the main window and runs the event
+// loop until the main window closes or "Exit" is chosen.
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include "ui/AppWindows.h"
+#include "ui/ErrorHandler.h"
+#include "ui/main.h"
+
+int main(int argc, char** argv) {
+  obitrak::ui::ObitrakApplication app(argc, argv);
+  // The main window ends the program, also while other windows are still open.
+  app.setQuitOnLastWindowClosed(false);
+  obitrak::ui::AppWindows windows(
+      QCoreApplication::arguments().mid(1),
+      QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+  windows.mainForm().show();
+  // Its first activation does the start-up work; ask for it also where no window manager
+  // hands it out.
+  windows.mainForm().activateWindow();
+  return app.exec();
+}

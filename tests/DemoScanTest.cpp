@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "TestSupport.h"
@@ -312,6 +313,20 @@ TEST(DemoScan, MessageLogKeepsEveryPrint) {
   DemoTables t = scanned(w.finish());
   ASSERT_EQ(t.log.logCount, 1500u);
   EXPECT_EQ(t.log[1500].text, "message 1499");
+}
+
+TEST(DemoScan, CopiedTablesKeepTheirTexts) {
+  DemoWriter w = twoPlayerDemo();
+  for (int i = 0; i < 3000; ++i)
+    w.print(2, std::string(40, static_cast<char>('a' + i % 26)) + "\n").endBlock();
+  auto original = std::make_unique<DemoTables>(scanned(w.finish()));
+  DemoTables copy = *original;
+  DemoTables assigned;
+  assigned = copy;
+  original.reset();
+  ASSERT_EQ(copy.log.logCount, 3000u);
+  EXPECT_EQ(copy.log[2999].text, std::string(40, static_cast<char>('a' + 2998 % 26)));
+  EXPECT_EQ(assigned.log[3000].text, copy.log[3000].text);
 }
 
 TEST(DemoScan, CountersDoNotWrapAtAByte) {

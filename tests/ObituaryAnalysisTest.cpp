@@ -27,13 +27,8 @@ DemoTables analysed(const std::vector<Named>& players, const std::vector<Print>&
     t.players[p.slot].name = p.name;
     if (p.slot > t.players.playerCount) t.players.playerCount = static_cast<std::uint8_t>(p.slot);
   }
-  for (const Print& p : prints) {
-    log_rec r;
-    r.level = static_cast<std::uint8_t>(p.level);
-    r.text = p.text;
-    t.log.records.push_back(r);
-  }
-  t.log.logCount = static_cast<std::uint32_t>(t.log.records.size());
+  for (const Print& p : prints) t.log.add(static_cast<std::uint8_t>(p.level), p.text, 0);
+  t.log.logCount = static_cast<std::uint32_t>(t.log.size());
   ObituaryAnalysis(t);
   TallyAndRank(t);
   return t;

@@ -22,13 +22,8 @@ DemoTables game(const std::vector<Player>& players, const std::vector<std::strin
     t.players[p.slot].skin = p.skin;
     if (p.slot > t.players.playerCount) t.players.playerCount = static_cast<std::uint8_t>(p.slot);
   }
-  for (const std::string& text : obituaries) {
-    log_rec r;
-    r.level = 1;
-    r.text = text;
-    t.log.records.push_back(r);
-  }
-  t.log.logCount = static_cast<std::uint32_t>(t.log.records.size());
+  for (const std::string& text : obituaries) t.log.add(1, text, 0);
+  t.log.logCount = static_cast<std::uint32_t>(t.log.size());
   ObituaryAnalysis(t);
   TallyAndRank(t);
   return t;

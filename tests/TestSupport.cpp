@@ -1,8 +1,11 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -71,6 +74,20 @@ void expectGolden(const std::string& name, const std::string& actual) {
   ASSERT_TRUE(fs::exists(path)) << "missing golden file " << path;
   std::string expected = readFile(path);
   EXPECT_EQ(expected, actual) << "output differs from " << path;
+}
+
+int runUnprivileged(const std::function<int()>& body) {
+  std::fflush(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(121);
+    int status = body();
+    std::fflush(nullptr);
+    _exit(status);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
 }
 
 DemoWriter demoWithPlayers(const std::vector<PlayerSpec>& players, const std::string& map,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ DemoWriter demoWithPlayers(const std::vector<PlayerSpec>& players, const std::st
 
 // Scans demo bytes into fresh tables.
 DemoTables scanned(const std::string& bytes, ScanReport* report = nullptr);
+
+// Runs `body` in a child process as an unprivileged user when the tests run as root, who
+// reads and writes every file whatever its permissions; returns what `body` returned, or
+// -1 when the child did not end normally.
+int runUnprivileged(const std::function<int()>& body);
 
 // Checks the invariants that every completed scan leaves in the tables.
 void expectScanInvariants(const DemoTables& t);

@@ -26,13 +26,6 @@ constexpr int kSweptBlocks = 8;
 
 constexpr char kNameSeparator = '\\';
 
-// Log texts keep only 7-bit characters: 128 is taken from every higher code.
-std::string cleanLogText(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(static_cast<unsigned char>(c) & 0x7F);
-  return out;
-}
-
 class BlockScanner {
  public:
   BlockScanner(DemoTables& tables, ScanReport& report) : m_t(tables), m_report(report) {}
@@ -59,7 +52,7 @@ class BlockScanner {
     }
     m_t.header.duration =
         static_cast<std::int32_t>(std::min<std::int64_t>(m_blockNumber / 10, INT32_MAX));
-    m_t.log.logCount = static_cast<std::uint32_t>(m_t.log.records.size());
+    m_t.log.logCount = static_cast<std::uint32_t>(m_t.log.size());
   }
 
  private:
@@ -98,12 +91,12 @@ class BlockScanner {
     }
   }
 
+  // Log texts keep only 7-bit characters: 128 is taken from every higher code.
   void addLogRecord(std::uint8_t level, std::string_view text) {
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-    log_rec& r = m_t.log.records.emplace_back();
-    r.level = level;
-    r.text = cleanLogText(text);
-    r.time = blockTime();
+    m_cleaned.assign(text);
+    for (char& c : m_cleaned) c = static_cast<char>(static_cast<unsigned char>(c) & 0x7F);
+    m_t.log.add(level, m_cleaned, blockTime());
   }
 
   // A player config string at the head of a block. A different name for an occupied slot
@@ -183,6 +176,7 @@ class BlockScanner {
   ScanReport& m_report;
   std::int64_t m_blockNumber = 0;
   bool m_tableFullReported = false;
+  std::string m_cleaned;  // reused for every message
 };
 
 // Calls readEnded() however the read ends.

@@ -1,5 +1,6 @@
 #include "scan/DemoTables.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -40,6 +41,48 @@ KillMatrix& KillMatrix::operator=(const KillMatrix& other) {
         m_cells.get(), other.m_cells.get(),
         static_cast<std::size_t>(other.m_rowsReady) * kCellsPerVictim * sizeof(std::uint32_t));
   }
+  return *this;
+}
+
+namespace {
+constexpr std::size_t kTextChunkSize = 64 * 1024;
+}
+
+std::string_view MessageLog::storeText(std::string_view text) {
+  if (text.empty()) return {};
+  if (m_chunks.empty() || m_chunkSize - m_chunkUsed < text.size()) {
+    m_chunkSize = std::max(kTextChunkSize, text.size());
+    m_chunks.push_back(std::make_unique_for_overwrite<char[]>(m_chunkSize));
+    m_chunkUsed = 0;
+  }
+  char* at = m_chunks.back().get() + m_chunkUsed;
+  std::memcpy(at, text.data(), text.size());
+  m_chunkUsed += text.size();
+  return {at, text.size()};
+}
+
+log_rec& MessageLog::add(std::uint8_t level, std::string_view text, std::int32_t time) {
+  log_rec& r = m_records.emplace_back();
+  r.level = level;
+  r.text = storeText(text);
+  r.time = time;
+  return r;
+}
+
+MessageLog::MessageLog(const MessageLog& other) {
+  *this = other;
+}
+
+MessageLog& MessageLog::operator=(const MessageLog& other) {
+  if (this == &other) return *this;
+  MessageLog copy;
+  for (const log_rec& r : other.m_records) {
+    log_rec& added = copy.add(r.level, r.text, r.time);
+    added.killer = r.killer;
+    added.victim = r.victim;
+  }
+  copy.logCount = other.logCount;
+  *this = std::move(copy);
   return *this;
 }
 

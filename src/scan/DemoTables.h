@@ -4,8 +4,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scan/ShortString.h"
@@ -104,22 +106,47 @@ class KillMatrix {
   int m_rowsReady = 0;  // victims 1..m_rowsReady have zeroed or counted rows
 };
 
-// One kept server print message.
+// One kept server print message. (The level comes last so that a record takes 32 bytes.)
 struct log_rec {
-  std::uint8_t level = 0;   // print level; obituaries come with level 1
-  std::string text;         // trailing line feed removed, high-bit characters reduced by 128
+  std::string_view text;    // held by the MessageLog: trailing line feed removed,
+                            // high-bit characters reduced by 128
   std::int32_t time = 0;    // block number div 10
   std::int32_t killer = 0;  // killer slot, the victim's own for a self-kill, 0 for no death
   std::int32_t victim = 0;  // victim slot, 0 for no death
+  std::uint8_t level = 0;   // print level; obituaries come with level 1
 };
 
-// Every print message of the demo, in demo order, numbered 1..logCount.
-struct MessageLog {
-  std::vector<log_rec> records;
+// Every print message of the demo, in demo order, numbered 1..logCount. The texts live in
+// large chunks owned by the log and the records in a deque, which grows without moving or
+// doubling what it holds: a message costs its record (32 bytes) and its text, no more.
+class MessageLog {
+ public:
+  MessageLog() = default;
+  MessageLog(const MessageLog& other);
+  MessageLog& operator=(const MessageLog& other);
+  MessageLog(MessageLog&&) noexcept = default;
+  MessageLog& operator=(MessageLog&&) noexcept = default;
+
+  // Appends a record; its text is copied into the log.
+  log_rec& add(std::uint8_t level, std::string_view text, std::int32_t time);
+
+  log_rec& operator[](std::uint32_t r) { return m_records.at(r - 1); }
+  const log_rec& operator[](std::uint32_t r) const { return m_records.at(r - 1); }
+  std::size_t size() const { return m_records.size(); }
+  auto begin() { return m_records.begin(); }
+  auto end() { return m_records.end(); }
+  auto begin() const { return m_records.begin(); }
+  auto end() const { return m_records.end(); }
+
   std::uint32_t logCount = 0;
 
-  log_rec& operator[](std::uint32_t r) { return records.at(r - 1); }
-  const log_rec& operator[](std::uint32_t r) const { return records.at(r - 1); }
+ private:
+  std::string_view storeText(std::string_view text);
+
+  std::deque<log_rec> m_records;
+  std::vector<std::unique_ptr<char[]>> m_chunks;
+  std::size_t m_chunkUsed = 0;
+  std::size_t m_chunkSize = 0;
 };
 
 // Everything known about the demo that is loaded. The program holds one; tests make as

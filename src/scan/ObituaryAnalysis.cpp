@@ -55,7 +55,7 @@ void ObituaryAnalysis(DemoTables& tables) {
   for (int s = 1; s <= n; ++s)
     names[static_cast<std::size_t>(s)] = reducedName(tables.players[s].name);
 
-  for (log_rec& r : tables.log.records) {
+  for (log_rec& r : tables.log) {
     r.killer = 0;
     r.victim = 0;
   }

@@ -1,5 +1,6 @@
 #include "ui/scanning.h"
 
+#include <QApplication>
 #include <QScreen>
 
 #include "ui/Pictures.h"
@@ -33,12 +34,16 @@ TProgress::TProgress(QWidget* parent)
 }
 
 void TProgress::readStarted() {
+  m_activeBefore = QApplication::activeWindow();
   show();
   centreOnScreen(*this);
 }
 
+// Some platforms activate this window all the same (at once or later); the window that was
+// active before the scan asks for the activation back.
 void TProgress::readEnded() {
   hide();
+  if (m_activeBefore != nullptr && m_activeBefore != this) m_activeBefore->activateWindow();
 }
 
 }  // namespace obitrak::ui

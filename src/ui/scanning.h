@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 #include "scan/DemoScan.h"
 
@@ -17,6 +18,9 @@ class TProgress : public QDialog, public ScanObserver {
 
   void readStarted() override;
   void readEnded() override;
+
+ private:
+  QPointer<QWidget> m_activeBefore;
 };
 
 }  // namespace obitrak::ui

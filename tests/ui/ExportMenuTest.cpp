@@ -1,0 +1,209 @@
+// The File menu's exports run with an injected save choice and compared byte for byte with
+// what the core writes for the same demo; cancelled dialogs, the command-line switches and
+// failures.
+
+#include <QCheckBox>
+#include <QDir>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "export/HtmlExport.h"
+#include "export/LogExport.h"
+#include "export/TextExport.h"
+#include "scan/DemoScan.h"
+#include "stats/Tally.h"
+
+using namespace obitrak;
+using namespace obitrak::uitest;
+
+namespace {
+
+std::string bytesOf(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+// What the core writes for `demo` through `write` into a file of the temporary folder.
+QByteArray coreExport(const QString& demo,
+                      const std::function<void(DemoTables&, const std::string&)>& write) {
+  QTemporaryDir dir;
+  DemoTables tables;
+  DemoScan(tables, bytesOf(demo));
+  const QString out = dir.filePath(QStringLiteral("core.out"));
+  write(tables, bytesOf(out));
+  return readBytes(out);
+}
+
+QStringList filesIn(const QString& dir) {
+  return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+}  // namespace
+
+class ExportMenuTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void textDescriptionIsTheCoresBytes() {
+    TestApp app;
+    app.showActive();
+    const QString demo = app.demo(QStringLiteral("teams.dm2"), teamDemo());
+    app.open(demo);
+    const QString out = app.file(QStringLiteral("chosen description"));
+    app.chooseOnSave(out);
+    menuItem(app.form(), "Exportdescription1")->trigger();
+
+    QCOMPARE(app.saveRequests.size(), std::size_t{1});
+    const ui::FileDialogRequest& request = app.saveRequests[0];
+    QCOMPARE(request.name, QStringLiteral("SaveDescr"));
+    QCOMPARE(request.filter, QStringLiteral("All files|*.*|Text files|*.txt"));
+    QCOMPARE(request.selectedFilter, 2);
+    QCOMPARE(request.fileName, app.file(QStringLiteral("teams.txt")));
+    QCOMPARE(readBytes(out), coreExport(demo, [&](DemoTables& t, const std::string& path) {
+               ExportTextDescription(t, bytesOf(demo), false, path);
+             }));
+  }
+
+  void textDescriptionInTeamPlayCountsTeams() {
+    TestApp app;
+    app.showActive();
+    const QString demo = app.demo(QStringLiteral("teams.dm2"), teamDemo());
+    app.open(demo);
+    QTest::mouseClick(app.form().findChild<QCheckBox*>(QStringLiteral("TeamC")), Qt::LeftButton);
+    const QString out = app.file(QStringLiteral("tp.txt"));
+    app.chooseOnSave(out);
+    menuItem(app.form(), "Exportdescription1")->trigger();
+    // The core goes the same way: the box's team-play tally, then the export.
+    const QByteArray expected = coreExport(demo, [&](DemoTables& t, const std::string& path) {
+      TallyTeamPlay(t, 0);
+      ExportTextDescription(t, bytesOf(demo), true, path);
+    });
+    QCOMPARE(readBytes(out), expected);
+    QVERIFY(expected.contains("TEAM TOTAL"));
+  }
+
+  void htmlDescriptionIsTheCoresBytesInTheCurrentColours() {
+    TestApp app;
+    app.showActive();
+    const QString demo = app.demo(QStringLiteral("duel.dm2"), duelDemo());
+    app.open(demo);
+    app.state().htmlColors[HtmlColorSet::Background] = 0x123456;
+    const QString out = app.file(QStringLiteral("page.htm"));
+    app.chooseOnSave(out);
+    menuItem(app.form(), "ExportdescriptiontoHTML1")->trigger();
+
+    const ui::FileDialogRequest& request = app.saveRequests.at(0);
+    QCOMPARE(request.name, QStringLiteral("SaveHTML"));
+    QCOMPARE(request.filter, QStringLiteral("All files|*.*|Web pages|*.htm"));
+    QCOMPARE(request.selectedFilter, 2);
+    QCOMPARE(request.fileName, app.file(QStringLiteral("duel.htm")));
+    HtmlColorSet colours = HtmlColorSet::defaults();
+    colours[HtmlColorSet::Background] = 0x123456;
+    const QByteArray expected = coreExport(demo, [&](DemoTables& t, const std::string& path) {
+      ExportHtmlDescription(t, bytesOf(demo), false, colours, path);
+    });
+    QCOMPARE(readBytes(out), expected);
+    QVERIFY(expected.contains("bgcolor=\"#563412\""));
+  }
+
+  void logIsTheCoresBytes() {
+    TestApp app;
+    app.showActive();
+    const QString demo = app.demo(QStringLiteral("duel.dm2"), duelDemo());
+    app.open(demo);
+    const QString out = app.file(QStringLiteral("messages"));
+    app.chooseOnSave(out);
+    menuItem(app.form(), "Exportlog1")->trigger();
+
+    const ui::FileDialogRequest& request = app.saveRequests.at(0);
+    QCOMPARE(request.name, QStringLiteral("SaveLog"));
+    QCOMPARE(request.filter, QStringLiteral("All files|*.*|Text files|*.log"));
+    QCOMPARE(request.selectedFilter, 2);
+    QCOMPARE(request.fileName, app.file(QStringLiteral("duel.log")));
+    const QByteArray expected =
+        coreExport(demo, [](DemoTables& t, const std::string& path) { ExportLog(t, path); });
+    QCOMPARE(readBytes(out), expected);
+    QVERIFY(expected.startsWith("Bob was railed by Ann\r\n"));
+  }
+
+  void cancelledDialogsWriteNothing_data() {
+    QTest::addColumn<QString>("item");
+    QTest::newRow("text") << QStringLiteral("Exportdescription1");
+    QTest::newRow("html") << QStringLiteral("ExportdescriptiontoHTML1");
+    QTest::newRow("log") << QStringLiteral("Exportlog1");
+  }
+
+  void cancelledDialogsWriteNothing() {
+    QFETCH(QString, item);
+    MessageRecorder recorder;
+    TestApp app;
+    app.showActive();
+    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.chooseOnSave(QString());
+    menuItem(app.form(), item.toLatin1().constData())->trigger();
+    QCOMPARE(app.saveRequests.size(), std::size_t{1});
+    QCOMPARE(filesIn(app.dir.path()), QStringList{QStringLiteral("duel.dm2")});
+    QCOMPARE(recorder.messages, QStringList());
+  }
+
+  void exportsWithoutADemoDoNothing() {
+    TestApp app;
+    app.showActive();
+    app.form().Exportdescription1Click();
+    app.form().ExportdescriptiontoHTML1Click();
+    app.form().Exportlog1Click();
+    QVERIFY(app.saveRequests.empty());
+    QCOMPARE(filesIn(app.dir.path()), QStringList());
+  }
+
+  void descrSwitchWritesEveryTextExportWithoutAsking() {
+    QTemporaryDir demos;
+    const QString demo = demos.filePath(QStringLiteral("duel.dm2"));
+    writeBytes(demo, duelDemo());
+    TestApp app({demo, QStringLiteral("-descr")});
+    app.showActive();
+    const QString written = demos.filePath(QStringLiteral("duel.txt"));
+    QFile::remove(written);
+    menuItem(app.form(), "Exportdescription1")->trigger();
+    QVERIFY(app.saveRequests.empty());
+    QVERIFY(QFile::exists(written));
+    // The other exports still ask.
+    menuItem(app.form(), "ExportdescriptiontoHTML1")->trigger();
+    QCOMPARE(app.saveRequests.size(), std::size_t{1});
+  }
+
+  void webSwitchWritesTheHtmlWithoutAsking() {
+    QTemporaryDir demos;
+    const QString demo = demos.filePath(QStringLiteral("duel.dm2"));
+    writeBytes(demo, duelDemo());
+    TestApp app({demo, QStringLiteral("-web")});
+    app.showActive();
+    // Start-up scans the demo but writes nothing.
+    QCOMPARE(filesIn(demos.path()), QStringList{QStringLiteral("duel.dm2")});
+    menuItem(app.form(), "ExportdescriptiontoHTML1")->trigger();
+    QVERIFY(app.saveRequests.empty());
+    QCOMPARE(readBytes(demos.filePath(QStringLiteral("duel.htm"))),
+             coreExport(demo, [&](DemoTables& t, const std::string& path) {
+               ExportHtmlDescription(t, bytesOf(demo), false, HtmlColorSet::defaults(), path);
+             }));
+    menuItem(app.form(), "Exportdescription1")->trigger();
+    QCOMPARE(app.saveRequests.size(), std::size_t{1});
+  }
+
+  void failedWriteIsShownAndTheProgramGoesOn() {
+    MessageRecorder recorder;
+    TestApp app;
+    app.showActive();
+    const QString demo = app.demo(QStringLiteral("duel.dm2"), duelDemo());
+    app.open(demo);
+    app.chooseOnSave(app.file(QStringLiteral("no such folder/duel.log")));
+    menuItem(app.form(), "Exportlog1")->trigger();
+    QCOMPARE(recorder.messages, QStringList{QStringLiteral("Invalid filename")});
+    QCOMPARE(app.form().windowTitle(), demo);
+    app.chooseOnSave(app.file(QStringLiteral("duel.log")));
+    menuItem(app.form(), "Exportlog1")->trigger();
+    QVERIFY(QFile::exists(app.file(QStringLiteral("duel.log"))));
+  }
+};
+
+OBITRAK_UI_TEST_MAIN(ExportMenuTest)
+#include "ExportMenuTest.moc"

@@ -1,0 +1,182 @@
+// The decisions behind the frag grid: its shape and size, where the main window goes, how
+// each cell is painted, the player colours and the dialogs' filters.
+
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "ui/FileDialogs.h"
+#include "ui/FragGrid.h"
+#include "ui/PlayerColours.h"
+
+using namespace obitrak::ui;
+
+namespace {
+
+constexpr GridSize kScreen{1024, 768};
+
+PlayerColourTable filledColours() {
+  PlayerColourTable colours;
+  colours.fill();
+  return colours;
+}
+
+}  // namespace
+
+class FragGridTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void noPlayerGivesOneOrdinaryRow() {
+    const FragGridShape shape = fragGridShape(0);
+    QCOMPARE(shape.rows, 1);
+    QCOMPARE(shape.columns, 2);
+    QCOMPARE(shape.fixedRows, 0);
+    QCOMPARE(shape.fixedColumns, 1);
+    QCOMPARE(shape.size, (GridSize{205, 28}));
+  }
+
+  void twoPlayersGiveThreeRowsAndFourColumns() {
+    const FragGridShape shape = fragGridShape(2);
+    QCOMPARE(shape.rows, 3);
+    QCOMPARE(shape.columns, 4);
+    QCOMPARE(shape.fixedRows, 1);
+    QCOMPARE(shape.size, (GridSize{407, 78}));
+  }
+
+  void windowFitsTheGridAndIsCentred() {
+    QCOMPARE(mainWindowPlacement(fragGridShape(0).size, kScreen, false),
+             (WindowRect{399, 270, 226, 228}));
+    QCOMPARE(mainWindowPlacement(fragGridShape(2).size, kScreen, false),
+             (WindowRect{298, 245, 428, 278}));
+  }
+
+  void centringTruncatesTheHalf() {
+    // (1025 - 226) / 2 = 399.5 and (769 - 228) / 2 = 270.5
+    QCOMPARE(mainWindowPlacement(fragGridShape(0).size, {1025, 769}, false),
+             (WindowRect{399, 270, 226, 228}));
+  }
+
+  void gridWiderThanTheScreenTakesItsWidth() {
+    // 30 players: 101 x 32 + 3 = 3235 wide, 25 x 31 + 3 = 778 high.
+    const std::optional<WindowRect> r = mainWindowPlacement(fragGridShape(30).size, kScreen, false);
+    QVERIFY(r.has_value());
+    QCOMPARE(r->width, 1024);
+    QCOMPARE(r->left, 0);
+    QCOMPARE(r->height, 768);
+    QCOMPARE(r->top, 0);
+  }
+
+  void gridTallerThanTheScreenTakesItsHeight() {
+    const std::optional<WindowRect> r =
+        mainWindowPlacement(fragGridShape(7).size, {1600, 300}, false);
+    QCOMPARE(r, (WindowRect{(1600 - 933) / 2, 0, 933, 300}));
+  }
+
+  void maximisedWindowKeepsItsPlace() {
+    QVERIFY(!mainWindowPlacement(fragGridShape(2).size, kScreen, true).has_value());
+  }
+
+  void gridKeepsItsSizeWhereItFits() {
+    QCOMPARE(gridViewport({407, 78}, {500, 300}), (GridSize{407, 78}));
+    QCOMPARE(gridViewport({407, 78}, {407, 78}), (GridSize{407, 78}));
+  }
+
+  void gridIsCutToTheRoomLeft() {
+    QCOMPARE(gridViewport({912, 203}, {787, 300}), (GridSize{787, 203}));
+    QCOMPARE(gridViewport({912, 203}, {1000, 90}), (GridSize{912, 90}));
+    QCOMPARE(gridViewport({912, 203}, {-5, -5}), (GridSize{0, 0}));
+  }
+
+  void headerPlaceIsTheRowOrTheColumn() {
+    QCOMPARE(headerPlace(0, 3), 3);
+    QCOMPARE(headerPlace(2, 0), 2);
+    QCOMPARE(headerPlace(0, 0), 0);
+    QCOMPARE(headerPlace(2, 3), 0);
+  }
+
+  void playerColoursAreWrittenByFill() {
+    PlayerColourTable colours;
+    for (int entry = 1; entry <= PlayerColourTable::kEntries; ++entry) {
+      QCOMPARE(colours[entry], kBlack);
+    }
+    colours.fill();
+    QCOMPARE(colours[1], colourRef(255, 0, 0));
+    QCOMPARE(colours[2], colourRef(0, 128, 0));
+    QCOMPARE(colours[3], colourRef(0, 0, 255));
+    QCOMPARE(colours[13], colourRef(255, 255, 255));
+    QCOMPARE(colours[14], colourRef(0, 255, 0));
+    for (int entry = 15; entry <= 20; ++entry) QCOMPARE(colours[entry], kBlack);
+    QCOMPARE(colours[0], kBlack);
+    QCOMPARE(colours[21], kBlack);
+  }
+
+  void teamsBeyondTheTableCycleThroughTheWrittenColours() {
+    QCOMPARE(teamColourEntry(0), 0);
+    QCOMPARE(teamColourEntry(1), 1);
+    QCOMPARE(teamColourEntry(20), 20);
+    QCOMPARE(teamColourEntry(21), 1);
+    QCOMPARE(teamColourEntry(34), 14);
+    QCOMPARE(teamColourEntry(35), 1);
+    QCOMPARE(teamColourEntry(64), 2);
+  }
+
+  void headerNamesTakeTheirTeamColour() {
+    const PlayerColourTable colours = filledColours();
+    CellFacts header;
+    header.column = 0;
+    header.row = 2;
+    header.fixed = true;
+    header.headerPlayerTeam = 1;
+    QCOMPARE(fragGridCellPaint(header, colours),
+             (CellPaint{CellFill::Fixed, colourRef(255, 0, 0)}));
+    header.headerPlayerTeam = 3;
+    QCOMPARE(fragGridCellPaint(header, colours).text, colourRef(0, 0, 255));
+    header.headerPlayerTeam = 0;
+    QCOMPARE(fragGridCellPaint(header, colours).text, kBlack);
+    header.headerPlayerTeam = 16;
+    QCOMPARE(fragGridCellPaint(header, colours).text, kBlack);
+    header.headerPlayerTeam = 22;
+    QCOMPARE(fragGridCellPaint(header, colours).text, colourRef(0, 128, 0));
+  }
+
+  void diagonalIsWhiteOnDarkGreenEvenWhenCurrent() {
+    const PlayerColourTable colours = filledColours();
+    CellFacts diagonal;
+    diagonal.column = 2;
+    diagonal.row = 2;
+    QCOMPARE(fragGridCellPaint(diagonal, colours), (CellPaint{CellFill::DarkGreen, kWhite}));
+    diagonal.current = true;
+    QCOMPARE(fragGridCellPaint(diagonal, colours), (CellPaint{CellFill::DarkGreen, kWhite}));
+  }
+
+  void currentCellIsBlackOnWhite() {
+    const PlayerColourTable colours = filledColours();
+    CellFacts cell;
+    cell.column = 3;
+    cell.row = 1;
+    QCOMPARE(fragGridCellPaint(cell, colours), (CellPaint{CellFill::Plain, kBlack}));
+    cell.current = true;
+    QCOMPARE(fragGridCellPaint(cell, colours), (CellPaint{CellFill::White, kBlack}));
+  }
+
+  void totalsHeaderOfAnEmptyGridIsAnOrdinaryCell() {
+    // With no player the first row is not fixed; its totals header is the current cell.
+    CellFacts cell;
+    cell.column = 1;
+    cell.row = 0;
+    cell.current = true;
+    QCOMPARE(fragGridCellPaint(cell, filledColours()), (CellPaint{CellFill::White, kBlack}));
+  }
+
+  void storedFiltersBecomeQtFilters() {
+    QCOMPARE(qtNameFilters(QStringLiteral("All files|*.*|Quake2 demo files|*.dm2")),
+             (QStringList{QStringLiteral("All files (*)"),
+                          QStringLiteral("Quake2 demo files (*.dm2)")}));
+    QCOMPARE(qtNameFilters(QStringLiteral("Web pages|*.htm;*.html")),
+             QStringList{QStringLiteral("Web pages (*.htm *.html)")});
+    QCOMPARE(qtNameFilters(QString()), QStringList());
+  }
+};
+
+OBITRAK_UI_TEST_MAIN(FragGridTest)
+#include "FragGridTest.moc"

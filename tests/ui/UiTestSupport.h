@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QAction>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/AppWindows.h"
+#include "ui/ErrorHandler.h"
+#include "ui/FileDialogs.h"
+#include "ui/main.h"
+
+class QTableWidget;
+
+namespace obitrak::uitest {
+
+// Runs the test object under the application object that the program uses.
+#define OBITRAK_UI_TEST_MAIN(TestObject)             \
+  int main(int argc, char** argv) {                  \
+    obitrak::ui::ObitrakApplication app(argc, argv); \
+    TestObject test;                                 \
+    return QTest::qExec(&test, argc, argv);          \
+  }
+
+QString sampleDemo();
+// The folder of real demos beside the checkout, or empty when it is not there.
+QString realDemosDir();
+
+// Ann (male/grunt) rails Bob (female/athena) three times, Bob guns Ann down once and Ann
+// dies once by her own hand: two ranked players.
+std::string duelDemo();
+// Four fighters in three skin teams and an idle spectator: Ann and Cid male/grunt, Bob
+// female/athena, Dee cyborg/oni911.
+std::string teamDemo();
+// A demo whose only player never fights: no ranked player.
+std::string idleDemo();
+// The duel cut short by a block longer than the game allows.
+std::string badBlockDemo();
+
+QByteArray readBytes(const QString& path);
+void writeBytes(const QString& path, const std::string& bytes);
+
+// Records what the general error handler shows instead of opening a message box.
+class MessageRecorder {
+ public:
+  MessageRecorder();
+  ~MessageRecorder();
+  MessageRecorder(const MessageRecorder&) = delete;
+  MessageRecorder& operator=(const MessageRecorder&) = delete;
+  QStringList messages;
+};
+
+// The program's windows as the program builds them, with the program file in a temporary
+// folder (so the colour settings go there), and the dialogs answered by the test.
+class TestApp {
+ public:
+  explicit TestApp(const QStringList& commandLine = {});
+
+  ui::TMainForm& form() { return windows->mainForm(); }
+  ui::AppState& state() { return windows->state(); }
+  QString file(const QString& name) const { return dir.filePath(name); }
+  QString settingsFile() const { return file(QStringLiteral("obitrak.cfg")); }
+  // Writes `bytes` as a demo file in the temporary folder and returns its path.
+  QString demo(const QString& name, const std::string& bytes);
+
+  // The next open dialog chooses `path`; an empty path cancels it.
+  void chooseOnOpen(const QString& path);
+  void chooseOnSave(const QString& path);
+  // Runs "Open DM2" choosing `path`.
+  void open(const QString& path);
+  // Shows the main window and waits until it is active.
+  void showActive();
+
+  QTemporaryDir dir;
+  std::unique_ptr<ui::AppWindows> windows;
+  std::vector<ui::FileDialogRequest> openRequests;
+  std::vector<ui::FileDialogRequest> saveRequests;
+
+ private:
+  std::optional<QString> m_openChoice;
+  std::optional<QString> m_saveChoice;
+};
+
+QAction* menuItem(QWidget& window, const char* name);
+QTableWidget& grid(ui::TMainForm& form);
+QString cell(ui::TMainForm& form, int column, int row);
+// The names of the rows, in order (the first column below the header).
+QStringList rowNames(ui::TMainForm& form);
+
+// Pixels of `rect` in `image` that are near `colour` (each channel within `tolerance`).
+int countPixelsNear(const QImage& image, const QRect& rect, const QColor& colour,
+                    int tolerance = 40);
+
+}  // namespace obitrak::uitest

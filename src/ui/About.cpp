@@ -15,6 +15,7 @@ namespace {
 constexpr int kClientWidth = 298;
 constexpr int kClientHeight = 220;
 constexpr int kWindowFontPixels = 11;
+constexpr int kMemoFontPixels = 9;
 const QColor kNavy(0, 0, 128);
 
 const QString kEmail = QStringLiteral("obitrak@example.org");
@@ -91,6 +92,8 @@ void TAboutWindow::buildTitle() {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, kNavy);
     label->setPalette(palette);
+    // The labels fit their text, whatever the fonts on this system measure.
+    label->adjustSize();
   }
 }
 
@@ -98,8 +101,15 @@ void TAboutWindow::buildMemo() {
   auto* memo = new QPlainTextEdit(this);
   memo->setObjectName(QStringLiteral("Memo1"));
   memo->setGeometry(144, 56, 137, 153);
+  // Long lines wrap rather than scroll: the disabled box cannot be scrolled.
+  QFont small = memo->font();
+  small.setPixelSize(kMemoFontPixels);
+  memo->setFont(small);
+  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memo->setPlainText(aboutNoteLines().join(QLatin1Char('\n')));
-  memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo->setReadOnly(true);
   memo->setEnabled(false);
 }

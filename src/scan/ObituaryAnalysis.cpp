@@ -1,19 +1,21 @@
 #include "scan/ObituaryAnalysis.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "scan/PhraseMatcher.h"
 #include "scan/Phrases.h"
 
 namespace obitrak {
 
 namespace {
-
-bool contains(std::string_view text, std::string_view phrase) {
-  return text.find(phrase) != std::string_view::npos;
-}
 
 // Names are compared in the same 7-bit form as the log texts.
 std::string reducedName(std::string_view name) {
@@ -28,61 +30,147 @@ std::int32_t clampToInt32(std::int64_t v) {
   return static_cast<std::int32_t>(v);
 }
 
+// Every phrase the classification looks for, found in one pass over a text: the result is
+// a bit mask of the phrases present, from which the weapon phrases, the self-kill
+// conditions and the join and leave notices are read in their order.
+class ObituaryPhrases {
+ public:
+  ObituaryPhrases() : m_matcher(collect()) {}
+
+  std::uint64_t present(std::string_view text) const {
+    std::uint64_t mask = 0;
+    m_matcher.scan(text,
+                   [&mask](std::uint32_t id, std::size_t) { mask |= std::uint64_t{1} << id; });
+    return mask;
+  }
+
+  int weapon(std::uint64_t mask) const {
+    for (std::size_t i = 0; i < kWeaponPhrases.size(); ++i) {
+      if (mask & m_weaponBits[i]) return kWeaponPhrases[i].weapon;
+    }
+    return 0;
+  }
+
+  bool selfKill(std::uint64_t mask) const {
+    for (const SelfKillBits& s : m_selfKillBits) {
+      if ((mask & s.phrase) && (mask & s.also) == s.also && !(mask & s.mustNot)) return true;
+    }
+    return false;
+  }
+
+  bool joinOrLeave(std::uint64_t mask) const { return (mask & m_joinLeaveBits) != 0; }
+
+ private:
+  struct SelfKillBits {
+    std::uint64_t phrase = 0;
+    std::uint64_t also = 0;     // 0 when there is no second phrase
+    std::uint64_t mustNot = 0;  // 0 when nothing is excluded
+  };
+
+  // The bit of `phrase`, giving it one when it is new; 0 for no phrase.
+  std::uint64_t bit(std::string_view phrase) {
+    if (phrase.empty()) return 0;
+    for (std::size_t i = 0; i < m_phrases.size(); ++i) {
+      if (m_phrases[i] == phrase) return std::uint64_t{1} << i;
+    }
+    if (m_phrases.size() == 64) throw std::logic_error("more than 64 obituary phrases");
+    m_phrases.push_back(phrase);
+    return std::uint64_t{1} << (m_phrases.size() - 1);
+  }
+
+  std::vector<std::string_view> collect() {
+    for (std::size_t i = 0; i < kWeaponPhrases.size(); ++i)
+      m_weaponBits[i] = bit(kWeaponPhrases[i].phrase);
+    for (std::size_t i = 0; i < kSelfKillPhrases.size(); ++i) {
+      const SelfKillPhrase& s = kSelfKillPhrases[i];
+      m_selfKillBits[i] = {bit(s.phrase), bit(s.alsoContains), bit(s.mustNotContain)};
+    }
+    for (std::string_view phrase : kJoinLeavePhrases) m_joinLeaveBits |= bit(phrase);
+    return m_phrases;
+  }
+
+  std::vector<std::string_view> m_phrases;  // before m_matcher: collect() fills it first
+  std::array<std::uint64_t, kWeaponPhrases.size()> m_weaponBits{};
+  std::array<SelfKillBits, kSelfKillPhrases.size()> m_selfKillBits{};
+  std::uint64_t m_joinLeaveBits = 0;
+  PhraseMatcher m_matcher;
+};
+
+// Finds in a text the first slot whose name begins it (the victim) and the first slot
+// whose name first occurs later in it (the killer), in one pass over the text. Slots with
+// the same name share one phrase of the matcher, which answers for the lowest of them.
+class NameFinder {
+ public:
+  explicit NameFinder(const PlayerTable& players) {
+    std::vector<std::string_view> phrases;
+    for (int s = 1; s <= players.playerCount; ++s) {
+      std::string name = reducedName(players[s].name);
+      if (name.empty()) continue;
+      auto known = std::find(m_names.begin(), m_names.end(), name);
+      if (known != m_names.end()) continue;  // a lower slot has this name
+      m_names.push_back(std::move(name));
+      m_lowestSlot.push_back(s);
+    }
+    for (const std::string& n : m_names) phrases.push_back(n);
+    m_matcher = std::make_unique<PhraseMatcher>(phrases);
+    m_seen.assign(m_names.size(), 0);
+  }
+
+  // The victim and the killer slot of `text`, 0 for none.
+  std::pair<int, int> victimAndKiller(std::string_view text) {
+    const std::uint64_t generation = ++m_generation;
+    int victim = kNoSlot;
+    int killer = kNoSlot;
+    m_matcher->scan(text, [&](std::uint32_t id, std::size_t start) {
+      if (m_seen[id] == generation) return;  // only a name's first occurrence counts
+      m_seen[id] = generation;
+      int slot = m_lowestSlot[id];
+      int& role = start == 0 ? victim : killer;
+      if (role == kNoSlot || slot < role) role = slot;
+    });
+    return {victim, killer};
+  }
+
+ private:
+  std::vector<std::string> m_names;
+  std::vector<int> m_lowestSlot;  // phrase id -> the lowest slot with that name
+  std::unique_ptr<PhraseMatcher> m_matcher;
+  std::vector<std::uint64_t> m_seen;  // phrase id -> the text in which it was last found
+  std::uint64_t m_generation = 0;
+};
+
 }  // namespace
 
 int weaponOfKill(std::string_view text) {
-  for (const WeaponPhrase& w : kWeaponPhrases) {
-    if (contains(text, w.phrase)) return w.weapon;
-  }
-  return 0;
+  ObituaryPhrases phrases;
+  return phrases.weapon(phrases.present(text));
 }
 
 bool isSelfKill(std::string_view text) {
-  for (const SelfKillPhrase& s : kSelfKillPhrases) {
-    if (!contains(text, s.phrase)) continue;
-    if (!s.alsoContains.empty() && !contains(text, s.alsoContains)) continue;
-    if (!s.mustNotContain.empty() && contains(text, s.mustNotContain)) continue;
-    return true;
-  }
-  return false;
+  ObituaryPhrases phrases;
+  return phrases.selfKill(phrases.present(text));
 }
 
 void ObituaryAnalysis(DemoTables& tables) {
   KillMatrix& km = tables.killMatrix;
   km.clear();
-  const int n = tables.players.playerCount;
-  std::array<std::string, kMaxSlots + 1> names;
-  for (int s = 1; s <= n; ++s)
-    names[static_cast<std::size_t>(s)] = reducedName(tables.players[s].name);
-
   for (log_rec& r : tables.log) {
     r.killer = 0;
     r.victim = 0;
   }
+  if (tables.players.playerCount == 0) return;
+  NameFinder names(tables.players);
+  const ObituaryPhrases phrases;
+
   for (std::uint32_t i = 1; i <= tables.log.logCount; ++i) {
     log_rec& r = tables.log[i];
-    if (r.level != 1 || n == 0) continue;
-    const std::string_view text = r.text;
-
-    // The victim's name begins the text; the first such slot wins.
-    int victim = 0;
-    for (int s = 1; s <= n && victim == 0; ++s) {
-      const std::string& name = names[static_cast<std::size_t>(s)];
-      if (!name.empty() && text.starts_with(name)) victim = s;
-    }
+    if (r.level != 1) continue;
+    // The victim's name begins the text; the killer's name first occurs later in it.
+    auto [victim, killer] = names.victimAndKiller(r.text);
     if (victim == 0) continue;
-
-    // The killer's name first occurs later in the text.
-    int killer = 0;
-    for (int s = 1; s <= n && killer == 0; ++s) {
-      const std::string& name = names[static_cast<std::size_t>(s)];
-      if (name.empty()) continue;
-      std::size_t at = text.find(name);
-      if (at != std::string_view::npos && at > 0) killer = s;
-    }
-
+    const std::uint64_t present = phrases.present(r.text);
     if (killer != 0) {
-      int weapon = weaponOfKill(text);
+      int weapon = phrases.weapon(present);
       if (weapon != 0) {
         ++km(victim, killer, 0);
         ++km(victim, killer, weapon);
@@ -91,11 +179,8 @@ void ObituaryAnalysis(DemoTables& tables) {
       }
       continue;
     }
-    bool joinOrLeave = false;
-    for (std::string_view phrase : kJoinLeavePhrases)
-      joinOrLeave = joinOrLeave || contains(text, phrase);
-    if (joinOrLeave) continue;
-    if (isSelfKill(text)) {
+    if (phrases.joinOrLeave(present)) continue;
+    if (phrases.selfKill(present)) {
       ++km(victim, victim, 0);
       r.killer = victim;
       r.victim = victim;

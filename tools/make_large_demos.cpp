@@ -1,0 +1,181 @@
+// Writes large demos for measuring the analyser (never committed: make them anew).
+//
+//   make-large-demos duel SOURCE.dm2 OUT.dm2 [MB]   a real demo's first ten blocks, then the
+//                                                    rest again and again up to MB (200)
+//   make-large-demos obituaries OUT.dm2 [MB]         a 16-player match of about 3 500
+//                                                    obituaries per MB (200 MB)
+//   make-large-demos folder OUTDIR [COUNT]           COUNT (200) demos of 1 to 2 MB
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "DemoWriter.h"
+
+namespace {
+
+using obitrak::tools::DemoWriter;
+
+constexpr std::uint64_t kMegabyte = 1 << 20;
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  bool ok = f != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (f != nullptr) ok = std::fclose(f) == 0 && ok;
+  if (!ok) std::perror(path.c_str());
+  return ok;
+}
+
+std::string readFile(const std::string& path) {
+  std::string bytes;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) {
+    std::perror(path.c_str());
+    return bytes;
+  }
+  char buf[1 << 16];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
+  std::fclose(f);
+  return bytes;
+}
+
+// The whole blocks of a demo, each with its length field.
+std::vector<std::string> blocksOf(const std::string& demo) {
+  std::vector<std::string> blocks;
+  std::size_t pos = 0;
+  while (pos + 4 <= demo.size()) {
+    std::int32_t length;
+    std::memcpy(&length, demo.data() + pos, 4);
+    if (length < 0 || length > 1400 || pos + 4 + static_cast<std::size_t>(length) > demo.size())
+      break;
+    blocks.push_back(demo.substr(pos, 4 + static_cast<std::size_t>(length)));
+    pos += 4 + static_cast<std::size_t>(length);
+  }
+  return blocks;
+}
+
+std::string duel(const std::string& source, std::uint64_t megabytes) {
+  std::vector<std::string> blocks = blocksOf(readFile(source));
+  if (blocks.size() <= 10) return {};
+  std::string out;
+  out.reserve(megabytes * kMegabyte + 2048);
+  for (std::size_t i = 0; i < 10; ++i) out += blocks[i];
+  while (out.size() < megabytes * kMegabyte) {
+    for (std::size_t i = 10; i < blocks.size() && out.size() < megabytes * kMegabyte; ++i)
+      out += blocks[i];
+  }
+  std::int32_t end = -1;
+  out.append(reinterpret_cast<const char*>(&end), 4);
+  return out;
+}
+
+class Random {
+ public:
+  explicit Random(std::uint32_t seed) : m_state(seed * 2654435761u + 0x9E3779B9u) {}
+  std::uint32_t next() {
+    m_state ^= m_state << 13;
+    m_state ^= m_state >> 17;
+    m_state ^= m_state << 5;
+    return m_state;
+  }
+  int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
+
+ private:
+  std::uint32_t m_state;
+};
+
+// A match of `players` players in two skin teams: about one obituary a block, with frame
+// data of the size a real server sends beside it.
+std::string match(std::uint64_t bytes, int players, std::uint32_t seed) {
+  static const char* const kKills[][2] = {
+      {"was blasted by", ""},
+      {"was gunned down by", ""},
+      {"was blown away by", "'s super shotgun"},
+      {"was machinegunned by", ""},
+      {"was cut in half by", "'s chaingun"},
+      {"was popped by", "'s grenade"},
+      {"ate", "'s rocket"},
+      {"was melted by", "'s hyperblaster"},
+      {"was railed by", ""},
+      {"saw the pretty lights from", "'s BFG"},
+      {"caught", "'s handgrenade"},
+      {"tried to invade", "'s personal space"},
+  };
+  static const char* const kSelf[] = {"cratered.", "died.", "blew himself up.", "melted."};
+  Random random(seed);
+  std::vector<std::string> names;
+  DemoWriter w;
+  w.serverData(34, "baseq2", 0, "Large Arena")
+      .configString(0, "Large Arena")
+      .configString(33, "maps/large.bsp");
+  for (int c = 0; c < players; ++c) {
+    names.push_back("Player_" + std::to_string(c) + (c % 3 == 0 ? "^x" : ""));
+    w.player(c, names.back(), c % 2 == 0 ? "male/grunt" : "female/athena");
+  }
+  w.endBlock();
+  std::string out = w.finish(false);
+  DemoWriter blocks;
+  std::size_t pending = 0;
+  while (out.size() + pending < bytes) {
+    int victim = random.below(players);
+    if (random.below(16) == 0) {
+      blocks.print(1,
+                   names[static_cast<std::size_t>(victim)] + " " + kSelf[random.below(4)] + "\n");
+    } else {
+      int killer = (victim + 1 + random.below(players - 1)) % players;
+      const char* const* kill = kKills[random.below(12)];
+      blocks.print(1, names[static_cast<std::size_t>(victim)] + " " + kill[0] + " " +
+                          names[static_cast<std::size_t>(killer)] + kill[1] + "\n");
+    }
+    blocks.frame(static_cast<std::size_t>(190 + random.below(100)), random.next());
+    pending += blocks.currentBlockSize() + 4;
+    blocks.endBlock();
+    if (pending > 8 * kMegabyte) {
+      out += blocks.finish(false);
+      blocks = DemoWriter();
+      pending = 0;
+    }
+  }
+  out += blocks.finish(true);
+  return out;
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "Usage: make-large-demos duel SOURCE.dm2 OUT.dm2 [MB]\n"
+               "       make-large-demos obituaries OUT.dm2 [MB]\n"
+               "       make-large-demos folder OUTDIR [COUNT]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() >= 3 && args[0] == "duel") {
+    std::uint64_t mb = args.size() > 3 ? std::stoull(args[3]) : 200;
+    std::string demo = duel(args[1], mb);
+    return !demo.empty() && writeFile(args[2], demo) ? 0 : 1;
+  }
+  if (args.size() >= 2 && args[0] == "obituaries") {
+    std::uint64_t mb = args.size() > 2 ? std::stoull(args[2]) : 200;
+    return writeFile(args[1], match(mb * kMegabyte, 16, 1)) ? 0 : 1;
+  }
+  if (args.size() >= 2 && args[0] == "folder") {
+    int count = args.size() > 2 ? std::stoi(args[2]) : 200;
+    std::filesystem::create_directories(args[1]);
+    for (int i = 0; i < count; ++i) {
+      std::uint64_t bytes =
+          kMegabyte + (static_cast<std::uint64_t>(i) * 7919 % 1000) * kMegabyte / 1000;
+      char name[32];
+      std::snprintf(name, sizeof name, "/match%03d.dm2", i);
+      if (!writeFile(args[1] + name, match(bytes, 4 + i % 13, static_cast<std::uint32_t>(i) + 2)))
+        return 1;
+    }
+    return 0;
+  }
+  return usage();
+}

@@ -1,0 +1,91 @@
+// Benchmarks of the desktop application on Qt's offscreen platform: from "Open DM2" to a
+// filled frag grid, and a change of the weapon filter.
+
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "BenchDemos.h"
+#include "ui/AppWindows.h"
+#include "ui/main.h"
+
+namespace {
+
+using namespace obitrak;
+
+// The program's windows with a demo of `players` players and about `megabytes` MB to open.
+class OpenDemo {
+ public:
+  OpenDemo(int players, int megabytes) {
+    const std::string demo = bench::matchDemo(players, megabytes * 6000, 150);
+    m_path = m_dir.filePath(QStringLiteral("bench.dm2"));
+    QFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(demo.data(), static_cast<qint64>(demo.size())) !=
+            static_cast<qint64>(demo.size())) {
+      std::abort();
+    }
+    file.close();
+    m_bytes = static_cast<std::int64_t>(demo.size());
+    m_windows = std::make_unique<ui::AppWindows>(
+        QStringList{}, QFile::encodeName(m_dir.filePath(QStringLiteral("obitrak"))).toStdString());
+    form().setOpenDialog(
+        [this](QWidget*, const ui::FileDialogRequest&) { return std::optional<QString>(m_path); });
+    form().show();
+    QApplication::processEvents();
+  }
+
+  ui::TMainForm& form() { return m_windows->mainForm(); }
+  std::int64_t bytes() const { return m_bytes; }
+
+  void open() {
+    form().findChild<QAction*>(QStringLiteral("OpenDM21"))->trigger();
+    QApplication::processEvents();  // the grid is laid out and painted
+  }
+
+ private:
+  QTemporaryDir m_dir;
+  QString m_path;
+  std::int64_t m_bytes = 0;
+  std::unique_ptr<ui::AppWindows> m_windows;
+};
+
+void BM_OpenDemoToFilledGrid(benchmark::State& state) {
+  OpenDemo app(static_cast<int>(state.range(0)), 2);
+  for (auto _ : state) app.open();
+  auto* grid = app.form().findChild<QTableWidget*>(QStringLiteral("Grid1"));
+  if (grid->rowCount() != state.range(0) + 1) state.SkipWithError("the grid was not filled");
+  state.counters["demo_MB"] = static_cast<double>(app.bytes()) / (1 << 20);
+}
+BENCHMARK(BM_OpenDemoToFilledGrid)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
+
+void BM_WeaponFilterChange(benchmark::State& state) {
+  OpenDemo app(static_cast<int>(state.range(0)), 2);
+  app.open();
+  auto* list = app.form().findChild<QComboBox*>(QStringLiteral("WeaponList"));
+  int weapon = 0;
+  for (auto _ : state) {
+    weapon = weapon % 12 + 1;
+    list->setCurrentIndex(weapon);
+    emit list->activated(weapon);  // as when the user picks the item
+    QApplication::processEvents();
+  }
+}
+BENCHMARK(BM_WeaponFilterChange)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -189,6 +189,40 @@ class ExportMenuTest : public QObject {
     QCOMPARE(app.saveRequests.size(), std::size_t{1});
   }
 
+  void everyExportShowsWhyItFailed_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("message");
+    for (const char* item : {"Exportdescription1", "ExportdescriptiontoHTML1", "Exportlog1"}) {
+      const QString name = QString::fromLatin1(item);
+      QTest::newRow(qPrintable(name + " full disk"))
+          << name << QStringLiteral("/dev/full") << QStringLiteral("Disk full");
+      QTest::newRow(qPrintable(name + " missing folder"))
+          << name << QStringLiteral("missing/out.txt") << QStringLiteral("Invalid filename");
+      QTest::newRow(qPrintable(name + " folder"))
+          << name << QStringLiteral("folder") << QStringLiteral("File access denied");
+    }
+  }
+
+  void everyExportShowsWhyItFailed() {
+    QFETCH(QString, item);
+    QFETCH(QString, target);
+    QFETCH(QString, message);
+    if (target.startsWith('/') && !QFile::exists(target)) QSKIP("no /dev/full here");
+    MessageRecorder recorder;
+    TestApp app;
+    app.showActive();
+    const QString demo = app.demo(QStringLiteral("duel.dm2"), duelDemo());
+    app.open(demo);
+    QDir(app.dir.path()).mkdir(QStringLiteral("folder"));
+    app.chooseOnSave(target.startsWith('/') ? target : app.file(target));
+    menuItem(app.form(), item.toLatin1().constData())->trigger();
+    QCOMPARE(recorder.messages, QStringList{message});
+    // The program goes on with the demo it had.
+    QCOMPARE(app.form().windowTitle(), demo);
+    QVERIFY(menuItem(app.form(), item.toLatin1().constData())->isEnabled());
+  }
+
   void failedWriteIsShownAndTheProgramGoesOn() {
     MessageRecorder recorder;
     TestApp app;

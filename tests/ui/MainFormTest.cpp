@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "DemoWriter.h"
 #include "UiTestSupport.h"
 #include "export/TextExport.h"
 #include "export/htmlcol.h"
@@ -58,6 +59,25 @@ const QColor kBlue(0, 0, 255);
 
 QRect wholeImage(const QImage& image) {
   return image.rect();
+}
+
+// 64 players, each of whom kills the next one: every slot is ranked. The players arrive in
+// the first blocks, as many as a block holds.
+std::string sixtyFourPlayerDemo() {
+  tools::DemoWriter w;
+  w.serverData(34, "", 0, "Crowd");
+  auto name = [](int client) { return "Crowd_" + std::to_string(100 + client).substr(1); };
+  for (int c = 0; c < 64; ++c) {
+    if (w.currentBlockSize() > 1300) w.endBlock();
+    w.player(c, name(c), c % 2 ? "male/grunt" : "female/athena");
+  }
+  w.endBlock();
+  for (int c = 0; c < 64; ++c) {
+    for (int k = 0; k <= c % 3; ++k)
+      w.print(1, name((c + 1) % 64) + " was railed by " + name(c) + "\n");
+    w.endBlock();
+  }
+  return w.finish();
 }
 
 }  // namespace
@@ -381,6 +401,34 @@ class MainFormTest : public QObject {
     const QRect last = g.visualRect(g.model()->index(7, 8));
     QVERIFY(g.viewport()->rect().contains(last.center()));
     QCOMPARE(cell(form, 8, 0), QStringLiteral("Frgs (Kills/Dths)"));
+  }
+
+  void sixtyFourRankedPlayersAreAllReachable() {
+    TestApp app;
+    app.showActive();
+    app.open(app.demo(QStringLiteral("crowd.dm2"), sixtyFourPlayerDemo()));
+    ui::TMainForm& form = app.form();
+    QTableWidget& g = grid(form);
+    QCOMPARE(g.rowCount(), 65);
+    QCOMPARE(g.columnCount(), 66);
+    // The window takes the screen, and the grid what the window has room for.
+    const QRect screen = form.screen()->geometry();
+    QVERIFY(form.frameGeometry().width() <= screen.width());
+    QVERIFY(form.frameGeometry().height() <= screen.height());
+    QVERIFY(g.geometry().right() < form.centralWidget()->width());
+    QVERIFY(g.geometry().bottom() < form.centralWidget()->height());
+    QTRY_VERIFY(g.horizontalScrollBar()->isVisible());
+    QTRY_VERIFY(g.verticalScrollBar()->isVisible());
+    // The far corner, the last player's totals, comes into view when the user moves there.
+    g.setFocus();
+    g.setCurrentCell(64, 64);
+    QTest::keyClick(&g, Qt::Key_Right);
+    QCOMPARE(g.currentColumn(), 65);
+    const QRect corner = g.visualRect(g.model()->index(64, 65));
+    QVERIFY(g.viewport()->rect().contains(corner.center()));
+    // Last place: of those with one frag, the lowest slot.
+    QCOMPARE(cell(form, 0, 64), QStringLiteral("Crowd_00"));
+    QCOMPARE(cell(form, 65, 64), QStringLiteral("1 (1 / 1)"));
   }
 
   void sampleDemoShowsItsRankedPlayers() {

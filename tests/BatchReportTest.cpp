@@ -16,28 +16,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-std::string contentsOf(std::FILE* f) {
-  std::fflush(f);
-  std::rewind(f);
-  std::string s;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
-  std::fclose(f);
-  return s;
-}
+using Result = CommandResult;
 
 // `programFolder` stands for the folder of the desktop program and its colour settings.
 Result run(const std::vector<std::string>& args, const std::string& programFolder) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  int status = runReportCommand(args, out, err, programFolder);
-  return {status, contentsOf(out), contentsOf(err)};
+  return runCommand(args, programFolder);
 }
 
 // Every file below `folder`, by relative path, with its contents.

@@ -191,12 +191,16 @@ TEST(DamagedDemos, StringsWithoutTerminatorEndWithTheBlock) {
 }
 
 TEST(DamagedDemos, ConfigStringsPastSlotSixtyFour) {
-  for (std::uint16_t index : {0x560, 0x561, 0x5FF, 0x51F, 0x500}) {
+  for (int index : {0x560, 0x561, 0x5FF, 0x51F, 0x500}) {
     DemoWriter early;  // seen by the sweep of block 1
-    early.serverData(34, "", 0, "m").configString(index, "Far\\male/grunt").endBlock();
+    early.serverData(34, "", 0, "m")
+        .configString(static_cast<std::uint16_t>(index), "Far\\male/grunt")
+        .endBlock();
     DemoWriter late = demoWithPlayers({});  // seen at the head of block 12
     late.frameBlocks(10);
-    late.configString(index, "Far\\male/grunt").print(2, "after\n").endBlock();
+    late.configString(static_cast<std::uint16_t>(index), "Far\\male/grunt")
+        .print(2, "after\n")
+        .endBlock();
     for (const std::string& demo : {early.finish(), late.finish()}) {
       DemoTables t = scanned(demo);
       EXPECT_EQ(t.players.slotCount, 0) << std::hex << index;

@@ -105,34 +105,21 @@ TEST_F(FailingOutput, TheCommandExitsWithOneAndCountsNothingAsWritten) {
     std::vector<Case> cases{{m_dir.file("plain/out.txt"), "Invalid filename"}};
     if (fs::exists("/dev/full")) cases.push_back({"/dev/full", "Disk full"});
     for (const Case& c : cases) {
-      std::FILE* out = std::tmpfile();
-      std::FILE* err = std::tmpfile();
-      int status =
-          runReportCommand({"-f", format, "-o", c.output, demo}, out, err, m_dir.path().string());
-      std::rewind(err);
-      char buf[512] = {};
-      std::size_t n = std::fread(buf, 1, sizeof buf - 1, err);
-      std::fclose(out);
-      std::fclose(err);
-      EXPECT_EQ(status, 1) << format << " to " << c.output;
-      EXPECT_EQ(std::string(buf, n), c.output + ": " + c.message + "\n") << format;
+      CommandResult r = runCommand({"-f", format, "-o", c.output, demo}, m_dir.path().string());
+      EXPECT_EQ(r.status, 1) << format << " to " << c.output;
+      EXPECT_EQ(r.err, c.output + ": " + c.message + "\n") << format;
     }
   }
   // In a batch into a folder that cannot be written, every demo fails and none is counted.
   fs::create_directory(m_dir.path() / "demos");
   for (const char* name : {"a.dm2", "b.dm2"}) fs::copy_file(demo, m_dir.path() / "demos" / name);
   int status = runUnprivileged([&] {
-    std::FILE* err = std::tmpfile();
-    int s = runReportCommand({"--progress", "-o", m_dir.file("read-only"), m_dir.file("demos")},
-                             stdout, err, m_dir.path().string());
-    std::rewind(err);
-    char buf[2048] = {};
-    std::size_t n = std::fread(buf, 1, sizeof buf - 1, err);
-    std::string text(buf, n);
-    bool counted = text.find("2 demos: 0 written, 2 failed") != std::string::npos;
+    CommandResult r = runCommand({"--progress", "-o", m_dir.file("read-only"), m_dir.file("demos")},
+                                 m_dir.path().string());
+    bool counted = r.err.find("2 demos: 0 written, 2 failed") != std::string::npos;
     bool said =
-        text.find(m_dir.file("read-only/a.txt") + ": File access denied") != std::string::npos;
-    return s == 1 && counted && said ? 0 : 1;
+        r.err.find(m_dir.file("read-only/a.txt") + ": File access denied") != std::string::npos;
+    return r.status == 1 && counted && said ? 0 : 1;
   });
   EXPECT_EQ(status, 0);
 }

@@ -105,11 +105,15 @@ TEST(HugeDemo, PrintMessagesCostWhatTheyKeep) {
   EXPECT_EQ(logCount, demo.messages);
   EXPECT_EQ(annFound, 1);
   const double boundKb =
-      (static_cast<double>(demo.textBytes) + 32.0 * demo.messages) / 1024 * 1.1 + 16 * 1024;
+      (static_cast<double>(demo.textBytes) + 32.0 * static_cast<double>(demo.messages)) / 1024 *
+          1.1 +
+      16 * 1024;
   std::cout << "[ NOTE ] " << demo.fileBytes / (1 << 20) << " MB demo, " << demo.messages
             << " messages: memory grew by " << grownKb / 1024 << " MB (bound " << boundKb / 1024
             << " MB)\n";
-  if (!kSanitized) EXPECT_LE(grownKb, boundKb);
+  if (!kSanitized) {
+    EXPECT_LE(grownKb, boundKb);
+  }
 }
 
 }  // namespace

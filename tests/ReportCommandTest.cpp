@@ -19,27 +19,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-std::string contentsOf(std::FILE* f) {
-  std::fflush(f);
-  std::rewind(f);
-  std::string s;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
-  std::fclose(f);
-  return s;
-}
+using Result = CommandResult;
 
 Result run(const std::vector<std::string>& args) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  int status = runReportCommand(args, out, err);
-  return {status, contentsOf(out), contentsOf(err)};
+  return runCommand(args);
 }
 
 // Runs the built command in a child process.

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "cli/ReportCommand.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -88,6 +90,23 @@ int runUnprivileged(const std::function<int()>& body) {
   int wstatus = 0;
   waitpid(pid, &wstatus, 0);
   return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+}
+
+std::string contentsOf(std::FILE* f) {
+  std::fflush(f);
+  std::rewind(f);
+  std::string s;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
+  std::fclose(f);
+  return s;
+}
+
+CommandResult runCommand(const std::vector<std::string>& args, const std::string& programFolder) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  int status = runReportCommand(args, out, err, programFolder);
+  return {status, contentsOf(out), contentsOf(err)};
 }
 
 DemoWriter demoWithPlayers(const std::vector<PlayerSpec>& players, const std::string& map,

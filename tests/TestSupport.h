@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -57,6 +58,18 @@ DemoTables scanned(const std::string& bytes, ScanReport* report = nullptr);
 // reads and writes every file whatever its permissions; returns what `body` returned, or
 // -1 when the child did not end normally.
 int runUnprivileged(const std::function<int()>& body);
+
+// What obitrak-report answered, run in this process.
+struct CommandResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+CommandResult runCommand(const std::vector<std::string>& args,
+                         const std::string& programFolder = {});
+
+// Everything written to a temporary file, which is closed.
+std::string contentsOf(std::FILE* f);
 
 // Checks the invariants that every completed scan leaves in the tables.
 void expectScanInvariants(const DemoTables& t);

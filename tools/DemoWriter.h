@@ -67,4 +67,21 @@ class DemoWriter {
   std::size_t m_blocks = 0;
 };
 
+// A small deterministic generator (xorshift), so that generated demos are the same on
+// every machine.
+class DemoRandom {
+ public:
+  explicit DemoRandom(std::uint32_t state) : m_state(state) {}
+  std::uint32_t next() {
+    m_state ^= m_state << 13;
+    m_state ^= m_state >> 17;
+    m_state ^= m_state << 5;
+    return m_state;
+  }
+  int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
+
+ private:
+  std::uint32_t m_state;
+};
+
 }  // namespace obitrak::tools

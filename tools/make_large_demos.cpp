@@ -17,6 +17,7 @@
 
 namespace {
 
+using obitrak::tools::DemoRandom;
 using obitrak::tools::DemoWriter;
 
 constexpr std::uint64_t kMegabyte = 1 << 20;
@@ -72,21 +73,6 @@ std::string duel(const std::string& source, std::uint64_t megabytes) {
   return out;
 }
 
-class Random {
- public:
-  explicit Random(std::uint32_t seed) : m_state(seed * 2654435761u + 0x9E3779B9u) {}
-  std::uint32_t next() {
-    m_state ^= m_state << 13;
-    m_state ^= m_state >> 17;
-    m_state ^= m_state << 5;
-    return m_state;
-  }
-  int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
-
- private:
-  std::uint32_t m_state;
-};
-
 // A match of `players` players in two skin teams: about one obituary a block, with frame
 // data of the size a real server sends beside it.
 std::string match(std::uint64_t bytes, int players, std::uint32_t seed) {
@@ -105,7 +91,7 @@ std::string match(std::uint64_t bytes, int players, std::uint32_t seed) {
       {"tried to invade", "'s personal space"},
   };
   static const char* const kSelf[] = {"cratered.", "died.", "blew himself up.", "melted."};
-  Random random(seed);
+  DemoRandom random(seed * 2654435761u + 0x9E3779B9u);
   std::vector<std::string> names;
   DemoWriter w;
   w.serverData(34, "baseq2", 0, "Large Arena")

@@ -16,6 +16,7 @@
 
 namespace {
 
+using obitrak::tools::DemoRandom;
 using obitrak::tools::DemoWriter;
 
 constexpr int kBlocks = 6000;  // ten minutes at ten blocks a second
@@ -27,21 +28,6 @@ struct Client {
   std::string name;
   std::string skin;
   int skill;  // relative chance to be the killer
-};
-
-// A small deterministic generator, so that the sample is the same on every machine.
-class Random {
- public:
-  std::uint32_t next() {
-    m_state ^= m_state << 13;
-    m_state ^= m_state >> 17;
-    m_state ^= m_state << 5;
-    return m_state;
-  }
-  int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
-
- private:
-  std::uint32_t m_state = 0x2545F491u;
 };
 
 // The game's obituary wording: victim, message, killer, message2.
@@ -229,7 +215,7 @@ class SampleDemo {
   void scoreboard() { m_w.layout("xv 32 yv 8 picn inventory xv 0 yv 24 cstring2 \"Score\""); }
 
   DemoWriter m_w;
-  Random m_random;
+  DemoRandom m_random{0x2545F491u};
   std::vector<Client> m_clients;
   std::map<int, std::function<void(DemoWriter&)>> m_events;
 };

@@ -33,6 +33,13 @@ struct DemoHeader {
   std::int32_t duration = 0;  // seconds: blocks read div 10
 };
 
+// Sums of counters are formed in 64 bits and kept in the 32-bit range of the counters.
+inline std::int32_t clampToInt32(std::int64_t v) {
+  if (v > INT32_MAX) return INT32_MAX;
+  if (v < INT32_MIN) return INT32_MIN;
+  return static_cast<std::int32_t>(v);
+}
+
 struct PlayerRecord {
   ShortString<20> name;
   ShortString<17> skin;

@@ -24,12 +24,6 @@ std::string reducedName(std::string_view name) {
   return out;
 }
 
-std::int32_t clampToInt32(std::int64_t v) {
-  if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(v);
-}
-
 // Every phrase the classification looks for, found in one pass over a text: the result is
 // a bit mask of the phrases present, from which the weapon phrases, the self-kill
 // conditions and the join and leave notices are read in their order.

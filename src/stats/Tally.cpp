@@ -1,19 +1,12 @@
 #include "stats/Tally.h"
 
 #include <cstdint>
-#include <limits>
 
 #include "scan/ObituaryAnalysis.h"
 
 namespace obitrak {
 
 namespace {
-
-std::int32_t clampToInt32(std::int64_t v) {
-  if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(v);
-}
 
 // Clears the counters and team of every ranked player, and its place too when asked.
 void resetRankedPlayers(PlayerTable& players, bool clearRank) {

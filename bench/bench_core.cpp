@@ -13,6 +13,7 @@
 #include "export/TextExport.h"
 #include "scan/DemoScan.h"
 #include "scan/ObituaryAnalysis.h"
+#include "stats/Ranking.h"
 #include "stats/Tally.h"
 
 namespace {

@@ -34,7 +34,7 @@ void checkInvariants(const DemoTables& t) {
   check(ranked == p.playerCount);
   for (int place = 1; place <= p.playerCount; ++place) check(SlotOfRank(p, place) != kNoSlot);
   check(t.log.logCount == t.log.size());
-  for (const log_rec& r : t.log) {
+  for (const LogRecord& r : t.log) {
     check((r.killer == 0) == (r.victim == 0));
     check(r.killer >= 0 && r.killer <= p.slotCount && r.victim >= 0 && r.victim <= p.slotCount);
   }

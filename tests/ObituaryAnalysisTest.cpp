@@ -5,6 +5,7 @@
 
 #include "scan/ObituaryAnalysis.h"
 #include "scan/Phrases.h"
+#include "stats/Ranking.h"
 
 namespace obitrak {
 namespace {

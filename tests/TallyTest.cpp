@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "scan/ObituaryAnalysis.h"
+#include "stats/Ranking.h"
 #include "stats/Tally.h"
 
 namespace obitrak {

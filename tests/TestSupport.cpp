@@ -174,7 +174,7 @@ void expectScanInvariants(const DemoTables& t) {
     EXPECT_EQ(p[a].deaths, deaths) << "slot " << a;
   }
   for (std::uint32_t r = 1; r <= t.log.logCount; ++r) {
-    const log_rec& rec = t.log[r];
+    const LogRecord& rec = t.log[r];
     bool none = rec.killer == 0 && rec.victim == 0;
     bool counted = rec.killer >= 1 && rec.victim >= 1 && rec.killer <= p.slotCount &&
                    rec.victim <= p.slotCount;

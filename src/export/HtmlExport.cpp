@@ -2,9 +2,9 @@
 
 #include "export/ExportNames.h"
 #include "export/ProgramInfo.h"
-#include "export/ReportCommon.h"
+#include "stats/RankedPlayers.h"
 #include "export/TextFormat.h"
-#include "export/VersionLabels.h"
+#include "stats/VersionLabels.h"
 #include "scan/Phrases.h"
 
 namespace obitrak {

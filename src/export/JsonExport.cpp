@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "export/ExportNames.h"
-#include "export/ReportCommon.h"
-#include "export/VersionLabels.h"
+#include "stats/RankedPlayers.h"
+#include "stats/VersionLabels.h"
 #include "scan/Phrases.h"
 
 namespace obitrak {
@@ -167,7 +167,7 @@ class JsonReport {
   void log() {
     m_out.write("  \"log\": [");
     for (std::uint32_t r = 1; r <= m_t.log.logCount; ++r) {
-      const log_rec& rec = m_t.log[r];
+      const LogRecord& rec = m_t.log[r];
       m_out.write(r == 1 ? "\n    " : ",\n    ");
       m_out.write(
           "{\"level\": " + std::to_string(rec.level) + ", \"time\": " + std::to_string(rec.time) +

@@ -7,6 +7,7 @@
 #include "scan/Block.h"
 #include "scan/DemoFile.h"
 #include "scan/ObituaryAnalysis.h"
+#include "stats/Ranking.h"
 
 namespace obitrak {
 

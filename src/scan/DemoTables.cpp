@@ -61,8 +61,8 @@ std::string_view MessageLog::storeText(std::string_view text) {
   return {at, text.size()};
 }
 
-log_rec& MessageLog::add(std::uint8_t level, std::string_view text, std::int32_t time) {
-  log_rec& r = m_records.emplace_back();
+LogRecord& MessageLog::add(std::uint8_t level, std::string_view text, std::int32_t time) {
+  LogRecord& r = m_records.emplace_back();
   r.level = level;
   r.text = storeText(text);
   r.time = time;
@@ -76,8 +76,8 @@ MessageLog::MessageLog(const MessageLog& other) {
 MessageLog& MessageLog::operator=(const MessageLog& other) {
   if (this == &other) return *this;
   MessageLog copy;
-  for (const log_rec& r : other.m_records) {
-    log_rec& added = copy.add(r.level, r.text, r.time);
+  for (const LogRecord& r : other.m_records) {
+    LogRecord& added = copy.add(r.level, r.text, r.time);
     added.killer = r.killer;
     added.victim = r.victim;
   }

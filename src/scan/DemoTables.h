@@ -114,7 +114,7 @@ class KillMatrix {
 };
 
 // One kept server print message. (The level comes last so that a record takes 32 bytes.)
-struct log_rec {
+struct LogRecord {
   std::string_view text;    // held by the MessageLog: trailing line feed removed,
                             // high-bit characters reduced by 128
   std::int32_t time = 0;    // block number div 10
@@ -135,10 +135,10 @@ class MessageLog {
   MessageLog& operator=(MessageLog&&) noexcept = default;
 
   // Appends a record; its text is copied into the log.
-  log_rec& add(std::uint8_t level, std::string_view text, std::int32_t time);
+  LogRecord& add(std::uint8_t level, std::string_view text, std::int32_t time);
 
-  log_rec& operator[](std::uint32_t r) { return m_records.at(r - 1); }
-  const log_rec& operator[](std::uint32_t r) const { return m_records.at(r - 1); }
+  LogRecord& operator[](std::uint32_t r) { return m_records.at(r - 1); }
+  const LogRecord& operator[](std::uint32_t r) const { return m_records.at(r - 1); }
   std::size_t size() const { return m_records.size(); }
   auto begin() { return m_records.begin(); }
   auto end() { return m_records.end(); }
@@ -150,7 +150,7 @@ class MessageLog {
  private:
   std::string_view storeText(std::string_view text);
 
-  std::deque<log_rec> m_records;
+  std::deque<LogRecord> m_records;
   std::vector<std::unique_ptr<char[]>> m_chunks;
   std::size_t m_chunkUsed = 0;
   std::size_t m_chunkSize = 0;

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "scan/ObituaryAnalysis.h"
+#include "stats/Ranking.h"
 
 namespace obitrak {
 

@@ -8,7 +8,7 @@
 
 namespace obitrak {
 
-// Pieces that the text and HTML descriptions share.
+// The ranked players and the facts that the reports and the windows share.
 
 // The recording player's name; empty when the client number has no slot.
 std::string viewFromName(const DemoTables& tables);

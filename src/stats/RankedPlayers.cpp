@@ -1,4 +1,4 @@
-#include "export/ReportCommon.h"
+#include "stats/RankedPlayers.h"
 
 #include "stats/Tally.h"
 

@@ -7,13 +7,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "BenchDemos.h"
 #include "ui/AppWindows.h"
-#include "ui/main.h"
+#include "ui/FragGridModel.h"
+#include "ui/MainWindow.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ class OpenDemo {
     QApplication::processEvents();
   }
 
-  ui::TMainForm& form() { return m_windows->mainForm(); }
+  ui::MainWindow& form() { return m_windows->mainWindow(); }
   std::int64_t bytes() const { return m_bytes; }
 
   void open() {
@@ -59,7 +59,7 @@ class OpenDemo {
 void BM_OpenDemoToFilledGrid(benchmark::State& state) {
   OpenDemo app(static_cast<int>(state.range(0)), 2);
   for (auto _ : state) app.open();
-  auto* grid = app.form().findChild<QTableWidget*>(QStringLiteral("Grid1"));
+  auto* grid = app.form().findChild<ui::FragGridView*>(QStringLiteral("Grid1"));
   if (grid->rowCount() != state.range(0) + 1) state.SkipWithError("the grid was not filled");
   state.counters["demo_MB"] = static_cast<double>(app.bytes()) / (1 << 20);
 }

@@ -24,12 +24,15 @@ constexpr std::uint8_t kConfigMapModel = 33;
 constexpr std::uint8_t kConfigPlayersHigh = 5;      // high byte of 0x520..0x55F
 constexpr std::uint8_t kConfigPlayerSlotBase = 31;  // slot = low byte - 31
 constexpr int kSweptBlocks = 8;
+// How often a window watching the scan hears how far it got.
+constexpr std::int64_t kProgressBlocks = 2048;
 
 constexpr char kNameSeparator = '\\';
 
 class BlockScanner {
  public:
-  BlockScanner(DemoTables& tables, ScanReport& report) : m_t(tables), m_report(report) {}
+  BlockScanner(DemoTables& tables, ScanReport& report, ScanObserver* observer)
+      : m_t(tables), m_report(report), m_observer(observer) {}
 
   void run(DemoFile& file) {
     std::string_view body;
@@ -45,6 +48,10 @@ class BlockScanner {
       if (next == DemoFile::Next::Incomplete) {
         notice(kNoticeIncompleteBlock);
         break;
+      }
+      m_bytesRead += body.size() + sizeof(std::int32_t);
+      if (m_observer != nullptr && m_blockNumber % kProgressBlocks == 0) {
+        m_observer->readProgress(m_bytesRead);
       }
       Block block(body);
       leadingRun(block);
@@ -175,6 +182,8 @@ class BlockScanner {
 
   DemoTables& m_t;
   ScanReport& m_report;
+  ScanObserver* m_observer;
+  std::uint64_t m_bytesRead = 0;
   std::int64_t m_blockNumber = 0;
   bool m_tableFullReported = false;
   std::string m_cleaned;  // reused for every message
@@ -206,7 +215,7 @@ ScanReport scanFile(DemoTables& tables, DemoFile& file, ScanObserver* observer) 
   work.scanMarker = kScanMarkerSet;
   {
     ReadGuard guard(observer);
-    BlockScanner(work, report).run(file);
+    BlockScanner(work, report, observer).run(file);
   }
   ObituaryAnalysis(work);
   TallyAndRank(work);

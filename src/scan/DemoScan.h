@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,12 +14,14 @@ inline constexpr std::string_view kNoticeBadBlock = "BAD BLOCK. READING STOPPED.
 inline constexpr std::string_view kNoticeIncompleteBlock = "INCOMPLETE BLOCK. READING STOPPED.";
 inline constexpr std::string_view kNoticePlayerTableFull = "PLAYER TABLE FULL.";
 
-// Told when the block loop starts and ends, so that a window can show and hide its
-// progress indicator. readEnded() follows every readStarted(), also when the read fails.
+// Told when the block loop starts, how far it got and when it ends, so that a window can
+// show its progress. readEnded() follows every readStarted(), also when the read fails.
 class ScanObserver {
  public:
   virtual ~ScanObserver() = default;
   virtual void readStarted() {}
+  // Every few thousand blocks: the demo bytes read so far (block lengths and bodies).
+  virtual void readProgress(std::uint64_t bytesRead) { (void)bytesRead; }
   virtual void readEnded() {}
 };
 

@@ -8,10 +8,10 @@
 
 namespace obitrak::ui {
 
-class TAboutWindow;
-class THtmlColors;
-class TMainForm;
-class TProgress;
+class AboutDialog;
+class HtmlColorsWindow;
+class MainWindow;
+class ScanProgressDialog;
 
 // The program's windows, created hidden at start-up in a fixed order with the main window
 // first, and living until the program ends.
@@ -25,17 +25,17 @@ class AppWindows {
   AppWindows& operator=(const AppWindows&) = delete;
 
   AppState& state() { return m_state; }
-  TMainForm& mainForm() { return *m_mainForm; }
-  TAboutWindow& aboutWindow() { return *m_aboutWindow; }
-  TProgress& progress() { return *m_progress; }
-  THtmlColors& htmlColors() { return *m_htmlColors; }
+  MainWindow& mainWindow() { return *m_mainWindow; }
+  AboutDialog& aboutDialog() { return *m_aboutDialog; }
+  ScanProgressDialog& progress() { return *m_progress; }
+  HtmlColorsWindow& htmlColors() { return *m_htmlColors; }
 
  private:
   AppState m_state;
-  std::unique_ptr<TMainForm> m_mainForm;
-  std::unique_ptr<TAboutWindow> m_aboutWindow;
-  std::unique_ptr<TProgress> m_progress;
-  std::unique_ptr<THtmlColors> m_htmlColors;
+  std::unique_ptr<MainWindow> m_mainWindow;
+  std::unique_ptr<AboutDialog> m_aboutDialog;
+  std::unique_ptr<ScanProgressDialog> m_progress;
+  std::unique_ptr<HtmlColorsWindow> m_htmlColors;
 };
 
 }  // namespace obitrak::ui

@@ -25,6 +25,17 @@ std::optional<WindowRect> mainWindowPlacement(GridSize grid, GridSize screen, bo
   return r;
 }
 
+std::optional<WindowRect> mainWindowClientRect(GridSize grid, WindowRect available,
+                                               FrameMargins frame, bool maximised) {
+  std::optional<WindowRect> outer =
+      mainWindowPlacement(grid, {available.width, available.height}, maximised);
+  if (!outer) return std::nullopt;
+  return WindowRect{available.left + outer->left + frame.left,
+                    available.top + outer->top + frame.top,
+                    std::max(0, outer->width - frame.left - frame.right),
+                    std::max(0, outer->height - frame.top - frame.bottom)};
+}
+
 GridSize gridViewport(GridSize grid, GridSize room) {
   return {std::clamp(room.width, 0, grid.width), std::clamp(room.height, 0, grid.height)};
 }

@@ -51,6 +51,19 @@ FragGridShape fragGridShape(int playerCount);
 // place, so there is nothing to return.
 std::optional<WindowRect> mainWindowPlacement(GridSize grid, GridSize screen, bool maximised);
 
+struct FrameMargins {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+};
+
+// The client rectangle the main window takes for a grid of `grid` pixels: its outer size as
+// mainWindowPlacement() gives it within the screen's `available` area (desktop coordinates,
+// without panels and docks), less the window manager's `frame`. Nothing when maximised.
+std::optional<WindowRect> mainWindowClientRect(GridSize grid, WindowRect available,
+                                               FrameMargins frame, bool maximised);
+
 // The size the grid takes in the room the window leaves it: its own size where it fits,
 // else cut to the room (then it scrolls, so every cell stays reachable).
 GridSize gridViewport(GridSize grid, GridSize room);

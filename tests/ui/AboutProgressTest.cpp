@@ -2,15 +2,17 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
+#include "DemoWriter.h"
 #include "UiTestSupport.h"
 #include "export/ProgramInfo.h"
 #include "scan/DemoScan.h"
-#include "ui/About.h"
-#include "ui/scanning.h"
+#include "ui/AboutDialog.h"
+#include "ui/ScanProgressDialog.h"
 
 using namespace obitrak;
 using namespace obitrak::uitest;
@@ -33,7 +35,7 @@ void pressOkSoon() {
 // Whether the progress window is visible while the scan reads.
 class VisibilityProbe : public ScanObserver {
  public:
-  explicit VisibilityProbe(ui::TProgress& progress) : m_progress(progress) {}
+  explicit VisibilityProbe(ui::ScanProgressDialog& progress) : m_progress(progress) {}
   void readStarted() override {
     m_progress.readStarted();
     visibleWhileReading = m_progress.isVisible();
@@ -42,7 +44,7 @@ class VisibilityProbe : public ScanObserver {
   bool visibleWhileReading = false;
 
  private:
-  ui::TProgress& m_progress;
+  ui::ScanProgressDialog& m_progress;
 };
 
 }  // namespace
@@ -52,7 +54,7 @@ class AboutProgressTest : public QObject {
 
  private slots:
   void aboutShowsTheProgramAndItsNote() {
-    ui::TAboutWindow about;
+    ui::AboutDialog about;
     QCOMPARE(about.windowTitle(), QStringLiteral("About this program"));
     QCOMPARE(about.size(), QSize(298, 220));
     QCOMPARE(about.minimumSize(), about.maximumSize());
@@ -74,14 +76,14 @@ class AboutProgressTest : public QObject {
   }
 
   void aboutPictureLosesItsBottomRows() {
-    ui::TAboutWindow about;
+    ui::AboutDialog about;
     auto* photo = about.findChild<QLabel*>(QStringLiteral("Photo"));
     QCOMPARE(photo->geometry(), QRect(16, 16, 100, 129));
     QCOMPARE(photo->pixmap().size(), QSize(100, 131));
   }
 
   void okClosesTheModalWindowAndItOpensAgainTheSame() {
-    ui::TAboutWindow about;
+    ui::AboutDialog about;
     const QString before = about.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
     for (int i = 0; i < 2; ++i) {
       pressOkSoon();
@@ -91,16 +93,42 @@ class AboutProgressTest : public QObject {
     QCOMPARE(about.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(), before);
   }
 
-  void progressWindowIsAnEmptyCaption() {
-    ui::TProgress progress;
+  void progressWindowIsACaptionAndABar() {
+    ui::ScanProgressDialog progress;
     QCOMPARE(progress.windowTitle(), QStringLiteral("Scanning demo..."));
     QCOMPARE(progress.size(), QSize(180, 38));
     QCOMPARE(progress.minimumSize(), progress.maximumSize());
-    QVERIFY(progress.findChildren<QWidget*>().isEmpty());
+    QCOMPARE(progress.findChildren<QWidget*>().size(), 1);
+  }
+
+  // The bar is painted while the scan is still reading, not only after it.
+  void progressBarIsPaintedDuringTheScan() {
+    tools::DemoWriter w;
+    w.serverData(34, "", 0, "Long");
+    for (int block = 0; block < 20000; ++block) {
+      w.print(2, "tick\n");
+      w.endBlock();
+    }
+    const std::string demo = w.finish();
+    ui::ScanProgressDialog progress;
+    progress.setExpectedBytes(demo.size());
+    progress.setPaintInterval(0);
+    QImage halfway;
+    connect(&progress, &ui::ScanProgressDialog::painted, [&](int percent) {
+      if (percent >= 50 && halfway.isNull()) {
+        halfway = progress.findChild<QProgressBar*>()->grab().toImage();
+      }
+    });
+    DemoTables tables;
+    DemoScanBytes(tables, demo, &progress);
+    QVERIFY(!halfway.isNull());
+    const QColor filled = progress.findChild<QProgressBar*>()->palette().color(QPalette::Highlight);
+    const QRect start(halfway.width() / 10, halfway.height() / 2, 4, 1);
+    QVERIFY(countPixelsNear(halfway, start, filled, 30) > 0);
   }
 
   void progressWindowIsVisibleOnlyWhileTheScanReads() {
-    ui::TProgress progress;
+    ui::ScanProgressDialog progress;
     VisibilityProbe probe(progress);
     DemoTables tables;
     DemoScanBytes(tables, duelDemo(), &probe);
@@ -109,7 +137,7 @@ class AboutProgressTest : public QObject {
   }
 
   void progressWindowIsHiddenAfterADamagedDemo() {
-    ui::TProgress progress;
+    ui::ScanProgressDialog progress;
     VisibilityProbe probe(progress);
     DemoTables tables;
     DemoScanBytes(tables, badBlockDemo(), &probe);

@@ -148,9 +148,9 @@ class ExportMenuTest : public QObject {
   void exportsWithoutADemoDoNothing() {
     TestApp app;
     app.showActive();
-    app.form().Exportdescription1Click();
-    app.form().ExportdescriptiontoHTML1Click();
-    app.form().Exportlog1Click();
+    for (const char* slot : {"exportDescription", "exportHtmlDescription", "exportLog"}) {
+      QMetaObject::invokeMethod(&app.form(), slot);
+    }
     QVERIFY(app.saveRequests.empty());
     QCOMPARE(filesIn(app.dir.path()), QStringList());
   }

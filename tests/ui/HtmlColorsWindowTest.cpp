@@ -7,7 +7,7 @@
 
 #include "UiTestSupport.h"
 #include "export/HtmlColors.h"
-#include "export/htmlcol.h"
+#include "ui/HtmlColorsWindow.h"
 
 using namespace obitrak;
 using namespace obitrak::uitest;
@@ -35,9 +35,9 @@ std::string settingsBytes(std::initializer_list<std::uint32_t> colours) {
 }
 
 // Shows the colours window of `app` the way the Options menu does.
-ui::THtmlColors& showColours(TestApp& app) {
+ui::HtmlColorsWindow& showColours(TestApp& app) {
   menuItem(app.form(), "HTMLColors1")->trigger();
-  ui::THtmlColors& colours = app.windows->htmlColors();
+  ui::HtmlColorsWindow& colours = app.windows->htmlColors();
   colours.activateWindow();
   [&] { QVERIFY(QTest::qWaitForWindowActive(&colours)); }();
   return colours;
@@ -51,7 +51,7 @@ class HtmlColorsWindowTest : public QObject {
  private slots:
   void rowsHaveTheirNamesAndPlaces() {
     TestApp app;
-    ui::THtmlColors& colours = app.windows->htmlColors();
+    ui::HtmlColorsWindow& colours = app.windows->htmlColors();
     QCOMPARE(colours.windowTitle(), QStringLiteral("HTML File Colors"));
     for (std::size_t i = 0; i < kHtmlColorTable.size(); ++i) {
       QPushButton* b = button(colours, kButtons[i]);
@@ -70,7 +70,7 @@ class HtmlColorsWindowTest : public QObject {
   void swatchesShowTheDefaultsWithoutASettingsFile() {
     TestApp app;
     app.showActive();
-    ui::THtmlColors& colours = showColours(app);
+    ui::HtmlColorsWindow& colours = showColours(app);
     QCOMPARE(swatchCentre(colours, "BackS"), QColor(0, 0, 0));
     QCOMPARE(swatchCentre(colours, "FontS"), QColor(255, 255, 255));
     QCOMPARE(swatchCentre(colours, "ACellS"), QColor(64, 0, 0));
@@ -80,7 +80,7 @@ class HtmlColorsWindowTest : public QObject {
   void pickedColourTakesEffectAtOnce() {
     TestApp app;
     app.showActive();
-    ui::THtmlColors& colours = showColours(app);
+    ui::HtmlColorsWindow& colours = showColours(app);
     QColor preset;
     colours.setColourDialog([&](QWidget*, const QColor& p) {
       preset = p;
@@ -100,7 +100,7 @@ class HtmlColorsWindowTest : public QObject {
   void cancelledPickerChangesNothing() {
     TestApp app;
     app.showActive();
-    ui::THtmlColors& colours = showColours(app);
+    ui::HtmlColorsWindow& colours = showColours(app);
     colours.setColourDialog([](QWidget*, const QColor& p) { return p; });
     QTest::mouseClick(button(colours, "ACellB"), Qt::LeftButton);
     QCOMPARE(app.state().htmlColors, HtmlColorSet::defaults());
@@ -110,7 +110,7 @@ class HtmlColorsWindowTest : public QObject {
   void closingSavesTheSettingsBesideTheProgram() {
     TestApp app;
     app.showActive();
-    ui::THtmlColors& colours = showColours(app);
+    ui::HtmlColorsWindow& colours = showColours(app);
     colours.setColourDialog([](QWidget*, const QColor&) { return QColor(1, 2, 3); });
     QTest::mouseClick(button(colours, "BackB"), Qt::LeftButton);
     QVERIFY(!QFile::exists(app.settingsFile()));
@@ -126,7 +126,7 @@ class HtmlColorsWindowTest : public QObject {
                settingsBytes({1, 2, 3, 4, 5, 6}) + std::string("trailing bytes"));
     app.showActive();
     QCOMPARE(app.state().htmlColors[HtmlColorSet::VLink], 6u);
-    ui::THtmlColors& colours = showColours(app);
+    ui::HtmlColorsWindow& colours = showColours(app);
     QCOMPARE(swatchCentre(colours, "VLinkS"), QColor(6, 0, 0));
     colours.close();
     QCOMPARE(readBytes(app.settingsFile()).size(), 24);
@@ -136,7 +136,7 @@ class HtmlColorsWindowTest : public QObject {
     TestApp app;
     writeBytes(app.settingsFile(), settingsBytes({7, 7, 7, 7, 7, 7}));
     app.showActive();
-    ui::THtmlColors& colours = showColours(app);
+    ui::HtmlColorsWindow& colours = showColours(app);
     colours.setColourDialog([](QWidget*, const QColor&) { return QColor(0, 0, 255); });
     QTest::mouseClick(button(colours, "FontB"), Qt::LeftButton);
     QCOMPARE(app.state().htmlColors[HtmlColorSet::Font], 0xFF0000u);
@@ -163,7 +163,7 @@ class HtmlColorsWindowTest : public QObject {
     MessageRecorder recorder;
     TestApp app;
     app.showActive();
-    ui::THtmlColors& colours = showColours(app);
+    ui::HtmlColorsWindow& colours = showColours(app);
     // A folder where the settings file should be cannot be written as a file.
     QVERIFY(QDir(app.dir.path()).mkdir(QStringLiteral("obitrak.cfg")));
     colours.setColourDialog([](QWidget*, const QColor&) { return QColor(9, 9, 9); });

@@ -2,9 +2,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTableWidget>
 
 #include "DemoWriter.h"
+#include "ui/FragGridModel.h"
 
 namespace obitrak::uitest {
 
@@ -160,16 +160,17 @@ QAction* menuItem(QWidget& window, const char* name) {
   return window.findChild<QAction*>(QString::fromLatin1(name));
 }
 
-QTableWidget& grid(ui::TMainForm& form) {
-  return *form.findChild<QTableWidget*>(QStringLiteral("Grid1"));
+ui::FragGridView& grid(ui::MainWindow& form) {
+  return *form.findChild<ui::FragGridView*>(QStringLiteral("Grid1"));
 }
 
-QString cell(ui::TMainForm& form, int column, int row) {
-  const QTableWidgetItem* item = grid(form).item(row, column);
-  return item == nullptr ? QStringLiteral("<none>") : item->text();
+QString cell(ui::MainWindow& form, int column, int row) {
+  const ui::FragGridView& g = grid(form);
+  if (column >= g.columnCount() || row >= g.rowCount()) return QStringLiteral("<none>");
+  return g.cellText(column, row);
 }
 
-QStringList rowNames(ui::TMainForm& form) {
+QStringList rowNames(ui::MainWindow& form) {
   QStringList names;
   for (int row = 1; row < grid(form).rowCount(); ++row) names << cell(form, 0, row);
   return names;

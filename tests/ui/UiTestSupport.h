@@ -13,9 +13,12 @@
 #include "ui/AppWindows.h"
 #include "ui/ErrorHandler.h"
 #include "ui/FileDialogs.h"
-#include "ui/main.h"
+#include "ui/MainWindow.h"
+#include "ui/SecondaryWindow.h"
 
-class QTableWidget;
+namespace obitrak::ui {
+class FragGridView;
+}
 
 namespace obitrak::uitest {
 
@@ -61,7 +64,7 @@ class TestApp {
  public:
   explicit TestApp(const QStringList& commandLine = {});
 
-  ui::TMainForm& form() { return windows->mainForm(); }
+  ui::MainWindow& form() { return windows->mainWindow(); }
   ui::AppState& state() { return windows->state(); }
   QString file(const QString& name) const { return dir.filePath(name); }
   QString settingsFile() const { return file(QStringLiteral("obitrak.cfg")); }
@@ -86,11 +89,22 @@ class TestApp {
   std::optional<QString> m_saveChoice;
 };
 
+// A secondary window with nothing in it, standing in for one that the main window shows.
+class StandInWindow : public ui::SecondaryWindow {
+ public:
+  explicit StandInWindow(ui::AppState& state)
+      : SecondaryWindow(state, QStringLiteral("StandIn"), QString(), {100, 100}) {}
+  int refills = 0;
+
+ protected:
+  void refill() override { ++refills; }
+};
+
 QAction* menuItem(QWidget& window, const char* name);
-QTableWidget& grid(ui::TMainForm& form);
-QString cell(ui::TMainForm& form, int column, int row);
+ui::FragGridView& grid(ui::MainWindow& form);
+QString cell(ui::MainWindow& form, int column, int row);
 // The names of the rows, in order (the first column below the header).
-QStringList rowNames(ui::TMainForm& form);
+QStringList rowNames(ui::MainWindow& form);
 
 // Pixels of `rect` in `image` that are near `colour` (each channel within `tolerance`).
 int countPixelsNear(const QImage& image, const QRect& rect, const QColor& colour,

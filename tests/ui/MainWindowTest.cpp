@@ -10,17 +10,17 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
 #include "DemoWriter.h"
 #include "UiTestSupport.h"
 #include "export/TextExport.h"
-#include "export/htmlcol.h"
 #include "scan/DemoScan.h"
-#include "ui/About.h"
-#include "ui/scanning.h"
+#include "ui/AboutDialog.h"
+#include "ui/FragGridModel.h"
+#include "ui/HtmlColorsWindow.h"
+#include "ui/ScanProgressDialog.h"
 
 using namespace obitrak;
 using namespace obitrak::uitest;
@@ -47,10 +47,9 @@ class ShowRecorder : public QObject {
 };
 
 // The pixels of one grid cell, as the user sees them.
-QImage grabCell(ui::TMainForm& form, int column, int row) {
-  QTableWidget& g = grid(form);
-  const QRect r = g.visualRect(g.model()->index(row, column));
-  return g.viewport()->grab(r).toImage();
+QImage grabCell(ui::MainWindow& form, int column, int row) {
+  ui::FragGridView& g = grid(form);
+  return g.grab(g.cellRect(column, row)).toImage();
 }
 
 const QColor kRed(255, 0, 0);
@@ -82,14 +81,14 @@ std::string sixtyFourPlayerDemo() {
 
 }  // namespace
 
-class MainFormTest : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
   void startsWithThePictureAndNoDemo() {
     TestApp app;
     app.showActive();
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     QCOMPARE(form.windowTitle(), QStringLiteral("Obitrak - Quake2 DM2 Analyzer by Kes"));
     QVERIFY(control<QLabel>(form, "Image1")->isVisible());
     QVERIFY(!control<QComboBox>(form, "WeaponList")->isVisible());
@@ -173,7 +172,7 @@ class MainFormTest : public QObject {
     QCOMPARE(app.openRequests[0].filter, QStringLiteral("All files|*.*|Quake2 demo files|*.dm2"));
     QCOMPARE(app.openRequests[0].selectedFilter, 2);
 
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     QCOMPARE(form.windowTitle(), demo);
     QCOMPARE(grid(form).rowCount(), 3);
     QCOMPARE(grid(form).columnCount(), 4);
@@ -198,7 +197,7 @@ class MainFormTest : public QObject {
     TestApp app;
     app.showActive();
     app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     QVERIFY(!control<QLabel>(form, "Image1")->isVisible());
     QVERIFY(control<QComboBox>(form, "WeaponList")->isVisible());
     QCOMPARE(control<QComboBox>(form, "WeaponList")->currentIndex(), 0);
@@ -220,7 +219,7 @@ class MainFormTest : public QObject {
     TestApp app;
     app.showActive();
     app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     // The diagonal is dark green with white text; the current cell is white.
     const QImage diagonal = grabCell(form, 2, 2);
     QVERIFY(countPixelsNear(diagonal, wholeImage(diagonal), kGreen, 2) >
@@ -235,13 +234,13 @@ class MainFormTest : public QObject {
 
   void noRankedPlayerGivesTheSmallestGrid() {
     TestApp app;
-    QWidget graph;
-    ui::MainFormWindows windows;
-    windows.graph = &graph;
-    app.form().setWindows(windows);
+    StandInWindow graph(app.state());
+    ui::MainWindowLinks windows;
+    windows.timeGraph = &graph;
+    app.form().setLinks(windows);
     app.showActive();
     app.open(app.demo(QStringLiteral("idle.dm2"), idleDemo()));
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     QCOMPARE(grid(form).rowCount(), 1);
     QCOMPARE(grid(form).columnCount(), 2);
     QCOMPARE(cell(form, 0, 0), QString());
@@ -249,8 +248,8 @@ class MainFormTest : public QObject {
     QTRY_COMPARE(grid(form).size(), QSize(205, 28));
     QCOMPARE(form.frameGeometry().size(), QSize(226, 228));
     // With nobody ranked the totals header is the one cell the user can select.
-    QVERIFY(grid(form).item(0, 1)->flags() & Qt::ItemIsSelectable);
-    QVERIFY(!(grid(form).item(0, 0)->flags() & Qt::ItemIsSelectable));
+    QVERIFY(grid(form).gridModel().indexOfCell(1, 0).flags() & Qt::ItemIsSelectable);
+    QVERIFY(!grid(form).gridModel().indexOfCell(0, 0).isValid());
     menuItem(form, "Timegraph1")->trigger();
     QVERIFY(!graph.isVisible());
   }
@@ -259,7 +258,7 @@ class MainFormTest : public QObject {
     TestApp app;
     app.showActive();
     app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     auto* list = control<QComboBox>(form, "WeaponList");
     list->setFocus();
     for (int i = 0; i < 9; ++i) QTest::keyClick(list, Qt::Key_Down);
@@ -276,7 +275,7 @@ class MainFormTest : public QObject {
     TestApp app;
     app.showActive();
     app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     control<QComboBox>(form, "WeaponList")->setCurrentIndex(9);
     QCOMPARE(cell(form, 1, 1), QStringLiteral("1"));
     QCOMPARE(cell(form, 1, 2), QStringLiteral("1"));
@@ -287,7 +286,7 @@ class MainFormTest : public QObject {
     TestApp app;
     app.showActive();
     app.open(app.demo(QStringLiteral("teams.dm2"), teamDemo()));
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     QCOMPARE(rowNames(form), (QStringList{"Dee", "Cid", "Bob", "Ann"}));
     auto* list = control<QComboBox>(form, "WeaponList");
     list->setFocus();
@@ -324,7 +323,7 @@ class MainFormTest : public QObject {
     TestApp app;
     app.showActive();
     app.open(app.demo(QStringLiteral("teams.dm2"), teamDemo()));
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     auto* teamPlay = control<QCheckBox>(form, "TeamC");
     QTest::mouseClick(teamPlay, Qt::LeftButton);
     QTest::mouseClick(teamPlay, Qt::LeftButton);
@@ -343,13 +342,13 @@ class MainFormTest : public QObject {
 
   void teamScoresButtonTalliesAllWeaponsWithoutRefillingTheGrid() {
     TestApp app;
-    QWidget teamScores;
-    ui::MainFormWindows windows;
+    StandInWindow teamScores(app.state());
+    ui::MainWindowLinks windows;
     windows.teamScores = &teamScores;
-    app.form().setWindows(windows);
+    app.form().setLinks(windows);
     app.showActive();
     app.open(app.demo(QStringLiteral("teams.dm2"), teamDemo()));
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     QTest::mouseClick(control<QCheckBox>(form, "TeamC"), Qt::LeftButton);
     auto* list = control<QComboBox>(form, "WeaponList");
     list->setFocus();
@@ -385,8 +384,8 @@ class MainFormTest : public QObject {
     const QRect screen = app.form().screen()->geometry();
     if (screen.width() >= 933) QSKIP("the screen is wide enough for the sample's grid");
     app.open(sampleDemo());
-    ui::TMainForm& form = app.form();
-    QTableWidget& g = grid(form);
+    ui::MainWindow& form = app.form();
+    ui::FragGridView& g = grid(form);
     QCOMPARE(g.columnCount(), 9);
     QCOMPARE(form.frameGeometry().width(), screen.width());
     QCOMPARE(form.frameGeometry().left(), screen.left());
@@ -398,7 +397,7 @@ class MainFormTest : public QObject {
     g.setCurrentCell(7, 7);
     QTest::keyClick(&g, Qt::Key_Right);
     QCOMPARE(g.currentColumn(), 8);
-    const QRect last = g.visualRect(g.model()->index(7, 8));
+    const QRect last = g.visualRect(g.gridModel().indexOfCell(8, 7));
     QVERIFY(g.viewport()->rect().contains(last.center()));
     QCOMPARE(cell(form, 8, 0), QStringLiteral("Frgs (Kills/Dths)"));
   }
@@ -407,8 +406,8 @@ class MainFormTest : public QObject {
     TestApp app;
     app.showActive();
     app.open(app.demo(QStringLiteral("crowd.dm2"), sixtyFourPlayerDemo()));
-    ui::TMainForm& form = app.form();
-    QTableWidget& g = grid(form);
+    ui::MainWindow& form = app.form();
+    ui::FragGridView& g = grid(form);
     QCOMPARE(g.rowCount(), 65);
     QCOMPARE(g.columnCount(), 66);
     // The window takes the screen, and the grid what the window has room for.
@@ -424,7 +423,7 @@ class MainFormTest : public QObject {
     g.setCurrentCell(64, 64);
     QTest::keyClick(&g, Qt::Key_Right);
     QCOMPARE(g.currentColumn(), 65);
-    const QRect corner = g.visualRect(g.model()->index(64, 65));
+    const QRect corner = g.visualRect(g.gridModel().indexOfCell(65, 64));
     QVERIFY(g.viewport()->rect().contains(corner.center()));
     // Last place: of those with one frag, the lowest slot.
     QCOMPARE(cell(form, 0, 64), QStringLiteral("Crowd_00"));
@@ -435,7 +434,7 @@ class MainFormTest : public QObject {
     TestApp app;
     app.showActive();
     app.open(sampleDemo());
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     QCOMPARE(rowNames(form), (QStringList{"Mira", "Havoc", QString::fromLatin1("Z\xE5ro"), "Vex",
                                           "Gorgon", "Nyx", "Blink"}));
     QCOMPARE(cell(form, 8, 1), QStringLiteral("51 (61 / 58)"));
@@ -452,7 +451,7 @@ class MainFormTest : public QObject {
     app.open(app.file(QStringLiteral("missing.dm2")));
 
     QCOMPARE(recorder.messages, QStringList{QStringLiteral("File not found")});
-    ui::TMainForm& form = app.form();
+    ui::MainWindow& form = app.form();
     QCOMPARE(form.windowTitle(), demo);
     QCOMPARE(form.demoPath(), demo);
     QCOMPARE(rowNames(form), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
@@ -467,7 +466,7 @@ class MainFormTest : public QObject {
     app.showActive();
     app.open(app.file(QStringLiteral("missing.dm2")));
     QCOMPARE(recorder.messages, QStringList{QStringLiteral("File not found")});
-    QCOMPARE(app.form().windowTitle(), ui::TMainForm::kCaption);
+    QCOMPARE(app.form().windowTitle(), ui::MainWindow::kCaption);
     QVERIFY(control<QLabel>(app.form(), "Image1")->isVisible());
     QVERIFY(!menuItem(app.form(), "Exportlog1")->isEnabled());
     QCOMPARE(app.form().demoPath(), QString());
@@ -506,19 +505,19 @@ class MainFormTest : public QObject {
 
   void viewItemsShowTheirWindowsOnlyWithADemo() {
     TestApp app;
-    QWidget general, weapons, log, graph;
-    ui::MainFormWindows windows;
+    StandInWindow general(app.state()), weapons(app.state()), log(app.state()), graph(app.state());
+    ui::MainWindowLinks windows;
     windows.general = &general;
-    windows.weapWin = &weapons;
-    windows.logWindow = &log;
-    windows.graph = &graph;
-    app.form().setWindows(windows);
+    windows.weapons = &weapons;
+    windows.log = &log;
+    windows.timeGraph = &graph;
+    app.form().setLinks(windows);
     app.showActive();
-    ui::TMainForm& form = app.form();
-    form.GeneralinfoaboutDM21Click();
-    form.Weaponsstats1Click();
-    form.Demolog1Click();
-    form.Timegraph1Click();
+    ui::MainWindow& form = app.form();
+    QMetaObject::invokeMethod(&form, "showGeneralInfo");
+    QMetaObject::invokeMethod(&form, "showWeaponsStats");
+    QMetaObject::invokeMethod(&form, "showLog");
+    QMetaObject::invokeMethod(&form, "showTimeGraph");
     for (QWidget* w : {&general, &weapons, &log, &graph}) QVERIFY(!w->isVisible());
 
     app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
@@ -531,10 +530,10 @@ class MainFormTest : public QObject {
 
   void viewLettersWorkWhileTheMainWindowIsActive() {
     TestApp app;
-    QWidget general;
-    ui::MainFormWindows windows;
+    StandInWindow general(app.state());
+    ui::MainWindowLinks windows;
     windows.general = &general;
-    app.form().setWindows(windows);
+    app.form().setLinks(windows);
     app.showActive();
     app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
     app.showActive();
@@ -571,8 +570,8 @@ class MainFormTest : public QObject {
     menuItem(app.form(), "About1")->trigger();
     QCOMPARE(caption, QStringLiteral("About this program"));
     QVERIFY(modal);
-    QVERIFY(!app.windows->aboutWindow().isVisible());
-    QCOMPARE(app.form().windowTitle(), ui::TMainForm::kCaption);
+    QVERIFY(!app.windows->aboutDialog().isVisible());
+    QCOMPARE(app.form().windowTitle(), ui::MainWindow::kCaption);
   }
 
   void htmlColorsItemShowsTheColoursWindow() {
@@ -649,7 +648,7 @@ class MainFormTest : public QObject {
     TestApp app({demos.filePath(QStringLiteral("gone.dm2")), QStringLiteral("-descr")});
     app.showActive();
     QCOMPARE(recorder.messages, QStringList{QStringLiteral("File not found")});
-    QCOMPARE(app.form().windowTitle(), ui::TMainForm::kCaption);
+    QCOMPARE(app.form().windowTitle(), ui::MainWindow::kCaption);
     QCOMPARE(QDir(demos.path()).entryList(QDir::Files), QStringList());
   }
 
@@ -686,5 +685,5 @@ class MainFormTest : public QObject {
   }
 };
 
-OBITRAK_UI_TEST_MAIN(MainFormTest)
-#include "MainFormTest.moc"
+OBITRAK_UI_TEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QColor>
-#include <QWidget>
 #include <array>
 #include <functional>
 
 #include "export/HtmlColors.h"
-#include "ui/AppState.h"
+#include "ui/SecondaryWindow.h"
 
 class QPushButton;
 
@@ -17,7 +16,7 @@ class ColourSwatch;
 // "HTML File Colors": a button and a swatch for each of the six colours of the HTML
 // description. A button opens the colour picker; the choice takes effect at once and is
 // saved to the colour settings file when the window closes.
-class THtmlColors : public QWidget {
+class HtmlColorsWindow : public SecondaryWindow {
   Q_OBJECT
 
  public:
@@ -25,22 +24,15 @@ class THtmlColors : public QWidget {
   // preset when the user cancels).
   using ColourDialog = std::function<QColor(QWidget* parent, const QColor& preset)>;
 
-  explicit THtmlColors(AppState& state, QWidget* parent = nullptr);
+  explicit HtmlColorsWindow(AppState& state, QWidget* parent = nullptr);
 
   void setColourDialog(ColourDialog dialog);
 
-  void BackBClick();
-  void FontBClick();
-  void ACellBClick();
-  void PCellBClick();
-  void LinkBClick();
-  void VLinkBClick();
-  void FormActivate();
-  void FormClose();
+  // Writes the six colours to the colour settings file.
+  void saveColours();
 
  protected:
-  bool event(QEvent* event) override;
-  void showEvent(QShowEvent* event) override;
+  void refill() override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -48,7 +40,6 @@ class THtmlColors : public QWidget {
   void pickColour(HtmlColorSet::Index index);
   void showColour(HtmlColorSet::Index index);
 
-  AppState& m_state;
   ColourDialog m_colourDialog;
   std::array<QPushButton*, HtmlColorSet::Count> m_buttons{};
   std::array<ColourSwatch*, HtmlColorSet::Count> m_swatches{};

@@ -1,14 +1,12 @@
-#include "export/htmlcol.h"
+#include "ui/HtmlColorsWindow.h"
 
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 
 #include "ui/ColourRef.h"
 #include "ui/ErrorHandler.h"
-#include "ui/Pictures.h"
 
 namespace obitrak::ui {
 
@@ -16,7 +14,6 @@ namespace {
 
 constexpr int kOuterWidth = 198;
 constexpr int kOuterHeight = 263;
-constexpr int kWindowFontPixels = 11;
 constexpr int kButtonLeft = 16;
 constexpr int kButtonWidth = 129;
 constexpr int kRowHeight = 25;
@@ -59,23 +56,17 @@ class ColourSwatch : public QWidget {
   QColor m_colour = Qt::black;
 };
 
-THtmlColors::THtmlColors(AppState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_state(state),
+HtmlColorsWindow::HtmlColorsWindow(AppState& state, QWidget* parent)
+    : SecondaryWindow(state, QStringLiteral("HtmlColors"), QStringLiteral("HTML File Colors"),
+                      {kOuterWidth, kOuterHeight}, parent),
       m_colourDialog(runColourPicker) {
-  setObjectName(QStringLiteral("HtmlColors"));
-  setWindowTitle(QStringLiteral("HTML File Colors"));
-  setWindowIcon(programIcon());
-  QFont font = this->font();
-  font.setPixelSize(kWindowFontPixels);
-  setFont(font);
-  resize(kOuterWidth, kOuterHeight);
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   for (std::size_t i = 0; i < kHtmlColorTable.size(); ++i) {
     buildRow(kHtmlColorTable[i], kFirstRowTop + static_cast<int>(i) * kRowStep);
   }
 }
 
-void THtmlColors::buildRow(const HtmlColorInfo& info, int y) {
+void HtmlColorsWindow::buildRow(const HtmlColorInfo& info, int y) {
   const auto i = static_cast<std::size_t>(info.index);
   auto* button = new QPushButton(
       QString::fromLatin1(info.name.data(), static_cast<qsizetype>(info.name.size())), this);
@@ -96,77 +87,43 @@ void THtmlColors::buildRow(const HtmlColorInfo& info, int y) {
   showColour(index);
 }
 
-void THtmlColors::setColourDialog(ColourDialog dialog) {
+void HtmlColorsWindow::setColourDialog(ColourDialog dialog) {
   m_colourDialog = std::move(dialog);
-}
-
-void THtmlColors::BackBClick() {
-  pickColour(HtmlColorSet::Background);
-}
-void THtmlColors::FontBClick() {
-  pickColour(HtmlColorSet::Font);
-}
-void THtmlColors::ACellBClick() {
-  pickColour(HtmlColorSet::ActiveCell);
-}
-void THtmlColors::PCellBClick() {
-  pickColour(HtmlColorSet::PassiveCell);
-}
-void THtmlColors::LinkBClick() {
-  pickColour(HtmlColorSet::Link);
-}
-void THtmlColors::VLinkBClick() {
-  pickColour(HtmlColorSet::VLink);
 }
 
 // The picker starts at the button's colour; whatever it closes with becomes the colour of
 // the button, the swatch and the HTML colour set, so an export made now already uses it.
-void THtmlColors::pickColour(HtmlColorSet::Index index) {
-  const QColor preset = toQColor(m_state.htmlColors[index]);
+void HtmlColorsWindow::pickColour(HtmlColorSet::Index index) {
+  const QColor preset = toQColor(state().htmlColors[index]);
   const QColor chosen = m_colourDialog(this, preset);
-  m_state.htmlColors[index] = fromQColor(chosen.isValid() ? chosen : preset);
+  state().htmlColors[index] = fromQColor(chosen.isValid() ? chosen : preset);
   showColour(index);
 }
 
-void THtmlColors::showColour(HtmlColorSet::Index index) {
+void HtmlColorsWindow::showColour(HtmlColorSet::Index index) {
   const auto i = static_cast<std::size_t>(index);
-  const QColor colour = toQColor(m_state.htmlColors[index]);
+  const QColor colour = toQColor(state().htmlColors[index]);
   QPalette palette = m_buttons[i]->palette();
   palette.setColor(QPalette::ButtonText, colour);
   m_buttons[i]->setPalette(palette);
   m_swatches[i]->setColour(colour);
 }
 
-void THtmlColors::FormActivate() {
+void HtmlColorsWindow::refill() {
   for (const HtmlColorInfo& info : kHtmlColorTable) showColour(info.index);
 }
 
-void THtmlColors::FormClose() {
-  const std::string path = m_state.colorSettingsFile.empty()
-                               ? colorSettingsPath(m_state.programPath)
-                               : m_state.colorSettingsFile;
-  SaveHtmlColors(m_state.htmlColors, path);
-}
-
-bool THtmlColors::event(QEvent* event) {
-  const bool handled = QWidget::event(event);
-  if (event->type() == QEvent::WindowActivate) runGuarded([this] { FormActivate(); });
-  return handled;
-}
-
-void THtmlColors::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  if (const QScreen* s = screen()) {
-    const QRect r = s->geometry();
-    const QSize outer = frameGeometry().size();
-    move(r.x() + (r.width() - outer.width()) / 2, r.y() + (r.height() - outer.height()) / 2);
-  }
+void HtmlColorsWindow::saveColours() {
+  const std::string path = state().colorSettingsFile.empty()
+                               ? colorSettingsPath(state().programPath)
+                               : state().colorSettingsFile;
+  SaveHtmlColors(state().htmlColors, path);
 }
 
 // A failed save is reported; the window closes all the same and the colours stay in memory.
-void THtmlColors::closeEvent(QCloseEvent* event) {
-  runGuarded([this] { FormClose(); });
-  QWidget::closeEvent(event);
+void HtmlColorsWindow::closeEvent(QCloseEvent* event) {
+  runGuarded([this] { saveColours(); });
+  SecondaryWindow::closeEvent(event);
 }
 
 }  // namespace obitrak::ui

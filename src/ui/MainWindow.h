@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -17,43 +19,43 @@ class QComboBox;
 class QKeySequence;
 class QLabel;
 class QMenu;
-class QPainter;
 class QPushButton;
-class QStatusBar;
-class QTableWidget;
 
 namespace obitrak::ui {
 
-class TAboutWindow;
-class THtmlColors;
-class TProgress;
+class AboutDialog;
+class FragGridModel;
+class FragGridView;
+class HtmlColorsWindow;
+class ScanProgressDialog;
+class SecondaryWindow;
 
 // The windows that the main window opens. One that does not exist is null, and the item
 // that would show it then shows nothing.
-struct MainFormWindows {
-  TAboutWindow* about = nullptr;
-  QWidget* general = nullptr;
-  QWidget* logWindow = nullptr;
-  QWidget* graph = nullptr;
-  QWidget* weapWin = nullptr;
-  TProgress* progress = nullptr;
-  THtmlColors* htmlColors = nullptr;
-  QWidget* teamScores = nullptr;
+struct MainWindowLinks {
+  AboutDialog* about = nullptr;
+  SecondaryWindow* general = nullptr;
+  SecondaryWindow* log = nullptr;
+  SecondaryWindow* timeGraph = nullptr;
+  SecondaryWindow* weapons = nullptr;
+  ScanProgressDialog* progress = nullptr;
+  HtmlColorsWindow* htmlColors = nullptr;
+  SecondaryWindow* teamScores = nullptr;
 };
 
 // The program's home: the menus, the weapon filter, the "TeamPlay" box and the frag grid
 // of the loaded demo. Its activation fills the player colours, loads the HTML colours and,
 // once, scans the demo named on the command line.
-class TMainForm : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
   static const QString kCaption;
 
-  explicit TMainForm(AppState& state, QWidget* parent = nullptr);
-  ~TMainForm() override;
+  explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
-  void setWindows(const MainFormWindows& windows);
+  void setLinks(const MainWindowLinks& links);
   // The open and save dialogs and the end of the program, replaceable for tests.
   void setOpenDialog(FileDialog dialog);
   void setSaveDialog(FileDialog dialog);
@@ -65,87 +67,86 @@ class TMainForm : public QMainWindow {
   bool teamPlay() const;
   int weaponIndex() const;
 
-  // Menu items.
-  void OpenDM21Click();
-  void Exportdescription1Click();
-  void ExportdescriptiontoHTML1Click();
-  void Exportlog1Click();
-  void Exit1Click();
-  void GeneralinfoaboutDM21Click();
-  void Weaponsstats1Click();
-  void Demolog1Click();
-  void Timegraph1Click();
-  void HTMLColors1Click();
-  void About1Click();
-
-  // Controls.
-  void WeaponListChange();
-  void TeamCClick();
-  void TeamScBClick();
-  void FormActivate();
-
   // Scans the demo at `path` and shows it. A demo that cannot be read throws and leaves the
   // window and the loaded demo as they were.
-  void ScanDemo(const QString& path);
-  void FillFragGrid();
-  void Grid1DrawCell(QPainter& painter, int column, int row, const QRect& rect) const;
+  void scanDemo(const QString& path);
 
  protected:
   bool event(QEvent* event) override;
-  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+
+ private slots:
+  void openDemo();
+  void exportDescription();
+  void exportHtmlDescription();
+  void exportLog();
+  void exitProgram();
+  void showGeneralInfo();
+  void showWeaponsStats();
+  void showLog();
+  void showTimeGraph();
+  void showTeamScores();
+  void showHtmlColors();
+  void showAbout();
+  void weaponFilterChanged();
+  void teamPlayToggled();
 
  private:
   void buildMenus();
   QAction* addMenuItem(QMenu* menu, const char* name, const QString& text,
-                       const QKeySequence& shortcut, bool enabled, void (TMainForm::*handler)());
+                       const QKeySequence& shortcut, bool enabled, void (MainWindow::*slot)());
   void buildControls();
-  void buildGrid(QWidget* area);
   void buildStatusBar();
 
+  void refill();
   void loadColourSettings();
   void scanCommandLineDemo();
   void showScannedDemo(const QString& path, const std::string& panel0, const std::string& panel1);
   void selectWeaponSilently(int index);
+  void setTeamPlay(bool teamPlay);
+  void fillFragGrid();
   void placeWindowForGrid();
-  void placeGrid();
-  int headerPlayerTeam(int column, int row) const;
+  void replaceIfFrameChanged();
+  void fitGridIntoWindow();
   bool commandLineSwitch(const QString& name) const;
   QString defaultExportFile(const char* extension) const;
   std::optional<QString> exportTarget(const FileDialogRequest& request, const QString& skipSwitch);
-  void showWindow(QWidget* window);
+  void showLinked(SecondaryWindow* window);
 
   AppState& m_state;
-  MainFormWindows m_windows;
+  MainWindowLinks m_links;
   FileDialog m_openDialog;
   FileDialog m_saveDialog;
   std::function<void()> m_exitProgram;
 
   QString m_demoPath;
   PlayerColourTable m_playerColours;
-  FragGridShape m_shape;
   QString m_reportedColourError;
-  bool m_placedOnScreen = false;
+  bool m_centredAtStart = false;
+  // Where the window was last placed for its grid, and with which frame, so that it can be
+  // placed again once the window manager has told the real frame.
+  std::optional<QRect> m_placedClient;
+  QMargins m_placedFrame;
 
-  QAction* OpenDM21 = nullptr;
-  QAction* Exportdescription1 = nullptr;
-  QAction* ExportdescriptiontoHTML1 = nullptr;
-  QAction* Exportlog1 = nullptr;
-  QAction* Exit1 = nullptr;
-  QAction* GeneralinfoaboutDM21 = nullptr;
-  QAction* Weaponsstats1 = nullptr;
-  QAction* Demolog1 = nullptr;
-  QAction* Timegraph1 = nullptr;
-  QAction* Teamscores1 = nullptr;
-  QAction* HTMLColors1 = nullptr;
-  QAction* About1 = nullptr;
+  QAction* m_openAction = nullptr;
+  QAction* m_exportDescriptionAction = nullptr;
+  QAction* m_exportHtmlAction = nullptr;
+  QAction* m_exportLogAction = nullptr;
+  QAction* m_exitAction = nullptr;
+  QAction* m_generalInfoAction = nullptr;
+  QAction* m_weaponsStatsAction = nullptr;
+  QAction* m_logAction = nullptr;
+  QAction* m_timeGraphAction = nullptr;
+  QAction* m_teamScoresAction = nullptr;
+  QAction* m_htmlColorsAction = nullptr;
+  QAction* m_aboutAction = nullptr;
 
-  QLabel* Image1 = nullptr;
-  QComboBox* WeaponList = nullptr;
-  QCheckBox* TeamC = nullptr;
-  QPushButton* TeamScB = nullptr;
-  QTableWidget* Grid1 = nullptr;
-  QStatusBar* StatusBar1 = nullptr;
+  QLabel* m_startupPicture = nullptr;
+  QComboBox* m_weaponFilter = nullptr;
+  QCheckBox* m_teamPlayBox = nullptr;
+  QPushButton* m_teamScoresButton = nullptr;
+  FragGridModel* m_fragModel = nullptr;
+  FragGridView* m_fragGrid = nullptr;
   QLabel* m_panel0 = nullptr;
   QLabel* m_panel1 = nullptr;
 };

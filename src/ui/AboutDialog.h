@@ -6,13 +6,11 @@ namespace obitrak::ui {
 
 // "About this program": the program's name and version, a picture, a note and the contact
 // lines. Shown modally from the Help menu; "OK" closes it.
-class TAboutWindow : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TAboutWindow(QWidget* parent = nullptr);
-
-  void BitBtn1Click();
+  explicit AboutDialog(QWidget* parent = nullptr);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -1,12 +1,12 @@
-#include "ui/About.h"
+#include "ui/AboutDialog.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include "export/ProgramInfo.h"
 #include "ui/Pictures.h"
+#include "ui/SecondaryWindow.h"
 
 namespace obitrak::ui {
 
@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kClientWidth = 298;
 constexpr int kClientHeight = 220;
-constexpr int kWindowFontPixels = 11;
 constexpr int kMemoFontPixels = 9;
 const QColor kNavy(0, 0, 128);
 
@@ -53,16 +52,14 @@ QStringList aboutNoteLines() {
               QString::fromLatin1(kHomepage.data(), static_cast<qsizetype>(kHomepage.size()))};
 }
 
-TAboutWindow::TAboutWindow(QWidget* parent)
+AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("AboutWindow"));
   setWindowTitle(QStringLiteral("About this program"));
   setWindowIcon(programIcon());
   setModal(true);
-  QFont font = this->font();
-  font.setPixelSize(kWindowFontPixels);
-  setFont(font);
+  setFont(designFont(font()));
   setFixedSize(kClientWidth, kClientHeight);
 
   // The picture is two rows taller than its box, which cuts them off.
@@ -80,10 +77,10 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   ok->setObjectName(QStringLiteral("BitBtn1"));
   ok->setGeometry(8, 184, 121, 25);
   ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TAboutWindow::buildTitle() {
+void AboutDialog::buildTitle() {
   QLabel* name = addLabel(this, "Label1", QStringLiteral("OBITRAK"), QRect(168, 16, 74, 19));
   name->setFont(titleFont(QStringLiteral("Arial"), false));
   QLabel* version = addLabel(this, "Label2", QStringLiteral("v1.0.5"), QRect(184, 32, 39, 19));
@@ -97,7 +94,7 @@ void TAboutWindow::buildTitle() {
   }
 }
 
-void TAboutWindow::buildMemo() {
+void AboutDialog::buildMemo() {
   auto* memo = new QPlainTextEdit(this);
   memo->setObjectName(QStringLiteral("Memo1"));
   memo->setGeometry(144, 56, 137, 153);
@@ -114,17 +111,9 @@ void TAboutWindow::buildMemo() {
   memo->setEnabled(false);
 }
 
-void TAboutWindow::BitBtn1Click() {
-  accept();
-}
-
-void TAboutWindow::showEvent(QShowEvent* event) {
+void AboutDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (const QScreen* s = screen()) {
-    const QRect r = s->geometry();
-    const QSize outer = frameGeometry().size();
-    move(r.x() + (r.width() - outer.width()) / 2, r.y() + (r.height() - outer.height()) / 2);
-  }
+  centreOnScreen(*this);
 }
 
 }  // namespace obitrak::ui

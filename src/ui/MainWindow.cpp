@@ -1,0 +1,387 @@
+#include "ui/MainWindow.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <algorithm>
+#include <string_view>
+
+#include "export/HtmlColors.h"
+#include "scan/DemoScan.h"
+#include "scan/Phrases.h"
+#include "stats/Tally.h"
+#include "ui/ErrorHandler.h"
+#include "ui/FragGridModel.h"
+#include "ui/Pictures.h"
+#include "ui/ScanProgressDialog.h"
+#include "ui/SecondaryWindow.h"
+
+namespace obitrak::ui {
+
+const QString MainWindow::kCaption = QStringLiteral("Obitrak - Quake2 DM2 Analyzer by Kes");
+
+namespace {
+
+constexpr int kDesignWidth = 335;
+constexpr int kDesignHeight = 208;
+constexpr int kStatusBarHeight = 19;
+constexpr int kPanel0Width = 250;
+constexpr int kPanel1Width = 50;
+constexpr int kWeaponFilterWidth = 137;
+// Room kept free right of and below the grid when the window is cut to the screen.
+constexpr int kGridMargin = 4;
+
+const QString kDescrSwitch = QStringLiteral("-descr");
+
+// Demo texts are single-byte characters, shown as they are.
+QString latin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string fileName(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+// The window's client area; it tells the window when its size changes so that the grid
+// can be fitted into it.
+class ClientArea : public QWidget {
+ public:
+  ClientArea(std::function<void()> resized, QWidget* parent)
+      : QWidget(parent), m_resized(std::move(resized)) {}
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    m_resized();
+  }
+
+ private:
+  std::function<void()> m_resized;
+};
+
+// A status bar panel of a design width. The first gives way when the window is narrower;
+// the notice panel never does, so that a notice can always be read whole (the window does
+// not become narrower than the notice).
+class StatusPanel : public QLabel {
+ public:
+  StatusPanel(int width, bool keepsText, QWidget* parent)
+      : QLabel(parent), m_width(width), m_keepsText(keepsText) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  }
+  QSize sizeHint() const override {
+    return {std::max(m_width, QLabel::sizeHint().width()), QLabel::sizeHint().height()};
+  }
+  QSize minimumSizeHint() const override {
+    return {m_keepsText ? QLabel::sizeHint().width() : 0, QLabel::minimumSizeHint().height()};
+  }
+
+ private:
+  int m_width;
+  bool m_keepsText;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(AppState& state, QWidget* parent)
+    : QMainWindow(parent),
+      m_state(state),
+      m_openDialog(runOpenFileDialog),
+      m_saveDialog(runSaveFileDialog),
+      m_exitProgram([] { QCoreApplication::exit(0); }) {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(kCaption);
+  setWindowIcon(programIcon());
+  setFont(designFont(font()));
+  buildMenus();
+  buildControls();
+  buildStatusBar();
+  resize(kDesignWidth, kDesignHeight);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setLinks(const MainWindowLinks& links) {
+  m_links = links;
+}
+
+void MainWindow::setOpenDialog(FileDialog dialog) {
+  m_openDialog = std::move(dialog);
+}
+
+void MainWindow::setSaveDialog(FileDialog dialog) {
+  m_saveDialog = std::move(dialog);
+}
+
+void MainWindow::setExitProgram(std::function<void()> exitProgram) {
+  m_exitProgram = std::move(exitProgram);
+}
+
+bool MainWindow::teamPlay() const {
+  return m_teamPlayBox->isChecked();
+}
+
+int MainWindow::weaponIndex() const {
+  return m_weaponFilter->currentIndex();
+}
+
+// ---- Building the window
+
+void MainWindow::buildControls() {
+  auto* area = new ClientArea([this] { fitGridIntoWindow(); }, this);
+  setCentralWidget(area);
+
+  m_startupPicture = new QLabel(area);
+  m_startupPicture->setObjectName(QStringLiteral("Image1"));
+  m_startupPicture->setGeometry(64, 8, 201, 121);
+  m_startupPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_startupPicture->setPixmap(startupPicture());
+
+  m_weaponFilter = new QComboBox(area);
+  m_weaponFilter->setObjectName(QStringLiteral("WeaponList"));
+  for (const WeaponCategory& category : kWeaponCategoryTable) {
+    m_weaponFilter->addItem(latin1(category.filterItem));
+  }
+  // The list is as wide as designed, or as its longest item needs in this platform's font.
+  m_weaponFilter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  m_weaponFilter->setGeometry(8, 16,
+                              std::max(kWeaponFilterWidth, m_weaponFilter->sizeHint().width()), 21);
+  m_weaponFilter->hide();
+  // Only a choice of the user re-tallies; the program sets the item without that.
+  connect(m_weaponFilter, &QComboBox::activated, this,
+          [this] { runGuarded([this] { weaponFilterChanged(); }); });
+
+  m_teamPlayBox = new QCheckBox(QStringLiteral("TeamPlay"), area);
+  m_teamPlayBox->setObjectName(QStringLiteral("TeamC"));
+  m_teamPlayBox->setGeometry(8, 48, 97, 25);
+  m_teamPlayBox->hide();
+  connect(m_teamPlayBox, &QCheckBox::clicked, this,
+          [this] { runGuarded([this] { teamPlayToggled(); }); });
+
+  m_teamScoresButton = new QPushButton(QStringLiteral("Team Scores"), area);
+  m_teamScoresButton->setObjectName(QStringLiteral("TeamScB"));
+  m_teamScoresButton->setGeometry(112, 48, 75, 25);
+  m_teamScoresButton->hide();
+  connect(m_teamScoresButton, &QPushButton::clicked, this,
+          [this] { runGuarded([this] { showTeamScores(); }); });
+
+  m_fragModel = new FragGridModel(m_playerColours, this);
+  m_fragGrid = new FragGridView(*m_fragModel, area);
+  m_fragGrid->setObjectName(QStringLiteral("Grid1"));
+  m_fragGrid->setGeometry(kGridLeft, kGridTop, 345, 145);
+  m_fragGrid->hide();
+}
+
+void MainWindow::buildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("StatusBar1"));
+  bar->setFixedHeight(kStatusBarHeight);
+  bar->setSizeGripEnabled(false);
+  m_panel0 = new StatusPanel(kPanel0Width, false, bar);
+  m_panel0->setObjectName(QStringLiteral("StatusPanel0"));
+  m_panel1 = new StatusPanel(kPanel1Width, true, bar);
+  m_panel1->setObjectName(QStringLiteral("StatusPanel1"));
+  bar->addWidget(m_panel0);
+  // The notice panel reaches to the window's edge.
+  bar->addWidget(m_panel1, 1);
+}
+
+// ---- Activation and the command line
+
+bool MainWindow::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  switch (event->type()) {
+    case QEvent::WindowActivate:
+      runGuarded([this] { refill(); });
+      break;
+    case QEvent::Show:
+      if (!m_centredAtStart && !m_placedClient) {
+        m_centredAtStart = true;
+        centreOnScreen(*this);
+      }
+      replaceIfFrameChanged();
+      break;
+    case QEvent::Move:
+    case QEvent::Resize:
+      replaceIfFrameChanged();
+      break;
+    default:
+      break;
+  }
+  return handled;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  m_exitProgram();
+}
+
+void MainWindow::refill() {
+  m_playerColours.fill();
+  loadColourSettings();
+  scanCommandLineDemo();
+}
+
+void MainWindow::loadColourSettings() {
+  m_state.colorSettingsFile = colorSettingsPath(m_state.programPath);
+  QString failure;
+  try {
+    LoadHtmlColors(m_state.htmlColors, m_state.colorSettingsFile);
+  } catch (...) {
+    failure = GeneralErrorHandler::currentExceptionMessage();
+  }
+  // Closing the message box activates this window again; a settings file that is still
+  // damaged is reported once rather than on every return.
+  if (failure.isEmpty() || failure == m_reportedColourError) {
+    m_reportedColourError = failure;
+    return;
+  }
+  m_reportedColourError = failure;
+  GeneralErrorHandler::showMessage(failure);
+}
+
+void MainWindow::scanCommandLineDemo() {
+  const QStringList& arguments = m_state.commandLine;
+  if (arguments.isEmpty() || m_state.tables.scanMarker == kScanMarkerSet) return;
+  scanDemo(arguments[0]);
+  if (commandLineSwitch(kDescrSwitch)) exportDescription();
+}
+
+bool MainWindow::commandLineSwitch(const QString& name) const {
+  return m_state.commandLine.size() >= 2 && m_state.commandLine[1] == name;
+}
+
+// ---- The demo
+
+void MainWindow::scanDemo(const QString& path) {
+  if (m_links.progress != nullptr) {
+    m_links.progress->setExpectedBytes(static_cast<std::uint64_t>(QFileInfo(path).size()));
+  }
+  // The scan replaces the tables only when the file could be read, so the window is reset
+  // afterwards: a demo that cannot be opened changes nothing that the user sees.
+  const ScanReport report = DemoScan(m_state.tables, fileName(path), m_links.progress);
+  showScannedDemo(path, report.statusPanel0, report.statusPanel1);
+}
+
+void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
+                                 const std::string& panel1) {
+  m_demoPath = path;
+  m_teamPlayBox->setChecked(false);
+  m_state.teamPlay = false;
+  m_teamScoresButton->hide();
+  for (QAction* item : {m_generalInfoAction, m_weaponsStatsAction, m_logAction, m_timeGraphAction,
+                        m_exportDescriptionAction, m_exportHtmlAction, m_exportLogAction}) {
+    item->setEnabled(true);
+  }
+  m_teamScoresAction->setEnabled(false);
+  setWindowTitle(path);
+  m_panel0->setText(latin1(panel0));
+  m_panel0->setToolTip(latin1(panel0));
+  m_panel1->setText(latin1(panel1));
+
+  m_startupPicture->hide();
+  selectWeaponSilently(kWeaponAll);
+  m_weaponFilter->show();
+  m_teamPlayBox->show();
+  m_fragGrid->show();
+  fillFragGrid();
+}
+
+void MainWindow::selectWeaponSilently(int index) {
+  const QSignalBlocker blocker(m_weaponFilter);
+  m_weaponFilter->setCurrentIndex(index);
+}
+
+void MainWindow::weaponFilterChanged() {
+  const int weapon = m_weaponFilter->currentIndex();
+  if (m_teamPlayBox->isChecked()) {
+    TallyTeamPlay(m_state.tables, weapon);
+  } else {
+    TallyFreeForAll(m_state.tables, weapon);
+  }
+  fillFragGrid();
+}
+
+void MainWindow::teamPlayToggled() {
+  selectWeaponSilently(kWeaponAll);
+  setTeamPlay(m_teamPlayBox->isChecked());
+  if (m_state.teamPlay) {
+    TallyTeamPlay(m_state.tables, kWeaponAll);
+  } else {
+    TallyFreeForAll(m_state.tables, kWeaponAll);
+  }
+  fillFragGrid();
+}
+
+void MainWindow::setTeamPlay(bool teamPlay) {
+  m_state.teamPlay = teamPlay;
+  m_teamScoresButton->setVisible(teamPlay);
+  m_teamScoresAction->setEnabled(teamPlay);
+}
+
+// ---- The frag grid
+
+void MainWindow::fillFragGrid() {
+  const int keptRow = m_fragGrid->currentRow();
+  const int keptColumn = m_fragGrid->currentColumn();
+  m_fragModel->fill(m_state.tables, m_weaponFilter->currentIndex());
+  const FragGridShape& shape = m_fragModel->shape();
+
+  // The current cell stays where it was while it is still an ordinary cell.
+  const bool keep = keptRow >= shape.fixedRows && keptRow < shape.rows &&
+                    keptColumn >= shape.fixedColumns && keptColumn < shape.columns;
+  m_fragGrid->setCurrentCell(keep ? keptRow : shape.fixedRows,
+                             keep ? keptColumn : shape.fixedColumns);
+
+  placeWindowForGrid();
+  fitGridIntoWindow();
+  m_fragGrid->shapeChanged();
+}
+
+// The window is sized by its outer frame. Where the window manager has not told the frame
+// yet, the placement is made with what is known and made again when the frame arrives.
+void MainWindow::placeWindowForGrid() {
+  if (screen() == nullptr) return;
+  const QRect available = screen()->availableGeometry();
+  const QRect outer = frameGeometry();
+  const QRect inner = geometry();
+  const FrameMargins frame{inner.left() - outer.left(), inner.top() - outer.top(),
+                           outer.right() - inner.right(), outer.bottom() - inner.bottom()};
+  const std::optional<WindowRect> client = mainWindowClientRect(
+      m_fragModel->shape().size,
+      {available.x(), available.y(), available.width(), available.height()}, frame, isMaximized());
+  if (!client) return;
+  m_placedFrame = QMargins(frame.left, frame.top, frame.right, frame.bottom);
+  m_placedClient = QRect(client->left, client->top, client->width, client->height);
+  setGeometry(*m_placedClient);
+}
+
+void MainWindow::replaceIfFrameChanged() {
+  if (!m_placedClient || !isVisible() || isMaximized()) return;
+  const QRect outer = frameGeometry();
+  const QRect inner = geometry();
+  const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                       outer.right() - inner.right(), outer.bottom() - inner.bottom());
+  if (frame == m_placedFrame) return;
+  placeWindowForGrid();
+}
+
+void MainWindow::fitGridIntoWindow() {
+  if (m_fragModel->shape().rows == 0) return;
+  const QWidget* area = centralWidget();
+  const GridSize room{area->width() - kGridLeft - kGridMargin,
+                      area->height() - kGridTop - kGridMargin};
+  const GridSize size = gridViewport(m_fragModel->shape().size, room);
+  m_fragGrid->setGeometry(kGridLeft, kGridTop, size.width, size.height);
+}
+
+}  // namespace obitrak::ui

@@ -2,7 +2,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <zlib.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "BenchDemos.h"
@@ -39,6 +43,44 @@ void BM_Scan(benchmark::State& state) {
                           static_cast<std::int64_t>(demo.size()));
 }
 BENCHMARK(BM_Scan)->Arg(40)->Arg(400)->Unit(benchmark::kMillisecond);
+
+// The scan of a demo file, plain (0) or kept as gzip (1), from the page cache: the figures
+// are bytes of the plain demo per second, so the two compare directly.
+class DemoFiles {
+ public:
+  DemoFiles() : m_demo(matchDemo(16, 20000, 400)) {
+    const auto folder = std::filesystem::temp_directory_path();
+    m_plain = (folder / "obitrak-bench.dm2").string();
+    m_gzip = (folder / "obitrak-bench.dm2.gz").string();
+    std::ofstream(m_plain, std::ios::binary) << m_demo;
+    gzFile out = gzopen(m_gzip.c_str(), "wb6");
+    if (out == nullptr) std::abort();
+    gzwrite(out, m_demo.data(), static_cast<unsigned>(m_demo.size()));
+    gzclose(out);
+  }
+  ~DemoFiles() {
+    std::filesystem::remove(m_plain);
+    std::filesystem::remove(m_gzip);
+  }
+  const std::string& path(bool gzip) const { return gzip ? m_gzip : m_plain; }
+  std::size_t size() const { return m_demo.size(); }
+
+ private:
+  std::string m_demo, m_plain, m_gzip;
+};
+
+void BM_ScanFile(benchmark::State& state) {
+  static const DemoFiles files;
+  const std::string& path = files.path(state.range(0) != 0);
+  for (auto _ : state) {
+    DemoTables t;
+    DemoScan(t, path);
+    benchmark::DoNotOptimize(t.players.playerCount);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(files.size()));
+}
+BENCHMARK(BM_ScanFile)->ArgName("gzip")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_ObituaryAnalysis(benchmark::State& state) {
   DemoTables t = scannedTables(64, 100000);

@@ -382,7 +382,7 @@ TEST(DemoScan, FolderIsNotADemo) {
     DemoScan(t, dir.path().string());
     FAIL() << "no error";
   } catch (const FileError& e) {
-    EXPECT_STREQ(e.what(), "File access denied");
+    EXPECT_STREQ(e.what(), "Not a regular file");
   }
 }
 

@@ -168,7 +168,9 @@ TEST(ExportNames, DefaultNamesReplaceTheLastThreeCharacters) {
         Case{"/q2/demos/duel.dm", "log", "/q2/demos/duellog"},
         Case{"/q2/demos/ab", "txt", "/q2/demos/ab.txt"},
         Case{"/q2/demos/abc", "txt", "/q2/demos/txt"}, Case{"C:\\x\\ab", "log", "C:\\x\\ab.log"},
-        Case{"a", "txt", "a.txt"}}) {
+        Case{"a", "txt", "a.txt"}, Case{"/q2/demos/duel.dm2.gz", "txt", "/q2/demos/duel.txt"},
+        Case{"duel.DM2.GZ", "htm", "duel.htm"}, Case{"/q2/x.gz", "log", "/q2/x.log"},
+        Case{"/q2/.gz", "txt", "/q2/txt"}}) {
     EXPECT_EQ(defaultExportName(c.demo, c.extension), c.expected) << c.demo;
   }
 }

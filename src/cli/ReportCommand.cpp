@@ -300,11 +300,16 @@ class ReportRun {
       std::error_code typeEc;
       if (!it->is_regular_file(typeEc) && !it->is_symlink(typeEc)) continue;
       if (it->is_directory(typeEc)) continue;
-      std::string ext = it->path().extension().string();
-      std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-      });
-      if (ext == ".dm2") demos.push_back(it->path());
+      auto lower = [](std::string ext) {
+        std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) {
+          return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        });
+        return ext;
+      };
+      std::string ext = lower(it->path().extension().string());
+      // Archived demos too: "x.dm2.gz".
+      if (ext == ".gz") ext = lower(it->path().stem().extension().string()) + ext;
+      if (ext == ".dm2" || ext == ".dm2.gz") demos.push_back(it->path());
     }
     if (ec) {
       std::string where = it != end ? it->path().string() : folder;

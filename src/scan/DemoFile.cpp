@@ -1,6 +1,12 @@
 #include "scan/DemoFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "scan/FileError.h"
@@ -10,6 +16,8 @@ namespace obitrak {
 namespace {
 
 constexpr std::size_t kChunkSize = 256 * 1024;
+// Compressed bytes read at a time.
+constexpr std::size_t kGzipInputSize = 128 * 1024;
 
 std::int32_t readInt32LE(const char* p) {
   const auto* u = reinterpret_cast<const unsigned char*>(p);
@@ -18,23 +26,133 @@ std::int32_t readInt32LE(const char* p) {
   return static_cast<std::int32_t>(v);
 }
 
+// Opens `path` for reading and makes sure it is a regular file. A FIFO is opened without
+// waiting for a writer, so that the open itself cannot hang; the flag is cleared after.
+int openRegularFile(const std::string& path) {
+  int fd = -1;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) throwFileError(errno != 0 ? errno : ENOENT, path);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    int err = errno;
+    ::close(fd);
+    throwFileError(err, path);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw FileError(kFileAccessDenied, std::string(kNotRegularFileMessage));
+  }
+  int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
+}
+
 }  // namespace
 
 DemoFile::DemoFile(std::string_view bytes)
     : m_data(bytes.data()), m_end(bytes.size()), m_atEof(true) {}
 
+// zlib's inflate state and the compressed bytes read ahead of it.
+struct DemoFile::Inflater {
+  Inflater() : input(kGzipInputSize) {
+    // 15 + 16: a window of up to 32 kB, in a gzip wrapper.
+    if (inflateInit2(&stream, 15 + 16) != Z_OK) throw FileError(ENOMEM, "Out of memory");
+  }
+  ~Inflater() { inflateEnd(&stream); }
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+
+  z_stream stream{};
+  std::vector<unsigned char> input;
+  bool inputEnded = false;   // the file has no more bytes
+  bool memberEnded = false;  // the last gzip member was whole, check sum included
+  bool finished = false;     // nothing more to inflate
+};
+
 DemoFile::DemoFile(const std::string& path) : m_path(path), m_buffer(kChunkSize) {
   m_data = m_buffer.data();
-  errno = 0;
-  m_file = std::fopen(path.c_str(), "rb");
-  if (m_file == nullptr) throwFileError(errno != 0 ? errno : ENOENT, path);
-  // A folder opens on some systems and fails at the first read: read once now, so that
-  // every failure to get at the file shows before the scan changes anything.
-  ensure(1);
+  m_fd = openRegularFile(path);
+  try {
+    // Read once now, so that every failure to get at the file, damaged gzip headers
+    // included, shows before the scan changes anything.
+    ensure(1);
+    detectGzip();
+  } catch (...) {
+    ::close(m_fd);
+    throw;
+  }
 }
 
 DemoFile::~DemoFile() {
-  if (m_file != nullptr) std::fclose(m_file);
+  if (m_fd >= 0) ::close(m_fd);
+}
+
+void DemoFile::detectGzip() {
+  if (m_end < 2 || static_cast<unsigned char>(m_buffer[0]) != 0x1f ||
+      static_cast<unsigned char>(m_buffer[1]) != 0x8b) {
+    return;
+  }
+  // A plain demo never starts so: its first length would be far above 1400.
+  if (::lseek(m_fd, 0, SEEK_SET) != 0) throwFileError(errno, m_path);
+  m_gzip = std::make_unique<Inflater>();
+  m_pos = m_end = 0;
+  m_atEof = false;
+  ensure(1);
+}
+
+std::size_t DemoFile::readPlain(char* into, std::size_t size) {
+  for (;;) {
+    ssize_t got = ::read(m_fd, into, size);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) throwFileError(errno, m_path);
+  }
+}
+
+// Inflates into `into` until it is full or the data end. Several gzip members one after
+// the other read as one demo, as gzip(1) reads them; bytes after the last member that do
+// not start another are ignored, as gzip(1) ignores them.
+std::size_t DemoFile::readGzip(char* into, std::size_t size) {
+  Inflater& z = *m_gzip;
+  z_stream& s = z.stream;
+  s.next_out = reinterpret_cast<Bytef*>(into);
+  s.avail_out = static_cast<uInt>(size < UINT_MAX ? size : UINT_MAX);
+  const uInt wanted = s.avail_out;
+  while (s.avail_out > 0 && !z.finished) {
+    if (s.avail_in == 0 && !z.inputEnded) {
+      std::size_t got = readPlain(reinterpret_cast<char*>(z.input.data()), z.input.size());
+      z.inputEnded = got == 0;
+      s.next_in = z.input.data();
+      s.avail_in = static_cast<uInt>(got);
+    }
+    if (z.memberEnded) {
+      z.finished = s.avail_in == 0 || s.next_in[0] != 0x1f;
+      if (!z.finished) {
+        inflateReset(&s);
+        z.memberEnded = false;
+      }
+      continue;
+    }
+    if (s.avail_in == 0) {
+      // The archive ends inside a member: what came before it is handed out, and the end
+      // then reads as an incomplete block.
+      m_truncated = z.finished = true;
+      break;
+    }
+    int status = inflate(&s, Z_NO_FLUSH);
+    if (status == Z_STREAM_END) {
+      z.memberEnded = true;
+    } else if (status != Z_OK) {
+      throw FileError(EIO, std::string("Damaged gzip data (") +
+                               (s.msg != nullptr ? s.msg : "unreadable") + ")");
+    }
+  }
+  return wanted - s.avail_out;
+}
+
+std::size_t DemoFile::readSome(char* into, std::size_t size) {
+  return m_gzip ? readGzip(into, size) : readPlain(into, size);
 }
 
 bool DemoFile::ensure(std::size_t count) {
@@ -46,21 +164,18 @@ bool DemoFile::ensure(std::size_t count) {
   m_pos = 0;
   m_end = tail;
   while (m_end < count && !m_atEof) {
-    errno = 0;
-    std::size_t wanted = m_buffer.size() - m_end;
-    std::size_t got = std::fread(m_buffer.data() + m_end, 1, wanted, m_file);
+    std::size_t got = readSome(m_buffer.data() + m_end, m_buffer.size() - m_end);
     m_end += got;
-    if (got < wanted) {
-      if (std::ferror(m_file)) throwFileError(errno != 0 ? errno : EIO, m_path);
-      m_atEof = true;
-    }
+    if (got == 0) m_atEof = true;
   }
   return m_end - m_pos >= count;
 }
 
 DemoFile::Next DemoFile::next(std::string_view& body) {
   body = {};
-  if (!ensure(4)) return m_end == m_pos ? Next::EndOfFile : Next::Incomplete;
+  if (!ensure(4)) {
+    return m_end == m_pos && !m_truncated ? Next::EndOfFile : Next::Incomplete;
+  }
   std::int32_t length = readInt32LE(m_data + m_pos);
   m_pos += 4;
   if (length == -1) return Next::EndMarker;

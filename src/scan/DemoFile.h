@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,8 +11,13 @@ namespace obitrak {
 // The largest block body a demo may carry; a longer length field ends the read.
 inline constexpr std::int32_t kMaxBlockLength = 1400;
 
+// The message of the FileError for a path that is a folder, device, FIFO or socket.
+inline constexpr std::string_view kNotRegularFileMessage = "Not a regular file";
+
 // Reads a demo file block by block. The file is read in large chunks and each block is
 // handed out as a view into the chunk, so a block costs neither a system call nor a copy.
+// A file that starts with the gzip signature (a ".dm2.gz" as archives keep demos) is
+// inflated chunk by chunk on the way in and reads exactly like the plain demo.
 //
 // File layout: [int32 length][length bytes of messages] ... [int32 -1]
 class DemoFile {
@@ -23,11 +28,13 @@ class DemoFile {
     EndMarker,   // the length -1
     Oversized,   // a length above 1400
     Negative,    // a negative length other than -1
-    Incomplete,  // the length field or the body is cut short by the end of the file
+    Incomplete,  // the length field or the body is cut short by the end of the file, or
+                 // the gzip stream ends early
     EndOfFile,   // no bytes left where the next length field would start
   };
 
-  // Opens the file for reading; throws FileError when it cannot be opened or read.
+  // Opens the file for reading; throws FileError when it cannot be opened or read, when it
+  // is not a regular file, or when its gzip data are damaged.
   explicit DemoFile(const std::string& path);
   // Reads a demo held in memory; `bytes` must outlive the reader.
   explicit DemoFile(std::string_view bytes);
@@ -36,15 +43,25 @@ class DemoFile {
   DemoFile& operator=(const DemoFile&) = delete;
 
   // Reads the next block. For Next::Block, `body` views its bytes until the next call.
-  // Throws FileError on a read failure.
+  // Throws FileError on a read failure or damaged gzip data.
   Next next(std::string_view& body);
 
  private:
   // Makes at least `count` bytes available from m_pos unless the file ends first.
   bool ensure(std::size_t count);
+  // Reads up to `size` bytes of the demo into `into`; 0 at its end.
+  std::size_t readSome(char* into, std::size_t size);
+  std::size_t readPlain(char* into, std::size_t size);
+  std::size_t readGzip(char* into, std::size_t size);
+  // Switches to inflating when the first bytes read carry the gzip signature.
+  void detectGzip();
+
+  struct Inflater;
 
   std::string m_path;
-  std::FILE* m_file = nullptr;
+  int m_fd = -1;
+  std::unique_ptr<Inflater> m_gzip;  // set while reading a gzip file
+  bool m_truncated = false;          // the gzip data end before their end of stream
   std::vector<char> m_buffer;
   const char* m_data = nullptr;  // the buffer, or the bytes of an in-memory demo
   std::size_t m_pos = 0;

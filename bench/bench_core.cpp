@@ -2,6 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -14,6 +16,7 @@
 #include "scan/DemoScan.h"
 #include "scan/ObituaryAnalysis.h"
 #include "stats/Tally.h"
+#include "stats/TimeGraph.h"
 
 namespace {
 
@@ -67,6 +70,25 @@ void BM_TallyTeamPlay(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TallyTeamPlay)->Unit(benchmark::kMicrosecond);
+
+// The time graph at its creation size over the tables of the obituary-heavy 200 MB demo:
+// 16 players and 723 000 obituaries, one a block.
+void BM_TimeGraphLayout(benchmark::State& state) {
+  DemoTables t = scannedTables(16, 723000);
+  const bool teamPlay = state.range(0) != 0;
+  if (teamPlay) TallyTeamPlay(t, 0);  // as when the user checks "TeamPlay"
+  std::size_t points = 0;
+  for (auto _ : state) {
+    const TimeGraphLayout g = timeGraphLayout(t, teamPlay, 521, 329);
+    points = 0;
+    for (const GraphCurve& c : g.curves) points += c.points.size();
+    benchmark::DoNotOptimize(points);
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(t.log.logCount));
+  state.counters["points"] = static_cast<double>(points);
+}
+BENCHMARK(BM_TimeGraphLayout)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 template <typename Write>
 void reportBenchmark(benchmark::State& state, Write write) {

@@ -155,6 +155,10 @@ int graphScoreChange(const PlayerTable& players, bool teamPlay, const log_rec& r
   return 1;
 }
 
+GraphPoint minutesLabelPosition(int width, int height) {
+  return {width + kMinutesLabelShift, height};
+}
+
 int curveColourEntry(int place) {
   if (place <= kPlainColourEntries) return place;
   return (place - kPlainColourEntries - 1) % kWrittenColourEntries + 1;
@@ -169,7 +173,7 @@ TimeGraphLayout timeGraphLayout(const DemoTables& tables, bool teamPlay, int wid
   g.span = scores.high - scores.low;
   if (g.span > 0) g.fragScale = std::abs(static_cast<double>(height) / g.span * kUsedHeight);
   g.baseline = height - kBottomMargin + roundPixel(g.low * g.fragScale);
-  g.minutesLabel = {width + kMinutesLabelShift, height};
+  g.minutesLabel = minutesLabelPosition(width, height);
 
   g.lines.push_back({{kLeftMargin, 0}, {kLeftMargin, height - kBottomMargin}, false});
   g.lines.push_back({{kLeftMargin, g.baseline}, {width, g.baseline}, false});

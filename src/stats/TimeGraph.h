@@ -48,8 +48,12 @@ struct TimeGraphLayout {
   std::vector<GraphLine> lines;    // the axes, then the frag grid, then the minute grid
   std::vector<GraphLabel> labels;  // frag labels, then minute labels
   std::vector<GraphCurve> curves;  // by place 1..playerCount
-  GraphPoint minutesLabel;         // where the "minutes" label goes, beside the area
+  GraphPoint minutesLabel;         // see minutesLabelPosition()
 };
+
+// Where the "minutes" label goes beside a drawing area of `width` x `height` pixels, in the
+// coordinates of the window that holds the area.
+GraphPoint minutesLabelPosition(int width, int height);
 
 // What a frag event does to its killer's graph score: -1 for a suicide (and, in team play,
 // for killing a teammate), +1 for any other victim, 0 when the record is no frag event.

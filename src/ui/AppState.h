@@ -14,6 +14,7 @@ namespace obitrak::ui {
 struct AppState {
   DemoTables tables;
   HtmlColorSet htmlColors = HtmlColorSet::defaults();
+  bool teamPlay = false;          // the main window's "TeamPlay" box
   QStringList commandLine;        // the arguments after the program's name
   std::string programPath;        // full path of the program's executable
   std::string colorSettingsFile;  // worked out on every activation of the main window

@@ -89,7 +89,7 @@ TimeGraphWindow::TimeGraphWindow(AppState& state, QWidget* parent)
   m_minutesLabel = new QLabel(QStringLiteral("minutes"), this);
   m_minutesLabel->setObjectName(QStringLiteral("Label1"));
   m_minutesLabel->adjustSize();
-  resize(kTimeGraphClientSize);  // places the area and the label
+  placeControls();
 }
 
 TimeGraphLayout TimeGraphWindow::currentLayout() const {
@@ -102,6 +102,10 @@ void TimeGraphWindow::refill() {
 
 void TimeGraphWindow::resizeEvent(QResizeEvent* event) {
   SecondaryWindow::resizeEvent(event);
+  placeControls();
+}
+
+void TimeGraphWindow::placeControls() {
   m_graph->resize(width() - kTimeGraphAreaSpareWidth, height() - kTimeGraphAreaSpareHeight);
   const GraphPoint label = minutesLabelPosition(m_graph->width(), m_graph->height());
   m_minutesLabel->move(label.x, label.y);

@@ -44,6 +44,9 @@ class TimeGraphWindow : public SecondaryWindow {
  private:
   class GraphArea;
 
+  // The drawing area follows the window's size; the "minutes" label stays beside it.
+  void placeControls();
+
   GraphArea* m_graph = nullptr;
   QLabel* m_minutesLabel = nullptr;
   PlayerColourTable m_colours;

@@ -1,4 +1,5 @@
-// Benchmarks of the core: the scan, the obituary analysis, the tallies and the reports.
+// Benchmarks of the core: the scan, the obituary analysis, the tallies, the time graph's
+// layout and the reports.
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,12 @@
-// Benchmarks of the core: the scan, the obituary analysis, the tallies and the reports.
+// Benchmarks of the core: the scan, the obituary analysis, the tallies, the time graph's
+// layout and the reports.
 
 #include <benchmark/benchmark.h>
 
 #include <zlib.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +22,7 @@
 #include "scan/ObituaryAnalysis.h"
 #include "stats/Ranking.h"
 #include "stats/Tally.h"
+#include "stats/TimeGraph.h"
 
 namespace {
 
@@ -110,6 +114,25 @@ void BM_TallyTeamPlay(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TallyTeamPlay)->Unit(benchmark::kMicrosecond);
+
+// The time graph at its creation size over the tables of the obituary-heavy 200 MB demo:
+// 16 players and 723 000 obituaries, one a block.
+void BM_TimeGraphLayout(benchmark::State& state) {
+  DemoTables t = scannedTables(16, 723000);
+  const bool teamPlay = state.range(0) != 0;
+  if (teamPlay) TallyTeamPlay(t, 0);  // as when the user checks "TeamPlay"
+  std::size_t points = 0;
+  for (auto _ : state) {
+    const TimeGraphLayout g = timeGraphLayout(t, teamPlay, 521, 329);
+    points = 0;
+    for (const GraphCurve& c : g.curves) points += c.points.size();
+    benchmark::DoNotOptimize(points);
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(t.log.logCount));
+  state.counters["points"] = static_cast<double>(points);
+}
+BENCHMARK(BM_TimeGraphLayout)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 template <typename Write>
 void reportBenchmark(benchmark::State& state, Write write) {

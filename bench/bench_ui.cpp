@@ -1,5 +1,5 @@
 // Benchmarks of the desktop application on Qt's offscreen platform: from "Open DM2" to a
-// filled frag grid, and a change of the weapon filter.
+// filled frag grid, a change of the weapon filter, and a repaint of the time graph.
 
 #include <benchmark/benchmark.h>
 
@@ -11,9 +11,12 @@
 #include <memory>
 
 #include "BenchDemos.h"
+#include "scan/DemoScan.h"
+#include "stats/Tally.h"
 #include "ui/AppWindows.h"
 #include "ui/FragGridModel.h"
 #include "ui/MainWindow.h"
+#include "ui/TimeGraphWindow.h"
 
 namespace {
 
@@ -78,6 +81,23 @@ void BM_WeaponFilterChange(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_WeaponFilterChange)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
+
+// A full repaint of the time graph at its creation size over the tables of the
+// obituary-heavy 200 MB demo: 16 players and 723 000 obituaries, one a block.
+void BM_TimeGraphRepaint(benchmark::State& state) {
+  ui::AppState app;
+  DemoScanBytes(app.tables, bench::matchDemo(16, 723000, 16));
+  app.teamPlay = state.range(0) != 0;
+  if (app.teamPlay) TallyTeamPlay(app.tables, 0);
+  ui::TimeGraphWindow window(app);
+  window.show();
+  QApplication::processEvents();
+  auto* area = window.findChild<QWidget*>(QStringLiteral("Gr"));
+  if (area == nullptr || area->size() != QSize(521, 329)) state.SkipWithError("no drawing area");
+  for (auto _ : state) area->repaint();
+  state.counters["messages"] = static_cast<double>(app.tables.log.logCount);
+}
+BENCHMARK(BM_TimeGraphRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,0 +1,114 @@
+#include "ui/TimeGraphWindow.h"
+
+#include <QPainter>
+#include <QPalette>
+#include <QPen>
+#include <QPolygon>
+#include <QResizeEvent>
+#include <vector>
+
+#include "ui/ColourRef.h"
+
+namespace obitrak::ui {
+
+namespace {
+
+const QColor kSilver(192, 192, 192);
+constexpr int kCurveWidth = 2;
+
+QPoint toQPoint(const GraphPoint& p) {
+  return {p.x, p.y};
+}
+
+// Texts are placed by their top-left corner, on the background colour.
+void drawLabel(QPainter& painter, const GraphLabel& label) {
+  const QFontMetrics metrics = painter.fontMetrics();
+  painter.drawText(label.at.x, label.at.y + metrics.ascent(), QString::fromLatin1(label.text));
+}
+
+}  // namespace
+
+void drawTimeGraph(QPainter& painter, const TimeGraphLayout& graph,
+                   const PlayerColourTable& colours, const QColor& background) {
+  painter.setBackgroundMode(Qt::OpaqueMode);
+  painter.setBackground(background);
+  const QPen solid(Qt::black, 1, Qt::SolidLine, Qt::FlatCap);
+  QPen dotted = solid;
+  dotted.setDashPattern({1, 1});  // every other pixel
+  for (const GraphLine& line : graph.lines) {
+    painter.setPen(line.dotted ? dotted : solid);
+    painter.drawLine(toQPoint(line.from), toQPoint(line.to));
+  }
+  painter.setPen(Qt::black);
+  for (const GraphLabel& label : graph.labels) drawLabel(painter, label);
+
+  QPolygon polyline;
+  for (const GraphCurve& curve : graph.curves) {
+    const QColor colour = toQColor(colours[curve.colourEntry]);
+    painter.setPen(colour);
+    drawLabel(painter, curve.legend);
+    painter.setPen(QPen(colour, kCurveWidth, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    polyline.resize(static_cast<int>(curve.points.size()));
+    for (int i = 0; i < polyline.size(); ++i) {
+      polyline[i] = toQPoint(curve.points[static_cast<std::size_t>(i)]);
+    }
+    painter.drawPolyline(polyline);
+  }
+}
+
+// The plain paint surface `Gr`: lays the graph out afresh and draws it at every repaint.
+class TimeGraphWindow::GraphArea : public QWidget {
+ public:
+  GraphArea(TimeGraphWindow& window, QWidget* parent) : QWidget(parent), m_window(window) {
+    setObjectName(QStringLiteral("Gr"));
+    setAutoFillBackground(true);  // the window's silver
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    drawTimeGraph(painter, m_window.currentLayout(), m_window.m_colours,
+                  palette().color(QPalette::Window));
+  }
+
+ private:
+  TimeGraphWindow& m_window;
+};
+
+TimeGraphWindow::TimeGraphWindow(AppState& state, QWidget* parent)
+    : SecondaryWindow(state, QStringLiteral("Graph"), QStringLiteral("Time graph (frags)"),
+                      kTimeGraphClientSize, parent) {
+  m_colours.fill();
+  QPalette silver = palette();
+  silver.setColor(QPalette::Window, kSilver);
+  setPalette(silver);
+  setAutoFillBackground(true);
+
+  m_graph = new GraphArea(*this, this);
+  m_graph->move(kTimeGraphAreaLeft, kTimeGraphAreaTop);
+  m_minutesLabel = new QLabel(QStringLiteral("minutes"), this);
+  m_minutesLabel->setObjectName(QStringLiteral("Label1"));
+  m_minutesLabel->adjustSize();
+  placeControls();
+}
+
+TimeGraphLayout TimeGraphWindow::currentLayout() const {
+  return timeGraphLayout(state().tables, state().teamPlay, m_graph->width(), m_graph->height());
+}
+
+void TimeGraphWindow::refill() {
+  m_graph->update();
+}
+
+void TimeGraphWindow::resizeEvent(QResizeEvent* event) {
+  SecondaryWindow::resizeEvent(event);
+  placeControls();
+}
+
+void TimeGraphWindow::placeControls() {
+  m_graph->resize(width() - kTimeGraphAreaSpareWidth, height() - kTimeGraphAreaSpareHeight);
+  const GraphPoint label = minutesLabelPosition(m_graph->width(), m_graph->height());
+  m_minutesLabel->move(label.x, label.y);
+}
+
+}  // namespace obitrak::ui

@@ -1,0 +1,150 @@
+// The time graph window: its controls follow the window's size, and the grabbed picture
+// has its solid and dotted lines where the layout put them.
+
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <set>
+
+#include "ui/AppState.h"
+#include "ui/TimeGraphWindow.h"
+
+using namespace obitrak;
+using namespace obitrak::ui;
+
+namespace {
+
+const QColor kSilver(192, 192, 192);
+
+// Ann (slot 1) kills Bob 20 times in the first ten minutes, Bob kills Ann once and Ann
+// kills herself once: a 15-minute demo with a span of 20 frags.
+void fillTables(DemoTables& t) {
+  t.players[1].name = "Ann";
+  t.players[2].name = "Bob";
+  t.players[1].rank = 1;
+  t.players[2].rank = 2;
+  t.players.playerCount = t.players.slotCount = 2;
+  auto add = [&](int time, int killer, int victim) {
+    LogRecord& r = t.log.add(1, "obituary", time);
+    r.killer = killer;
+    r.victim = victim;
+  };
+  for (int i = 1; i <= 20; ++i) add(i * 30, 1, 2);
+  add(700, 2, 1);
+  add(800, 1, 1);
+  t.log.logCount = static_cast<std::uint32_t>(t.log.size());
+  t.header.duration = 900;
+}
+
+// Black pixels, and pixels looked at, along a horizontal or vertical run of `length` pixels,
+// passing over the places where a line across the run crosses it.
+struct Run {
+  int black = 0;
+  int seen = 0;
+};
+Run blackPixels(const QImage& image, QPoint from, bool horizontal, int length,
+                const std::set<int>& crossings = {}) {
+  Run run;
+  for (int i = 0; i < length; ++i) {
+    const QPoint p = horizontal ? from + QPoint(i, 0) : from + QPoint(0, i);
+    if (crossings.count(horizontal ? p.x() : p.y()) != 0) continue;
+    ++run.seen;
+    if (image.pixelColor(p) == QColor(Qt::black)) ++run.black;
+  }
+  return run;
+}
+
+}  // namespace
+
+class TimeGraphWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    m_state = std::make_unique<AppState>();
+    fillTables(m_state->tables);
+    m_window = std::make_unique<TimeGraphWindow>(*m_state);
+  }
+  void cleanup() {
+    m_window.reset();
+    m_state.reset();
+  }
+
+  void areaAndLabelFollowTheWindowSize_data() {
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QPoint>("label");
+    QTest::newRow("creation") << QSize(576, 350) << QRect(8, 8, 521, 329) << QPoint(536, 329);
+    QTest::newRow("wider") << QSize(876, 350) << QRect(8, 8, 821, 329) << QPoint(836, 329);
+    QTest::newRow("taller") << QSize(576, 500) << QRect(8, 8, 521, 479) << QPoint(536, 479);
+  }
+  void areaAndLabelFollowTheWindowSize() {
+    QFETCH(QSize, client);
+    QFETCH(QRect, area);
+    QFETCH(QPoint, label);
+    QCOMPARE(m_window->objectName(), QStringLiteral("Graph"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Time graph (frags)"));
+    m_window->show();  // a user resizes a window that is open
+    m_window->resize(client);
+    QCOMPARE(m_window->findChild<QWidget*>(QStringLiteral("Gr"))->geometry(), area);
+    auto* minutes = m_window->findChild<QLabel*>(QStringLiteral("Label1"));
+    QCOMPARE(minutes->text(), QStringLiteral("minutes"));
+    QCOMPARE(minutes->pos(), label);
+  }
+
+  void linesStandWhereTheLayoutPutsThem() {
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    const QImage image = m_window->findChild<QWidget*>(QStringLiteral("Gr"))->grab().toImage();
+    const TimeGraphLayout g = m_window->currentLayout();
+    const int w = image.width();
+    int topCurve = g.baseline;  // nothing but grid lines and texts stands above it
+    for (const GraphCurve& c : g.curves) {
+      for (const GraphPoint& p : c.points) topCurve = std::min(topCurve, p.y - 3);
+    }
+
+    // Solid: the frag axis above the curves, the baseline right of the last minute line.
+    QCOMPARE(blackPixels(image, {20, 0}, false, topCurve).black, topCurve);
+    QCOMPARE(blackPixels(image, {w - 30, g.baseline}, true, 30).black, 30);
+
+    // Dotted: every other pixel black, and nothing black beside them.
+    std::set<int> columns;
+    std::set<int> rows;
+    for (const GraphLine& line : g.lines) {
+      if (line.dotted)
+        (line.from.y == line.to.y ? rows : columns)
+            .insert(line.from.y == line.to.y ? line.from.y : line.from.x);
+    }
+    int checked = 0;
+    for (const GraphLine& line : g.lines) {
+      if (!line.dotted) continue;
+      const bool across = line.from.y == line.to.y;
+      // Right of the legend, above the curves.
+      const QPoint from = across ? QPoint(w / 2, line.from.y) : QPoint(line.from.x, 0);
+      const int length = across ? 40 : topCurve;
+      if (from.x() < 80 || from.x() + 1 >= w || from.y() < 0 || from.y() >= topCurve) continue;
+      const std::set<int>& crossings = across ? columns : rows;
+      const Run on = blackPixels(image, from, across, length, crossings);
+      QVERIFY(std::abs(2 * on.black - on.seen) <= length - on.seen + 1);
+      const QPoint beside = across ? QPoint(0, 1) : QPoint(1, 0);
+      QCOMPARE(blackPixels(image, from + beside, across, length, crossings).black, 0);
+      ++checked;
+    }
+    QVERIFY2(checked >= 2, "a dotted line each way");
+
+    // Ann's curve ends in red at her final score, at the right edge.
+    const QColor end = image.pixelColor(w - 3, g.curves.at(0).points.back().y);
+    QCOMPARE(end, QColor(255, 0, 0));
+    QCOMPARE(image.pixelColor(w / 2, 2), kSilver);
+  }
+
+ private:
+  std::unique_ptr<AppState> m_state;
+  std::unique_ptr<TimeGraphWindow> m_window;
+};
+
+QTEST_MAIN(TimeGraphWindowTest)
+#include "TimeGraphWindowTest.moc"

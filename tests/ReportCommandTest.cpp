@@ -136,12 +136,12 @@ TEST_F(ReportCommand, OutputFileAndFolders) {
   EXPECT_EQ(one.out, "");
   EXPECT_EQ(readFile(m_dir.file("one.txt")), textReport(m_demo, false));
 
-  Result beside = run({"-f", "log", m_demo, second});
+  Result beside = run({"--format", "log", m_demo, second});
   EXPECT_EQ(beside.status, 0);
   EXPECT_TRUE(fs::exists(m_dir.file("small.log")));
   EXPECT_TRUE(fs::exists(m_dir.file("second.log")));
 
-  Result into = run({"-o", m_dir.file("reports"), m_demo, second});
+  Result into = run({"--output", m_dir.file("reports"), m_demo, second});
   EXPECT_EQ(into.status, 0) << into.err;
   EXPECT_EQ(readFile(m_dir.file("reports/small.txt")), textReport(m_demo, false));
   EXPECT_EQ(readFile(m_dir.file("reports/second.txt")), textReport(second, false));
@@ -151,7 +151,7 @@ TEST_F(ReportCommand, FailuresAreReportedAndTheRestIsWritten) {
   std::string missing = m_dir.file("missing.dm2");
   std::string second = m_dir.file("second.dm2");
   fs::copy_file(m_demo, second);
-  Result r = run({"-o", m_dir.file("out"), missing, m_demo, second});
+  Result r = run({"--output", m_dir.file("out"), missing, m_demo, second});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, missing + ": File not found\n");
   EXPECT_EQ(readFile(m_dir.file("out/small.txt")), textReport(m_demo, false));
@@ -159,7 +159,7 @@ TEST_F(ReportCommand, FailuresAreReportedAndTheRestIsWritten) {
   EXPECT_FALSE(fs::exists(m_dir.file("out/missing.txt")));
 
   if (fs::exists("/dev/full")) {
-    Result full = run({"-o", "/dev/full", m_demo});
+    Result full = run({"--output", "/dev/full", m_demo});
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "/dev/full: Disk full\n");
   }

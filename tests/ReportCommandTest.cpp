@@ -100,7 +100,15 @@ TEST_F(ReportCommand, UsageHelpAndVersion) {
         Case{{"--bogus", "x.dm2"}, 2, "", "obitrak-report: unknown option '--bogus'"},
         Case{{"--format", "pdf", "x.dm2"}, 2, "", "obitrak-report: unknown format 'pdf'"},
         Case{{"x.dm2", "--format"}, 2, "", "obitrak-report: --format needs a value"},
-        Case{{"x.dm2", "--output"}, 2, "", "obitrak-report: --output needs a path"}}) {
+        Case{{"x.dm2", "--output"}, 2, "", "obitrak-report: --output needs a path"},
+        // Only the documented options: nothing takes a value glued to a short name.
+        Case{{"-old.dm2", "a.dm2"}, 2, "", "obitrak-report: unknown option '-old.dm2'"},
+        Case{{"-o", "r.txt", "a.dm2"}, 2, "", "obitrak-report: unknown option '-o'"},
+        Case{{"-flog", "a.dm2"}, 2, "", "obitrak-report: unknown option '-flog'"},
+        Case{{"-h"}, 2, "", "obitrak-report: unknown option '-h'"},
+        Case{{"--teamplay=no", "a.dm2"}, 2, "", "obitrak-report: --teamplay takes no value"},
+        Case{{"--progress=no", "a.dm2"}, 2, "", "obitrak-report: --progress takes no value"},
+        Case{{"--jobs=2", "--version"}, 0, "obitrak-report 1.0.5\n", ""}}) {
     Result r = run(c.args);
     std::string what = c.args.empty() ? "(none)" : c.args[0];
     EXPECT_EQ(r.status, c.status) << what;

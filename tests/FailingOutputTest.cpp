@@ -105,7 +105,8 @@ TEST_F(FailingOutput, TheCommandExitsWithOneAndCountsNothingAsWritten) {
     std::vector<Case> cases{{m_dir.file("plain/out.txt"), "Not a folder"}};
     if (fs::exists("/dev/full")) cases.push_back({"/dev/full", "Disk full"});
     for (const Case& c : cases) {
-      CommandResult r = runCommand({"--format", format, "--output", c.output, demo}, m_dir.path().string());
+      CommandResult r =
+          runCommand({"--format", format, "--output", c.output, demo}, m_dir.path().string());
       EXPECT_EQ(r.status, 1) << format << " to " << c.output;
       EXPECT_EQ(r.err, c.output + ": " + c.message + "\n") << format;
     }
@@ -114,8 +115,9 @@ TEST_F(FailingOutput, TheCommandExitsWithOneAndCountsNothingAsWritten) {
   fs::create_directory(m_dir.path() / "demos");
   for (const char* name : {"a.dm2", "b.dm2"}) fs::copy_file(demo, m_dir.path() / "demos" / name);
   int status = runUnprivileged([&] {
-    CommandResult r = runCommand({"--progress", "--output", m_dir.file("read-only"), m_dir.file("demos")},
-                                 m_dir.path().string());
+    CommandResult r =
+        runCommand({"--progress", "--output", m_dir.file("read-only"), m_dir.file("demos")},
+                   m_dir.path().string());
     bool counted = r.err.find("2 demos: 0 written, 2 failed") != std::string::npos;
     bool said =
         r.err.find(m_dir.file("read-only/a.txt") + ": File access denied") != std::string::npos;

@@ -68,14 +68,14 @@ TEST_F(FailingOutput, EveryExportSaysWhatWentWrong) {
     std::string target;
     std::string message;
   };
-  std::vector<Case> cases{{m_dir.file("no-such-folder/out.txt"), "Invalid filename"},
+  std::vector<Case> cases{{m_dir.file("no-such-folder/out.txt"), "Folder not found"},
                           {m_dir.file("folder.txt"), "File access denied"}};
   if (fs::exists("/dev/full")) cases.push_back({"/dev/full", "Disk full"});
   for (const Export& e : exports()) {
     for (const Case& c : cases) {
       // The colour settings file makes its folder, which is ~/.config/obitrak the first time.
       std::string expected =
-          e.name == "colours" && c.message == "Invalid filename" ? "" : c.message;
+          e.name == "colours" && c.message == "Folder not found" ? "" : c.message;
       EXPECT_EQ(failureOf(e, c.target), expected) << e.name << " to " << c.target;
     }
     EXPECT_EQ(failureOf(e, m_dir.file("fine.out")), "") << e.name;
@@ -102,10 +102,11 @@ TEST_F(FailingOutput, TheCommandExitsWithOneAndCountsNothingAsWritten) {
     };
     // A folder as --output takes the report inside; a path through a file cannot be made.
     writeFile(m_dir.file("plain"), "x");
-    std::vector<Case> cases{{m_dir.file("plain/out.txt"), "Invalid filename"}};
+    std::vector<Case> cases{{m_dir.file("plain/out.txt"), "Not a folder"}};
     if (fs::exists("/dev/full")) cases.push_back({"/dev/full", "Disk full"});
     for (const Case& c : cases) {
-      CommandResult r = runCommand({"-f", format, "-o", c.output, demo}, m_dir.path().string());
+      CommandResult r =
+          runCommand({"--format", format, "--output", c.output, demo}, m_dir.path().string());
       EXPECT_EQ(r.status, 1) << format << " to " << c.output;
       EXPECT_EQ(r.err, c.output + ": " + c.message + "\n") << format;
     }
@@ -114,8 +115,9 @@ TEST_F(FailingOutput, TheCommandExitsWithOneAndCountsNothingAsWritten) {
   fs::create_directory(m_dir.path() / "demos");
   for (const char* name : {"a.dm2", "b.dm2"}) fs::copy_file(demo, m_dir.path() / "demos" / name);
   int status = runUnprivileged([&] {
-    CommandResult r = runCommand({"--progress", "-o", m_dir.file("read-only"), m_dir.file("demos")},
-                                 m_dir.path().string());
+    CommandResult r =
+        runCommand({"--progress", "--output", m_dir.file("read-only"), m_dir.file("demos")},
+                   m_dir.path().string());
     bool counted = r.err.find("2 demos: 0 written, 2 failed") != std::string::npos;
     bool said =
         r.err.find(m_dir.file("read-only/a.txt") + ": File access denied") != std::string::npos;

@@ -19,13 +19,14 @@ TEST(FileError, MessagesFollowTheErrorCode) {
     std::string message;
   };
   for (const Case& c :
-       {Case{ENOENT, inFolder, "File not found"}, Case{ENOENT, inMissingFolder, "Invalid filename"},
-        Case{ENOTDIR, inFolder, "Invalid filename"},
-        Case{ENAMETOOLONG, inFolder, "Invalid filename"},
+       {Case{ENOENT, inFolder, "File not found"}, Case{ENOENT, inMissingFolder, "Folder not found"},
+        Case{ENOTDIR, inFolder, "Not a folder"}, Case{ENAMETOOLONG, inFolder, "File name too long"},
+        Case{EINVAL, inFolder, "Invalid filename"},
+        Case{ELOOP, inFolder, "I/O error 40: Too many levels of symbolic links"},
         Case{EMFILE, inFolder, "Too many open files"}, Case{EACCES, inFolder, "File access denied"},
         Case{EISDIR, inFolder, "File access denied"}, Case{EROFS, inFolder, "File access denied"},
-        Case{ENOSPC, inFolder, "Disk full"}, Case{EIO, inFolder, "I/O error 5"},
-        Case{EFBIG, inFolder, "I/O error 27"}}) {
+        Case{ENOSPC, inFolder, "Disk full"}, Case{EIO, inFolder, "I/O error 5: Input/output error"},
+        Case{EFBIG, inFolder, "I/O error 27: File too large"}}) {
     EXPECT_EQ(std::string(fileErrorFromErrno(c.err, c.path).what()), c.message) << c.err;
   }
   for (int code : {2, 3, 4, 5, 100, 101, 106}) {
@@ -33,7 +34,7 @@ TEST(FileError, MessagesFollowTheErrorCode) {
   }
   EXPECT_EQ(fileErrorMessage(100), "Read beyond end of file");
   EXPECT_EQ(fileErrorMessage(106), "Invalid numeric input");
-  EXPECT_EQ(fileErrorMessage(32), "I/O error 32");
+  EXPECT_EQ(fileErrorMessage(32), "I/O error 32: Broken pipe");
 }
 
 }  // namespace

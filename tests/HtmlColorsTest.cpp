@@ -26,7 +26,8 @@ TEST(HtmlColors, HexFormPutsRedFirst) {
   };
   for (const Case& c :
        {Case{0x000000FF, "FF0000"}, Case{0x0000FF00, "00FF00"}, Case{0x00FF0000, "0000FF"},
-        Case{0x00123456, "563412"}, Case{0x01000000, "000100"}, Case{0xFFFFFFFF, "100FEFF"}}) {
+        Case{0x00123456, "563412"}, Case{0x01000000, "000000"}, Case{0xFFFFFFFF, "FFFFFF"},
+        Case{0xAB102030, "302010"}}) {
     EXPECT_EQ(htmlHex(c.color), c.hex) << std::hex << c.color;
   }
 }

@@ -100,7 +100,15 @@ TEST_F(ReportCommand, UsageHelpAndVersion) {
         Case{{"--bogus", "x.dm2"}, 2, "", "obitrak-report: unknown option '--bogus'"},
         Case{{"--format", "pdf", "x.dm2"}, 2, "", "obitrak-report: unknown format 'pdf'"},
         Case{{"x.dm2", "--format"}, 2, "", "obitrak-report: --format needs a value"},
-        Case{{"x.dm2", "--output"}, 2, "", "obitrak-report: --output needs a path"}}) {
+        Case{{"x.dm2", "--output"}, 2, "", "obitrak-report: --output needs a path"},
+        // Only the documented options: nothing takes a value glued to a short name.
+        Case{{"-old.dm2", "a.dm2"}, 2, "", "obitrak-report: unknown option '-old.dm2'"},
+        Case{{"-o", "r.txt", "a.dm2"}, 2, "", "obitrak-report: unknown option '-o'"},
+        Case{{"-flog", "a.dm2"}, 2, "", "obitrak-report: unknown option '-flog'"},
+        Case{{"-h"}, 2, "", "obitrak-report: unknown option '-h'"},
+        Case{{"--teamplay=no", "a.dm2"}, 2, "", "obitrak-report: --teamplay takes no value"},
+        Case{{"--progress=no", "a.dm2"}, 2, "", "obitrak-report: --progress takes no value"},
+        Case{{"--jobs=2", "--version"}, 0, "obitrak-report 1.0.5\n", ""}}) {
     Result r = run(c.args);
     std::string what = c.args.empty() ? "(none)" : c.args[0];
     EXPECT_EQ(r.status, c.status) << what;
@@ -136,12 +144,12 @@ TEST_F(ReportCommand, OutputFileAndFolders) {
   EXPECT_EQ(one.out, "");
   EXPECT_EQ(readFile(m_dir.file("one.txt")), textReport(m_demo, false));
 
-  Result beside = run({"-f", "log", m_demo, second});
+  Result beside = run({"--format", "log", m_demo, second});
   EXPECT_EQ(beside.status, 0);
   EXPECT_TRUE(fs::exists(m_dir.file("small.log")));
   EXPECT_TRUE(fs::exists(m_dir.file("second.log")));
 
-  Result into = run({"-o", m_dir.file("reports"), m_demo, second});
+  Result into = run({"--output", m_dir.file("reports"), m_demo, second});
   EXPECT_EQ(into.status, 0) << into.err;
   EXPECT_EQ(readFile(m_dir.file("reports/small.txt")), textReport(m_demo, false));
   EXPECT_EQ(readFile(m_dir.file("reports/second.txt")), textReport(second, false));
@@ -151,7 +159,7 @@ TEST_F(ReportCommand, FailuresAreReportedAndTheRestIsWritten) {
   std::string missing = m_dir.file("missing.dm2");
   std::string second = m_dir.file("second.dm2");
   fs::copy_file(m_demo, second);
-  Result r = run({"-o", m_dir.file("out"), missing, m_demo, second});
+  Result r = run({"--output", m_dir.file("out"), missing, m_demo, second});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, missing + ": File not found\n");
   EXPECT_EQ(readFile(m_dir.file("out/small.txt")), textReport(m_demo, false));
@@ -159,7 +167,7 @@ TEST_F(ReportCommand, FailuresAreReportedAndTheRestIsWritten) {
   EXPECT_FALSE(fs::exists(m_dir.file("out/missing.txt")));
 
   if (fs::exists("/dev/full")) {
-    Result full = run({"-o", "/dev/full", m_demo});
+    Result full = run({"--output", "/dev/full", m_demo});
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "/dev/full: Disk full\n");
   }

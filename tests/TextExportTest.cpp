@@ -142,7 +142,7 @@ TEST(TextExport, FileWrapperWritesTheSameBytesAndReportsFailures) {
     std::string path;
     std::string message;
   };
-  std::vector<Case> cases{{dir.file("no-such-folder/x.txt"), "Invalid filename"},
+  std::vector<Case> cases{{dir.file("no-such-folder/x.txt"), "Folder not found"},
                           {dir.path().string(), "File access denied"}};
   if (std::filesystem::exists("/dev/full")) cases.push_back({"/dev/full", "Disk full"});
   for (const Case& c : cases) {

@@ -5,6 +5,8 @@
 //   make-large-demos obituaries OUT.dm2 [MB]         a 16-player match of about 3 500
 //                                                    obituaries per MB (200 MB)
 //   make-large-demos folder OUTDIR [COUNT]           COUNT (200) demos of 1 to 2 MB
+//   make-large-demos empty-prints OUT.dm2 [MB]       blocks full of empty print messages, the
+//                                                    most messages a byte can carry (256 MB)
 
 #include <cstdint>
 #include <cstdio>
@@ -129,11 +131,25 @@ std::string match(std::uint64_t bytes, int players, std::uint32_t seed) {
   return out;
 }
 
+// A demo whose blocks hold nothing but empty print messages (3 bytes each).
+std::string emptyPrints(std::uint64_t bytes) {
+  std::string out = DemoWriter().serverData(34, "baseq2", 0, "Empty").endBlock().finish(false);
+  DemoWriter w;
+  while (w.currentBlockSize() + 3 <= 1400) w.print(2, "");
+  const std::string block = w.endBlock().finish(false);
+  out.reserve(bytes + block.size() + 4);
+  while (out.size() < bytes) out += block;
+  std::int32_t end = -1;
+  out.append(reinterpret_cast<const char*>(&end), 4);
+  return out;
+}
+
 int usage() {
   std::fprintf(stderr,
                "Usage: make-large-demos duel SOURCE.dm2 OUT.dm2 [MB]\n"
                "       make-large-demos obituaries OUT.dm2 [MB]\n"
-               "       make-large-demos folder OUTDIR [COUNT]\n");
+               "       make-large-demos folder OUTDIR [COUNT]\n"
+               "       make-large-demos empty-prints OUT.dm2 [MB]\n");
   return 2;
 }
 
@@ -162,6 +178,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+  }
+  if (args.size() >= 2 && args[0] == "empty-prints") {
+    std::uint64_t mb = args.size() > 2 ? std::stoull(args[2]) : 256;
+    return writeFile(args[1], emptyPrints(mb * kMegabyte)) ? 0 : 1;
   }
   return usage();
 }

@@ -1,20 +1,23 @@
 #include "cli/ReportCommand.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <filesystem>
-#include <map>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <system_error>
 #include <thread>
 
+#include "cli/ReportFile.h"
+#include "cli/ReportOptions.h"
+#include "cli/ReportPlan.h"
 #include "export/ByteSink.h"
-#include "export/ExportNames.h"
 #include "export/HtmlColors.h"
 #include "export/HtmlExport.h"
 #include "export/JsonExport.h"
@@ -34,131 +37,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Format { Text, Log, Html, Json };
-
-struct FormatInfo {
-  std::string_view name;
-  Format format;
-  std::string_view extension;  // of the default report name
-};
-
-constexpr FormatInfo kFormats[] = {
-    {"text", Format::Text, "txt"},
-    {"log", Format::Log, "log"},
-    {"html", Format::Html, "htm"},
-    {"json", Format::Json, "json"},
-};
-
-struct Options {
-  const FormatInfo* format = &kFormats[0];
-  bool teamPlay = false;
-  std::optional<std::string> output;
-  std::optional<std::string> colors;
-  unsigned jobs = 0;  // 0: one per core
-  bool progress = false;
-  bool help = false;
-  bool version = false;
-  std::vector<std::string> inputs;
-};
-
-constexpr std::string_view kUsage =
-    "Usage: obitrak-report [OPTIONS] DEMO|FOLDER...\n"
-    "Writes reports of Quake 2 demos (.dm2): who killed whom with which weapon, the\n"
-    "players, the level and the server messages. Folders are searched for demos.\n"
-    "\n"
-    "  --format FORMAT    text: the description (the default); html: the description as\n"
-    "                     a web page; log: the print messages, one per line; json: all\n"
-    "                     of it for scripts\n"
-    "  --teamplay         count teams of players with the same skin\n"
-    "  --output PATH      with one demo: the file to write (default: standard output);\n"
-    "                     with several demos or a folder: the folder to write into,\n"
-    "                     keeping the folders below a folder argument (default: beside\n"
-    "                     each demo, named like it with the extension txt, htm, log or\n"
-    "                     json)\n"
-    "  --colors FILE      the six HTML colours from this settings file (default: the\n"
-    "                     desktop application's settings, or its default colours)\n"
-    "  -j, --jobs N       work on N demos at once (default: one per core)\n"
-    "  --progress         show progress and a summary even when not on a terminal\n"
-    "  --help             show this help and exit\n"
-    "  --version          show the version and exit\n"
-    "\n"
-    "Exit status: 0 all reports written, 1 a demo failed, 2 wrong usage.\n";
-
 void print(std::FILE* stream, std::string_view text) {
   if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
   std::fflush(stream);
-}
-
-std::optional<unsigned> parseJobs(const std::string& text) {
-  if (text.empty() || text.size() > 4 ||
-      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  unsigned n = static_cast<unsigned>(std::stoul(text));
-  if (n < 1 || n > 1024) return std::nullopt;
-  return n;
-}
-
-// Parses the arguments; returns a message for a usage error.
-std::optional<std::string> parseArgs(const std::vector<std::string>& args, Options& o) {
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
-      o.inputs.push_back(a);
-      continue;
-    }
-    std::string name = a;
-    std::optional<std::string> value;
-    if (std::size_t eq = a.find('='); a.starts_with("--") && eq != std::string::npos) {
-      name = a.substr(0, eq);
-      value = a.substr(eq + 1);
-    } else if (a.size() > 2 && a[1] != '-' && (a[1] == 'j' || a[1] == 'o' || a[1] == 'f')) {
-      name = a.substr(0, 2);  // -j4, -oreports
-      value = a.substr(2);
-    }
-    auto takeValue = [&]() -> std::optional<std::string> {
-      if (value) return value;
-      if (i + 1 < args.size()) return args[++i];
-      return std::nullopt;
-    };
-    if (name == "--") {
-      optionsEnded = true;
-    } else if (name == "--help" || name == "-h") {
-      o.help = true;
-    } else if (name == "--version") {
-      o.version = true;
-    } else if (name == "--teamplay") {
-      o.teamPlay = true;
-    } else if (name == "--progress") {
-      o.progress = true;
-    } else if (name == "--format" || name == "-f") {
-      std::optional<std::string> v = takeValue();
-      if (!v) return "--format needs a value: text, html, log or json";
-      auto found = std::find_if(std::begin(kFormats), std::end(kFormats),
-                                [&](const FormatInfo& f) { return f.name == *v; });
-      if (found == std::end(kFormats)) {
-        return "unknown format '" + *v + "' (use text, html, log or json)";
-      }
-      o.format = found;
-    } else if (name == "--output" || name == "-o") {
-      std::optional<std::string> v = takeValue();
-      if (!v || v->empty()) return "--output needs a path";
-      o.output = *v;
-    } else if (name == "--colors") {
-      std::optional<std::string> v = takeValue();
-      if (!v || v->empty()) return "--colors needs a settings file";
-      o.colors = *v;
-    } else if (name == "--jobs" || name == "-j") {
-      std::optional<std::string> v = takeValue();
-      std::optional<unsigned> n = v ? parseJobs(*v) : std::nullopt;
-      if (!n) return "--jobs needs a number from 1 to 1024";
-      o.jobs = *n;
-    } else {
-      return "unknown option '" + a + "'";
-    }
-  }
-  return std::nullopt;
 }
 
 // A stream such as standard output as a checked byte sink.
@@ -180,14 +61,6 @@ class StreamSink : public ByteSink {
   std::FILE* m_stream;
 };
 
-// One demo and where its report goes (empty: standard output), or a message for an
-// input that cannot be reported.
-struct Job {
-  std::string demo;
-  std::string output;
-  std::string problem;
-};
-
 struct JobResult {
   bool ok = false;
   std::string messages;  // lines for standard error
@@ -195,12 +68,18 @@ struct JobResult {
 
 class ReportRun {
  public:
-  ReportRun(const Options& o, std::FILE* out, std::FILE* err) : m_o(o), m_out(out), m_err(err) {}
+  ReportRun(const ReportOptions& o, std::FILE* out, std::FILE* err)
+      : m_o(o), m_out(out), m_err(err) {}
 
   int run(const std::string& programFolder) {
-    if (m_o.format->format == Format::Html && !loadColors(programFolder)) return kExitFailed;
-    if (!collectJobs()) return kExitFailed;
-    if (m_jobs.empty()) return m_failedInputs ? kExitFailed : kExitOk;
+    if (m_o.format->format == ReportFormat::Html && !loadColors(programFolder)) {
+      return kExitFailed;
+    }
+    m_plan = planReports(m_o);
+    print(m_err, m_plan.messages);
+    if (m_plan.jobs.empty()) return m_plan.failed ? kExitFailed : kExitOk;
+    std::optional<TemporaryFileCleanup> cleanup;
+    if (!m_plan.toStandardOutput) cleanup.emplace();
     std::vector<JobResult> results = runJobs();
     std::size_t failed = 0;
     for (const JobResult& r : results) failed += r.ok ? 0 : 1;
@@ -209,17 +88,12 @@ class ReportRun {
                        " demos: " + std::to_string(results.size() - failed) + " written, " +
                        std::to_string(failed) + " failed\n");
     }
-    return failed == 0 && !m_failedInputs ? kExitOk : kExitFailed;
+    return failed == 0 && !m_plan.failed ? kExitOk : kExitFailed;
   }
 
  private:
-  bool toStandardOutput() const {
-    std::error_code ec;
-    return !m_o.output && m_o.inputs.size() == 1 && !fs::is_directory(m_o.inputs[0], ec);
-  }
-
   bool showProgress() const {
-    return !toStandardOutput() && (m_o.progress || ::isatty(::fileno(m_err)) != 0);
+    return !m_plan.toStandardOutput && (m_o.progress || ::isatty(::fileno(m_err)) != 0);
   }
   std::string progressPrefix() const { return ::isatty(::fileno(m_err)) != 0 ? "\r\033[K" : ""; }
 
@@ -252,104 +126,25 @@ class ReportRun {
     return true;
   }
 
-  std::string reportName(const std::string& demo) const {
-    return defaultExportName(demo, m_o.format->extension);
-  }
-
-  // Turns the inputs into jobs: folders are searched for demos, every report gets its
-  // output path, and no two demos may write the same report.
-  bool collectJobs() {
-    std::error_code ec;
-    bool intoFolder = false;
-    if (m_o.output) {
-      bool batch = m_o.inputs.size() > 1 || fs::is_directory(m_o.inputs[0], ec);
-      intoFolder = batch || fs::is_directory(*m_o.output, ec);
-      if (batch && !fs::is_directory(*m_o.output, ec)) {
-        fs::create_directories(*m_o.output, ec);
-        if (ec) {
-          print(m_err,
-                *m_o.output + ": " + fileErrorFromErrno(ec.value(), *m_o.output).what() + "\n");
-          return false;
-        }
-      }
+  // Starts up to `wanted` threads running `worker`; where the system refuses more, the
+  // run goes on with those it has (and with none, on this thread) after a warning.
+  template <typename Worker>
+  std::vector<std::thread> startThreads(unsigned wanted, Worker& worker) {
+    std::vector<std::thread> pool;
+    try {
+      for (unsigned t = 0; t < wanted; ++t) pool.emplace_back(worker);
+    } catch (const std::system_error& e) {
+      print(m_err, "obitrak-report: could start only " + std::to_string(pool.size()) + " of " +
+                       std::to_string(wanted) + " threads (" + e.what() + "); going on with " +
+                       std::to_string(std::max<std::size_t>(pool.size(), 1)) + "\n");
     }
-    const bool toStdout = toStandardOutput();
-    for (const std::string& input : m_o.inputs) {
-      if (fs::is_directory(input, ec)) {
-        addFolder(input, intoFolder);
-        continue;
-      }
-      Job job{input, {}, {}};
-      if (!toStdout) {
-        job.output = intoFolder
-                         ? (fs::path(*m_o.output) / fs::path(reportName(input)).filename()).string()
-                     : m_o.output ? *m_o.output
-                                  : reportName(input);
-      }
-      addJob(std::move(job));
-    }
-    return true;
-  }
-
-  void addFolder(const std::string& folder, bool intoFolder) {
-    std::vector<fs::path> demos;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(folder, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-      // Links are taken as they are: one to a missing demo is reported, not skipped.
-      std::error_code typeEc;
-      if (!it->is_regular_file(typeEc) && !it->is_symlink(typeEc)) continue;
-      if (it->is_directory(typeEc)) continue;
-      auto lower = [](std::string ext) {
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) {
-          return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        });
-        return ext;
-      };
-      std::string ext = lower(it->path().extension().string());
-      // Archived demos too: "x.dm2.gz".
-      if (ext == ".gz") ext = lower(it->path().stem().extension().string()) + ext;
-      if (ext == ".dm2" || ext == ".dm2.gz") demos.push_back(it->path());
-    }
-    if (ec) {
-      std::string where = it != end ? it->path().string() : folder;
-      print(m_err, where + ": " + fileErrorFromErrno(ec.value(), where).what() + "\n");
-      m_failedInputs = true;
-    }
-    if (demos.empty() && !ec) print(m_err, folder + ": no demos found\n");
-    std::sort(demos.begin(), demos.end());
-    for (const fs::path& demo : demos) {
-      Job job{demo.string(), {}, {}};
-      if (intoFolder) {
-        fs::path below = demo.lexically_relative(folder).parent_path();
-        job.output =
-            (fs::path(*m_o.output) / below / fs::path(reportName(demo.string())).filename())
-                .string();
-      } else {
-        job.output = reportName(demo.string());
-      }
-      addJob(std::move(job));
-    }
-  }
-
-  void addJob(Job job) {
-    if (!job.output.empty()) {
-      std::error_code ec;
-      fs::path key = fs::absolute(job.output, ec).lexically_normal();
-      fs::path demoKey = fs::absolute(job.demo, ec).lexically_normal();
-      if (key == demoKey) {
-        job.problem = "the report " + job.output + " would overwrite the demo";
-      } else if (auto [it, inserted] = m_outputs.emplace(key.string(), job.demo); !inserted) {
-        job.problem = "the report " + job.output + " is already written for " + it->second;
-      }
-    }
-    m_jobs.push_back(std::move(job));
+    return pool;
   }
 
   // Works on the jobs with the chosen number of threads and prints each job's messages in
   // input order, so the output is the same whatever the number of threads.
   std::vector<JobResult> runJobs() {
-    const std::size_t count = m_jobs.size();
+    const std::size_t count = m_plan.jobs.size();
     std::vector<JobResult> results(count);
     std::vector<bool> done(count, false);
     std::mutex mutex;
@@ -366,7 +161,7 @@ class ReportRun {
           if (next == count) return;
           i = next++;
         }
-        JobResult r = reportOne(m_jobs[i]);
+        JobResult r = reportOne(m_plan.jobs[i]);
         {
           std::lock_guard lock(mutex);
           results[i] = std::move(r);
@@ -375,8 +170,8 @@ class ReportRun {
         finished.notify_all();
       }
     };
-    std::vector<std::thread> pool;
-    for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
+    std::vector<std::thread> pool = startThreads(threads, worker);
+    if (pool.empty()) worker();
 
     for (std::size_t i = 0; i < count; ++i) {
       std::unique_lock lock(mutex);
@@ -386,7 +181,7 @@ class ReportRun {
       if (!messages.empty()) print(m_err, (showProgress() ? progressPrefix() : "") + messages);
       if (showProgress()) {
         std::string line =
-            std::to_string(i + 1) + "/" + std::to_string(count) + " " + m_jobs[i].demo;
+            std::to_string(i + 1) + "/" + std::to_string(count) + " " + m_plan.jobs[i].demo;
         print(m_err, progressPrefix().empty() ? line + "\n" : progressPrefix() + line);
       }
     }
@@ -394,29 +189,47 @@ class ReportRun {
     return results;
   }
 
-  void writeReport(DemoTables& tables, const Job& job, const ScanReport& scan, ByteSink& out) {
+  void writeReport(DemoTables& tables, const ReportJob& job, const ScanReport& scan,
+                   ByteSink& out) {
     switch (m_o.format->format) {
-      case Format::Text:
+      case ReportFormat::Text:
         WriteTextDescription(tables, job.demo, m_o.teamPlay, out);
         break;
-      case Format::Log:
+      case ReportFormat::Log:
         WriteLog(tables, out);
         break;
-      case Format::Html:
+      case ReportFormat::Html:
         WriteHtmlDescription(tables, job.demo, m_o.teamPlay, m_colors, out);
         break;
-      case Format::Json:
+      case ReportFormat::Json:
         WriteJsonReport(tables, job.demo, m_o.teamPlay, scan.notices, out);
         break;
     }
   }
 
-  // Scans one demo and writes its report.
-  JobResult reportOne(const Job& job) {
+  // Scans one demo and writes its report. A demo that needs more memory than there is
+  // fails alone; the run goes on with the next.
+  JobResult reportOne(const ReportJob& job) {
     JobResult result;
+    try {
+      reportOne(job, result);
+    } catch (const std::bad_alloc&) {
+      result.ok = false;
+      result.messages += job.demo + ": Out of memory\n";
+    }
+    return result;
+  }
+
+  void reportOne(const ReportJob& job, JobResult& result) {
     if (!job.problem.empty()) {
       result.messages = job.demo + ": " + job.problem + "\n";
-      return result;
+      return;
+    }
+    // Only a regular file is read: a device or a pipe never ends or blocks.
+    struct stat st {};
+    if (::stat(job.demo.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+      result.messages = job.demo + ": " + std::string(kNotARegularFile) + "\n";
+      return;
     }
     DemoTables tables;
     ScanReport scan;
@@ -424,7 +237,7 @@ class ReportRun {
       scan = DemoScan(tables, job.demo);
     } catch (const FileError& e) {
       result.messages = job.demo + ": " + e.what() + "\n";
-      return result;
+      return;
     }
     for (const std::string& notice : scan.notices)
       result.messages += job.demo + ": " + notice + "\n";
@@ -440,38 +253,37 @@ class ReportRun {
         std::error_code ec;
         fs::path folder = fs::path(job.output).parent_path();
         if (!folder.empty() && !fs::exists(folder, ec)) fs::create_directories(folder, ec);
-        writeFile(job.output, [&](ByteSink& sink) { writeReport(tables, job, scan, sink); });
+        ReportFile file(job.output, job.direct);
+        writeReport(tables, job, scan, file);
+        file.commit();
       }
     } catch (const FileError& e) {
       result.messages += (job.output.empty() ? std::string("standard output") : job.output) + ": " +
                          e.what() + "\n";
-      return result;
+      return;
     }
     result.ok = true;
-    return result;
   }
 
-  const Options& m_o;
+  const ReportOptions& m_o;
   std::FILE* m_out;
   std::FILE* m_err;
   HtmlColorSet m_colors = HtmlColorSet::defaults();
-  std::vector<Job> m_jobs;
-  std::map<std::string, std::string> m_outputs;  // report path -> demo
-  bool m_failedInputs = false;
+  ReportPlan m_plan;
 };
 
 }  // namespace
 
 int runReportCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
                      const std::string& programFolder) {
-  Options o;
-  if (std::optional<std::string> problem = parseArgs(args, o)) {
+  ReportOptions o;
+  if (std::optional<std::string> problem = parseReportArgs(args, o)) {
     print(err, "obitrak-report: " + *problem + "\n");
-    print(err, kUsage);
+    print(err, kReportUsage);
     return kExitUsage;
   }
   if (o.help) {
-    print(out, kUsage);
+    print(out, kReportUsage);
     return kExitOk;
   }
   if (o.version) {
@@ -480,7 +292,7 @@ int runReportCommand(const std::vector<std::string>& args, std::FILE* out, std::
   }
   if (o.inputs.empty()) {
     print(err, "obitrak-report: no demo given\n");
-    print(err, kUsage);
+    print(err, kReportUsage);
     return kExitUsage;
   }
   return ReportRun(o, out, err).run(programFolder);

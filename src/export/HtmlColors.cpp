@@ -23,10 +23,12 @@ HtmlColorSet HtmlColorSet::defaults() {
 }
 
 std::string htmlHex(std::uint32_t color) {
-  std::uint64_t c = color;
-  std::uint64_t value = c / 65536 + ((c % 65536) / 256) * 256 + (c % 256) * 65536;
-  char digits[24];
-  std::snprintf(digits, sizeof digits, "%06llX", static_cast<unsigned long long>(value));
+  // Only a colour's low three bytes are its red, green and blue: a top byte from a
+  // hand-edited settings file is ignored, so a page always gets a six-digit colour.
+  const std::uint32_t c = color & 0xFFFFFF;
+  const std::uint32_t value = c / 65536 + ((c % 65536) / 256) * 256 + (c % 256) * 65536;
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%06X", static_cast<unsigned>(value));
   return digits;
 }
 

@@ -36,8 +36,8 @@ inline constexpr std::array<HtmlColorInfo, HtmlColorSet::Count> kHtmlColorTable{
     {HtmlColorSet::VLink, "VLink", 0x8080FF},
 }};
 
-// The colour as HTML writes it: red, green, blue in upper-case hexadecimal, at least six
-// digits. A value with a non-zero top byte goes through the same arithmetic.
+// The colour as HTML writes it: red, green, blue in upper-case hexadecimal, six digits. A
+// non-zero top byte (only a hand-edited settings file has one) is ignored.
 std::string htmlHex(std::uint32_t color);
 
 // The settings file holds exactly the six colours as 32-bit little-endian numbers.

@@ -28,11 +28,54 @@ constexpr int kSweptBlocks = 8;
 constexpr std::int64_t kProgressBlocks = 2048;
 
 constexpr char kNameSeparator = '\\';
+constexpr std::size_t kUnkeptBatch = 4096;
+
+// The kills of the obituaries that come after the message log is full. They are gathered
+// in small batches, each analysed against the players known at that point, and their
+// counts kept here until they join the KillMatrix of the kept log.
+class UnkeptKills {
+ public:
+  void add(std::uint8_t level, std::string_view text, const PlayerTable& players) {
+    m_batch.add(level, text, 0);
+    if (m_batch.size() >= kUnkeptBatch) flush(players);
+  }
+
+  void flush(const PlayerTable& players) {
+    if (m_batch.size() == 0) return;
+    DemoTables batch;
+    batch.players = players;
+    batch.log = std::move(m_batch);
+    batch.log.logCount = static_cast<std::uint32_t>(batch.log.size());
+    m_batch = MessageLog();
+    ObituaryAnalysis(batch);
+    addCounts(batch.killMatrix, m_counts);
+  }
+
+  // Adds the gathered counts to `km`, saturating.
+  void addTo(KillMatrix& km) const { addCounts(m_counts, km); }
+
+ private:
+  static void addCounts(const KillMatrix& from, KillMatrix& to) {
+    for (int v = 1; v <= kMaxSlots; ++v) {
+      for (int k = 1; k <= kMaxSlots; ++k) {
+        for (int w = 0; w < kWeaponIndices; ++w) {
+          const std::uint64_t n = from(v, k, w);
+          if (n == 0) continue;
+          std::uint32_t& cell = to(v, k, w);
+          cell = static_cast<std::uint32_t>(std::min<std::uint64_t>(cell + n, UINT32_MAX));
+        }
+      }
+    }
+  }
+
+  MessageLog m_batch;
+  KillMatrix m_counts;
+};
 
 class BlockScanner {
  public:
-  BlockScanner(DemoTables& tables, ScanReport& report, ScanObserver* observer)
-      : m_t(tables), m_report(report), m_observer(observer) {}
+  BlockScanner(DemoTables& tables, ScanReport& report, UnkeptKills& unkept, ScanObserver* observer)
+      : m_t(tables), m_report(report), m_unkept(unkept), m_observer(observer) {}
 
   void run(DemoFile& file) {
     std::string_view body;
@@ -61,6 +104,7 @@ class BlockScanner {
     m_t.header.duration =
         static_cast<std::int32_t>(std::min<std::int64_t>(m_blockNumber / 10, INT32_MAX));
     m_t.log.logCount = static_cast<std::uint32_t>(m_t.log.size());
+    m_unkept.flush(m_t.players);
   }
 
  private:
@@ -99,12 +143,25 @@ class BlockScanner {
     }
   }
 
-  // Log texts keep only 7-bit characters: 128 is taken from every higher code.
+  // Log texts keep only 7-bit characters: 128 is taken from every higher code. Past the
+  // log's limits only obituaries are looked at, for their kills.
   void addLogRecord(std::uint8_t level, std::string_view text) {
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    const bool keep = m_t.log.hasRoomFor(text.size());
+    if (!keep) {
+      if (!m_logFullReported) {
+        m_logFullReported = true;
+        notice(kNoticeMessageLogFull);
+      }
+      if (level != 1) return;
+    }
     m_cleaned.assign(text);
     for (char& c : m_cleaned) c = static_cast<char>(static_cast<unsigned char>(c) & 0x7F);
-    m_t.log.add(level, m_cleaned, blockTime());
+    if (keep) {
+      m_t.log.add(level, m_cleaned, blockTime());
+    } else {
+      m_unkept.add(level, m_cleaned, m_t.players);
+    }
   }
 
   // A player config string at the head of a block. A different name for an occupied slot
@@ -182,10 +239,12 @@ class BlockScanner {
 
   DemoTables& m_t;
   ScanReport& m_report;
+  UnkeptKills& m_unkept;
   ScanObserver* m_observer;
   std::uint64_t m_bytesRead = 0;
   std::int64_t m_blockNumber = 0;
   bool m_tableFullReported = false;
+  bool m_logFullReported = false;
   std::string m_cleaned;  // reused for every message
 };
 
@@ -213,11 +272,14 @@ ScanReport scanFile(DemoTables& tables, DemoFile& file, ScanObserver* observer) 
   DemoTables work;
   work.header = tables.header;
   work.scanMarker = kScanMarkerSet;
+  work.log.setLimits(tables.log.limits());
+  UnkeptKills unkept;
   {
     ReadGuard guard(observer);
-    BlockScanner(work, report, observer).run(file);
+    BlockScanner(work, report, unkept, observer).run(file);
   }
   ObituaryAnalysis(work);
+  unkept.addTo(work.killMatrix);
   TallyAndRank(work);
   tables = std::move(work);
   return report;

@@ -13,6 +13,7 @@ namespace obitrak {
 inline constexpr std::string_view kNoticeBadBlock = "BAD BLOCK. READING STOPPED.";
 inline constexpr std::string_view kNoticeIncompleteBlock = "INCOMPLETE BLOCK. READING STOPPED.";
 inline constexpr std::string_view kNoticePlayerTableFull = "PLAYER TABLE FULL.";
+inline constexpr std::string_view kNoticeMessageLogFull = "MESSAGE LOG FULL.";
 
 // Told when the block loop starts, how far it got and when it ends, so that a window can
 // show its progress. readEnded() follows every readStarted(), also when the read fails.
@@ -33,7 +34,10 @@ struct ScanReport {
 };
 
 // Scans the demo at `path` into `tables`: header, players, message log, kill counts, tally
-// and ranking. scanMarker is set first. A file that cannot be opened or read throws
+// and ranking. scanMarker is set first. The message log keeps what the limits of
+// `tables.log` allow; past them the scan reads on and counts the kills of the obituaries it
+// no longer keeps (matched against the players known at that point), with the notice
+// "MESSAGE LOG FULL.". A file that cannot be opened or read throws
 // FileError and leaves the rest of the tables as they were. An empty path reads nothing:
 // the players are cleared and the kept log is analysed again.
 ScanReport DemoScan(DemoTables& tables, const std::string& path, ScanObserver* observer = nullptr);

@@ -66,6 +66,7 @@ LogRecord& MessageLog::add(std::uint8_t level, std::string_view text, std::int32
   r.level = level;
   r.text = storeText(text);
   r.time = time;
+  m_textBytes += text.size();
   return r;
 }
 
@@ -76,6 +77,7 @@ MessageLog::MessageLog(const MessageLog& other) {
 MessageLog& MessageLog::operator=(const MessageLog& other) {
   if (this == &other) return *this;
   MessageLog copy;
+  copy.m_limits = other.m_limits;
   for (const LogRecord& r : other.m_records) {
     LogRecord& added = copy.add(r.level, r.text, r.time);
     added.killer = r.killer;

@@ -123,6 +123,13 @@ struct LogRecord {
   std::uint8_t level = 0;   // print level; obituaries come with level 1
 };
 
+// How much a MessageLog keeps: a demo of nothing but empty print messages must not grow
+// it without end. The scan stops keeping messages when the next one would pass either.
+struct MessageLogLimits {
+  std::size_t records = std::size_t{1} << 20;      // 1 048 576 messages
+  std::size_t textBytes = std::size_t{128} << 20;  // 128 MiB of message text
+};
+
 // Every print message of the demo, in demo order, numbered 1..logCount. The texts live in
 // large chunks owned by the log and the records in a deque, which grows without moving or
 // doubling what it holds: a message costs its record (32 bytes) and its text, no more.
@@ -134,8 +141,17 @@ class MessageLog {
   MessageLog(MessageLog&&) noexcept = default;
   MessageLog& operator=(MessageLog&&) noexcept = default;
 
-  // Appends a record; its text is copied into the log.
+  // Appends a record; its text is copied into the log. The limits are the caller's to
+  // check (hasRoomFor).
   LogRecord& add(std::uint8_t level, std::string_view text, std::int32_t time);
+
+  // Whether one more message with `textSize` bytes of text stays within the limits.
+  bool hasRoomFor(std::size_t textSize) const {
+    return m_records.size() < m_limits.records && m_textBytes <= m_limits.textBytes &&
+           textSize <= m_limits.textBytes - m_textBytes;
+  }
+  const MessageLogLimits& limits() const { return m_limits; }
+  void setLimits(const MessageLogLimits& limits) { m_limits = limits; }
 
   LogRecord& operator[](std::uint32_t r) { return m_records.at(r - 1); }
   const LogRecord& operator[](std::uint32_t r) const { return m_records.at(r - 1); }
@@ -151,6 +167,8 @@ class MessageLog {
   std::string_view storeText(std::string_view text);
 
   std::deque<LogRecord> m_records;
+  MessageLogLimits m_limits;
+  std::size_t m_textBytes = 0;  // text held by the records
   std::vector<std::unique_ptr<char[]>> m_chunks;
   std::size_t m_chunkUsed = 0;
   std::size_t m_chunkSize = 0;

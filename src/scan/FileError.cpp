@@ -28,8 +28,14 @@ std::string fileErrorMessage(int code) {
     case kInvalidNumericInput:
       return "Invalid numeric input";
     default:
-      return "I/O error " + std::to_string(code);
+      return systemErrorMessage(code);
   }
+}
+
+std::string systemErrorMessage(int err) {
+  std::string description = std::system_category().message(err);
+  if (description.empty()) return "I/O error " + std::to_string(err);
+  return "I/O error " + std::to_string(err) + ": " + description;
 }
 
 namespace {
@@ -48,10 +54,12 @@ FileError fileErrorFromErrno(int err, const std::string& path) {
   int code = 0;
   switch (err) {
     case ENOENT:
-      code = (path.empty() || parentFolderMissing(path)) ? kInvalidFilename : kFileNotFound;
-      break;
+      if (path.empty() || !parentFolderMissing(path)) return FileError(kFileNotFound);
+      return FileError(kInvalidFilename, "Folder not found");
     case ENOTDIR:
+      return FileError(kInvalidFilename, "Not a folder");
     case ENAMETOOLONG:
+      return FileError(kInvalidFilename, "File name too long");
     case EINVAL:
       code = kInvalidFilename;
       break;
@@ -73,7 +81,7 @@ FileError fileErrorFromErrno(int err, const std::string& path) {
       code = kDiskFull;
       break;
     default:
-      return FileError(err, "I/O error " + std::to_string(err));
+      return FileError(err, systemErrorMessage(err));
   }
   return FileError(code);
 }

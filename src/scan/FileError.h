@@ -29,13 +29,18 @@ class FileError : public std::runtime_error {
   int m_code;
 };
 
-// The message shown for an error code: the fixed texts above, else "I/O error <code>".
+// The message shown for an error code: the fixed texts above, else the system's
+// description after the number ("I/O error 40: Too many levels of symbolic links").
 std::string fileErrorMessage(int code);
 
+// "I/O error <err>: <the system's description of err>".
+std::string systemErrorMessage(int err);
+
 // The error for a system errno met while working on `path`. `path` lets a missing file be
-// told apart from a missing folder on the way to it ("Invalid filename", as the desktop
-// platforms report it). An errno without a fixed text keeps its number: "I/O error 5" for
-// EIO, never confused with "File access denied".
+// told apart from a missing folder on the way to it ("Folder not found"); a file where a
+// folder was expected is "Not a folder", an overlong name "File name too long". An errno
+// without a fixed text keeps its number and says what it is: "I/O error 5: Input/output
+// error" for EIO, never confused with "File access denied".
 FileError fileErrorFromErrno(int err, const std::string& path);
 
 // Throws the FileError for errno `err` met while working on `path`.

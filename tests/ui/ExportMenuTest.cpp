@@ -198,7 +198,7 @@ class ExportMenuTest : public QObject {
       QTest::newRow(qPrintable(name + " full disk"))
           << name << QStringLiteral("/dev/full") << QStringLiteral("Disk full");
       QTest::newRow(qPrintable(name + " missing folder"))
-          << name << QStringLiteral("missing/out.txt") << QStringLiteral("Invalid filename");
+          << name << QStringLiteral("missing/out.txt") << QStringLiteral("Folder not found");
       QTest::newRow(qPrintable(name + " folder"))
           << name << QStringLiteral("folder") << QStringLiteral("File access denied");
     }
@@ -231,7 +231,7 @@ class ExportMenuTest : public QObject {
     app.open(demo);
     app.chooseOnSave(app.file(QStringLiteral("no such folder/duel.log")));
     menuItem(app.form(), "Exportlog1")->trigger();
-    QCOMPARE(recorder.messages, QStringList{QStringLiteral("Invalid filename")});
+    QCOMPARE(recorder.messages, QStringList{QStringLiteral("Folder not found")});
     QCOMPARE(app.form().windowTitle(), demo);
     app.chooseOnSave(app.file(QStringLiteral("duel.log")));
     menuItem(app.form(), "Exportlog1")->trigger();

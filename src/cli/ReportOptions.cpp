@@ -1,0 +1,125 @@
+#include "cli/ReportOptions.h"
+
+#include <algorithm>
+
+namespace obitrak {
+
+const std::string_view kReportUsage =
+    "Usage: obitrak-report [OPTIONS] DEMO|FOLDER...\n"
+    "Writes reports of Quake 2 demos (.dm2): who killed whom with which weapon, the\n"
+    "players, the level and the server messages. Folders are searched for demos.\n"
+    "\n"
+    "  --format FORMAT    text: the description (the default); html: the description as\n"
+    "                     a web page; log: the print messages, one per line; json: all\n"
+    "                     of it for scripts\n"
+    "  --teamplay         count teams of players with the same skin\n"
+    "  --output PATH      with one demo: the file to write (default: standard output);\n"
+    "                     with several demos or a folder: the folder to write into,\n"
+    "                     keeping the folders below a folder argument, each folder\n"
+    "                     argument in a folder of its name when there are several inputs\n"
+    "                     (default: beside each demo, named like it with the extension\n"
+    "                     txt, htm, log or json in place of .dm2)\n"
+    "  --colors FILE      the six HTML colours from this settings file (default: the\n"
+    "                     desktop application's settings, or its default colours)\n"
+    "  -j, --jobs N       work on N demos at once, 1 to 1024 (default: one per core)\n"
+    "  --progress         show progress and a summary even when not on a terminal\n"
+    "  --help             show this help and exit\n"
+    "  --version          show the version and exit\n"
+    "\n"
+    "A report is never written onto a .dm2 file or onto a demo of the run.\n"
+    "Exit status: 0 all reports written, 1 a demo failed, 2 wrong usage.\n";
+
+namespace {
+
+std::optional<unsigned> parseJobs(const std::string& text) {
+  if (text.empty() || text.size() > 4 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  unsigned n = static_cast<unsigned>(std::stoul(text));
+  if (n < 1 || n > 1024) return std::nullopt;
+  return n;
+}
+
+enum class Kind { Switch, Value };
+
+struct OptionInfo {
+  std::string_view name;
+  Kind kind;
+};
+
+constexpr OptionInfo kOptions[] = {
+    {"--format", Kind::Value}, {"--teamplay", Kind::Switch}, {"--output", Kind::Value},
+    {"--colors", Kind::Value}, {"--jobs", Kind::Value},      {"--progress", Kind::Switch},
+    {"--help", Kind::Switch},  {"--version", Kind::Switch},
+};
+
+void setSwitch(std::string_view name, ReportOptions& o) {
+  if (name == "--teamplay") o.teamPlay = true;
+  if (name == "--progress") o.progress = true;
+  if (name == "--help") o.help = true;
+  if (name == "--version") o.version = true;
+}
+
+std::optional<std::string> setValue(std::string_view name, const std::optional<std::string>& v,
+                                    ReportOptions& o) {
+  if (name == "--format") {
+    if (!v) return "--format needs a value: text, html, log or json";
+    auto found = std::find_if(std::begin(kReportFormats), std::end(kReportFormats),
+                              [&](const ReportFormatInfo& f) { return f.name == *v; });
+    if (found == std::end(kReportFormats)) {
+      return "unknown format '" + *v + "' (use text, html, log or json)";
+    }
+    o.format = found;
+  } else if (name == "--output") {
+    if (!v || v->empty()) return "--output needs a path";
+    o.output = *v;
+  } else if (name == "--colors") {
+    if (!v || v->empty()) return "--colors needs a settings file";
+    o.colors = *v;
+  } else if (name == "--jobs") {
+    std::optional<unsigned> n = v ? parseJobs(*v) : std::nullopt;
+    if (!n) return "--jobs needs a number from 1 to 1024";
+    o.jobs = *n;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> parseReportArgs(const std::vector<std::string>& args, ReportOptions& o) {
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
+      o.inputs.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::string name = a;
+    std::optional<std::string> value;
+    if (std::size_t eq = a.find('='); a.starts_with("--") && eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+    } else if (a.starts_with("-j")) {
+      name = "--jobs";  // -j N, -jN
+      if (a.size() > 2) value = a.substr(2);
+    }
+    auto known = std::find_if(std::begin(kOptions), std::end(kOptions),
+                              [&](const OptionInfo& info) { return info.name == name; });
+    if (known == std::end(kOptions)) return "unknown option '" + a + "'";
+    if (known->kind == Kind::Switch) {
+      if (value) return name + " takes no value";
+      setSwitch(name, o);
+      continue;
+    }
+    if (!value && i + 1 < args.size()) value = args[++i];
+    if (std::optional<std::string> problem = setValue(name, value, o)) return problem;
+  }
+  return std::nullopt;
+}
+
+}  // namespace obitrak

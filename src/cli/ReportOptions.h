@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace obitrak {
+
+enum class ReportFormat { Text, Log, Html, Json };
+
+struct ReportFormatInfo {
+  std::string_view name;
+  ReportFormat format;
+  std::string_view extension;  // of the default report name
+};
+
+inline constexpr ReportFormatInfo kReportFormats[] = {
+    {"text", ReportFormat::Text, "txt"},
+    {"log", ReportFormat::Log, "log"},
+    {"html", ReportFormat::Html, "htm"},
+    {"json", ReportFormat::Json, "json"},
+};
+
+// What the command line asks for.
+struct ReportOptions {
+  const ReportFormatInfo* format = &kReportFormats[0];
+  bool teamPlay = false;
+  std::optional<std::string> output;
+  std::optional<std::string> colors;
+  unsigned jobs = 0;  // 0: one per core
+  bool progress = false;
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> inputs;
+};
+
+// The text of --help.
+extern const std::string_view kReportUsage;
+
+// Reads the arguments into `options`; returns a message for a usage error. Only the
+// options of the usage text are known: long options take their value as the next
+// argument or after "=", and -j also as "-jN".
+std::optional<std::string> parseReportArgs(const std::vector<std::string>& args,
+                                           ReportOptions& options);
+
+}  // namespace obitrak

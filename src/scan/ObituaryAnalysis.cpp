@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "scan/PhraseMatcher.h"
+#include "scan/PhrasePack.h"
 #include "scan/Phrases.h"
 
 namespace obitrak {
@@ -145,7 +146,7 @@ bool isSelfKill(std::string_view text) {
   return phrases.selfKill(phrases.present(text));
 }
 
-void ObituaryAnalysis(DemoTables& tables) {
+void ObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
   KillMatrix& km = tables.killMatrix;
   km.clear();
   for (log_rec& r : tables.log) {
@@ -165,6 +166,7 @@ void ObituaryAnalysis(DemoTables& tables) {
     const std::uint64_t present = phrases.present(r.text);
     if (killer != 0) {
       int weapon = phrases.weapon(present);
+      if (weapon == 0 && pack != nullptr) weapon = pack->killWeapon(r.text);
       if (weapon != 0) {
         ++km(victim, killer, 0);
         ++km(victim, killer, weapon);
@@ -174,7 +176,7 @@ void ObituaryAnalysis(DemoTables& tables) {
       continue;
     }
     if (phrases.joinOrLeave(present)) continue;
-    if (phrases.selfKill(present)) {
+    if (phrases.selfKill(present) || (pack != nullptr && pack->selfKill(r.text))) {
       ++km(victim, victim, 0);
       r.killer = victim;
       r.victim = victim;
@@ -216,6 +218,22 @@ void TallyAndRank(DemoTables& tables) {
   players.slotCount = static_cast<std::uint8_t>(n);
   players.playerCount = static_cast<std::uint8_t>(n - players.idleCount - players.emptyCount);
   RankPlayers(players);
+}
+
+void RerunObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
+  // Back to the end of the read: every slot in use unranked, without counters or team.
+  PlayerTable& players = tables.players;
+  for (int s = 1; s <= players.slotCount; ++s) {
+    PlayerRecord& p = players[s];
+    p.frags = 0;
+    p.deaths = 0;
+    p.kills = 0;
+    p.rank = 0;
+    p.team = 0;
+  }
+  players.playerCount = players.slotCount;
+  ObituaryAnalysis(tables, pack);
+  TallyAndRank(tables);
 }
 
 void RankPlayers(PlayerTable& players) {

@@ -22,6 +22,7 @@
 #include "export/TextExport.h"
 #include "scan/DemoScan.h"
 #include "scan/FileError.h"
+#include "scan/PhrasePack.h"
 #include "stats/Tally.h"
 
 #ifndef OBITRAK_VERSION
@@ -54,7 +55,9 @@ struct Options {
   bool teamPlay = false;
   std::optional<std::string> output;
   std::optional<std::string> colors;
-  unsigned jobs = 0;  // 0: one per core
+  std::optional<std::string> phrases;
+  std::optional<PhrasePack> pack;  // loaded from `phrases`
+  unsigned jobs = 0;               // 0: one per core
   bool progress = false;
   bool help = false;
   bool version = false;
@@ -77,6 +80,8 @@ constexpr std::string_view kUsage =
     "                     json)\n"
     "  --colors FILE      the six HTML colours from this settings file (default: the\n"
     "                     desktop application's settings, or its default colours)\n"
+    "  --phrases FILE     also count the death messages of a mod, worded as the pack\n"
+    "                     FILE gives them (see packs/ and the README)\n"
     "  -j, --jobs N       work on N demos at once (default: one per core)\n"
     "  --progress         show progress and a summary even when not on a terminal\n"
     "  --help             show this help and exit\n"
@@ -149,6 +154,10 @@ std::optional<std::string> parseArgs(const std::vector<std::string>& args, Optio
       std::optional<std::string> v = takeValue();
       if (!v || v->empty()) return "--colors needs a settings file";
       o.colors = *v;
+    } else if (name == "--phrases") {
+      std::optional<std::string> v = takeValue();
+      if (!v || v->empty()) return "--phrases needs a pack file";
+      o.phrases = *v;
     } else if (name == "--jobs" || name == "-j") {
       std::optional<std::string> v = takeValue();
       std::optional<unsigned> n = v ? parseJobs(*v) : std::nullopt;
@@ -251,6 +260,8 @@ class ReportRun {
     }
     return true;
   }
+
+  const PhrasePack* pack() const { return m_o.pack ? &*m_o.pack : nullptr; }
 
   std::string reportName(const std::string& demo) const {
     return defaultExportName(demo, m_o.format->extension);
@@ -401,7 +412,7 @@ class ReportRun {
         WriteHtmlDescription(tables, job.demo, m_o.teamPlay, m_colors, out);
         break;
       case Format::Json:
-        WriteJsonReport(tables, job.demo, m_o.teamPlay, scan.notices, out);
+        WriteJsonReport(tables, job.demo, m_o.teamPlay, scan.notices, out, pack());
         break;
     }
   }
@@ -416,7 +427,7 @@ class ReportRun {
     DemoTables tables;
     ScanReport scan;
     try {
-      scan = DemoScan(tables, job.demo);
+      scan = DemoScan(tables, job.demo, nullptr, pack());
     } catch (const FileError& e) {
       result.messages = job.demo + ": " + e.what() + "\n";
       return result;
@@ -477,6 +488,14 @@ int runReportCommand(const std::vector<std::string>& args, std::FILE* out, std::
     print(err, "obitrak-report: no demo given\n");
     print(err, kUsage);
     return kExitUsage;
+  }
+  if (o.phrases) {
+    PhrasePackLoad loaded = LoadPhrasePack(*o.phrases);
+    if (!loaded.pack) {
+      print(err, "obitrak-report: " + loaded.error + "\n");
+      return kExitUsage;
+    }
+    o.pack = std::move(loaded.pack);
   }
   return ReportRun(o, out, err).run(programFolder);
 }

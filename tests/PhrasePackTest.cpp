@@ -100,19 +100,6 @@ TEST(PhrasePack, EveryErrorNamesFileAndLine) {
     EXPECT_EQ(load.error, c.error);
     EXPECT_FALSE(load.pack.has_value()) << c.error;
   }
-  EXPECT_EQ(LoadPhrasePack("/nonexistent/mod.pack").error,
-            "/nonexistent/mod.pack: Invalid filename");
-}
-
-TEST(PhrasePack, LoadsAFileByItsName) {
-  TempDir dir;
-  writeFile(dir.file("bots.pack"), kPack);
-  PhrasePackLoad load = LoadPhrasePack(dir.file("bots.pack"));
-  ASSERT_TRUE(load.pack.has_value()) << load.error;
-  EXPECT_EQ(load.pack->name(), "bots.pack");
-  EXPECT_EQ(load.pack->lines().size(), 5u);
-  EXPECT_EQ(LoadPhrasePack(dir.file("none.pack")).error,
-            dir.file("none.pack") + ": File not found");
 }
 
 // Tables with Bob in slot 2 and Alice in slot 5 and one print, analysed with `pack`.

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <utility>
 
 #include "scan/FileError.h"
@@ -202,19 +201,19 @@ PhrasePackLoad ParsePhrasePack(std::string_view bytes, const std::string& path) 
 }
 
 PhrasePackLoad LoadPhrasePack(const std::string& path) {
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
   PhrasePackLoad result;
   errno = 0;
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+  std::FILE* file = std::fopen(path.c_str(), "rb");
   std::string bytes;
-  if (file) {
+  bool read = file != nullptr;
+  if (read) {
     // One byte beyond the limit tells a pack that is too large.
     bytes.resize(kPackMaxBytes + 1);
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    read = std::ferror(file) == 0;
+    read = std::fclose(file) == 0 && read;
   }
-  if (!file || std::ferror(file.get())) {
+  if (!read) {
     result.error = path + ": " + fileErrorFromErrno(errno != 0 ? errno : EIO, path).what();
     return result;
   }

@@ -202,7 +202,7 @@ class ReportRun {
         WriteHtmlDescription(tables, job.demo, m_o.teamPlay, m_colors, out);
         break;
       case ReportFormat::Json:
-        WriteJsonReport(tables, job.demo, m_o.teamPlay, scan.notices, out);
+        WriteJsonReport(tables, job.demo, m_o.teamPlay, scan.notices, out, pack());
         break;
     }
   }
@@ -234,7 +234,7 @@ class ReportRun {
     DemoTables tables;
     ScanReport scan;
     try {
-      scan = DemoScan(tables, job.demo);
+      scan = DemoScan(tables, job.demo, nullptr, pack());
     } catch (const FileError& e) {
       result.messages = job.demo + ": " + e.what() + "\n";
       return;
@@ -265,6 +265,8 @@ class ReportRun {
     result.ok = true;
   }
 
+  const PhrasePack* pack() const { return m_o.pack ? &*m_o.pack : nullptr; }
+
   const ReportOptions& m_o;
   std::FILE* m_out;
   std::FILE* m_err;
@@ -294,6 +296,14 @@ int runReportCommand(const std::vector<std::string>& args, std::FILE* out, std::
     print(err, "obitrak-report: no demo given\n");
     print(err, kReportUsage);
     return kExitUsage;
+  }
+  if (o.phrases) {
+    PhrasePackLoad loaded = LoadPhrasePack(*o.phrases);
+    if (!loaded.pack) {
+      print(err, "obitrak-report: " + loaded.error + "\n");
+      return kExitUsage;
+    }
+    o.pack = std::move(loaded.pack);
   }
   return ReportRun(o, out, err).run(programFolder);
 }

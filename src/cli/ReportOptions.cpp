@@ -21,6 +21,8 @@ const std::string_view kReportUsage =
     "                     txt, htm, log or json in place of .dm2)\n"
     "  --colors FILE      the six HTML colours from this settings file (default: the\n"
     "                     desktop application's settings, or its default colours)\n"
+    "  --phrases FILE     also count the death messages of a mod, worded as the pack\n"
+    "                     FILE gives them (see packs/ and the README)\n"
     "  -j, --jobs N       work on N demos at once, 1 to 1024 (default: one per core)\n"
     "  --progress         show progress and a summary even when not on a terminal\n"
     "  --help             show this help and exit\n"
@@ -49,9 +51,9 @@ struct OptionInfo {
 };
 
 constexpr OptionInfo kOptions[] = {
-    {"--format", Kind::Value}, {"--teamplay", Kind::Switch}, {"--output", Kind::Value},
-    {"--colors", Kind::Value}, {"--jobs", Kind::Value},      {"--progress", Kind::Switch},
-    {"--help", Kind::Switch},  {"--version", Kind::Switch},
+    {"--format", Kind::Value},    {"--teamplay", Kind::Switch}, {"--output", Kind::Value},
+    {"--colors", Kind::Value},    {"--phrases", Kind::Value},   {"--jobs", Kind::Value},
+    {"--progress", Kind::Switch}, {"--help", Kind::Switch},     {"--version", Kind::Switch},
 };
 
 void setSwitch(std::string_view name, ReportOptions& o) {
@@ -77,6 +79,9 @@ std::optional<std::string> setValue(std::string_view name, const std::optional<s
   } else if (name == "--colors") {
     if (!v || v->empty()) return "--colors needs a settings file";
     o.colors = *v;
+  } else if (name == "--phrases") {
+    if (!v || v->empty()) return "--phrases needs a pack file";
+    o.phrases = *v;
   } else if (name == "--jobs") {
     std::optional<unsigned> n = v ? parseJobs(*v) : std::nullopt;
     if (!n) return "--jobs needs a number from 1 to 1024";

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/PhrasePack.h"
+
 namespace obitrak {
 
 enum class ReportFormat { Text, Log, Html, Json };
@@ -28,7 +30,9 @@ struct ReportOptions {
   bool teamPlay = false;
   std::optional<std::string> output;
   std::optional<std::string> colors;
-  unsigned jobs = 0;  // 0: one per core
+  std::optional<std::string> phrases;
+  std::optional<PhrasePack> pack;  // loaded from `phrases`
+  unsigned jobs = 0;               // 0: one per core
   bool progress = false;
   bool help = false;
   bool version = false;

@@ -3,9 +3,10 @@
 #include <cstdio>
 
 #include "export/ExportNames.h"
+#include "scan/PhrasePack.h"
+#include "scan/Phrases.h"
 #include "stats/RankedPlayers.h"
 #include "stats/VersionLabels.h"
-#include "scan/Phrases.h"
 
 namespace obitrak {
 
@@ -61,8 +62,13 @@ namespace {
 class JsonReport {
  public:
   JsonReport(DemoTables& tables, const std::string& demoPath, bool teamPlay,
-             const std::vector<std::string>& notices, ByteSink& out)
-      : m_t(tables), m_demoPath(demoPath), m_teamPlay(teamPlay), m_notices(notices), m_out(out) {}
+             const std::vector<std::string>& notices, ByteSink& out, const PhrasePack* pack)
+      : m_t(tables),
+        m_demoPath(demoPath),
+        m_teamPlay(teamPlay),
+        m_notices(notices),
+        m_out(out),
+        m_pack(pack) {}
 
   void write() {
     recomputeAllWeapons(m_t, m_teamPlay);
@@ -73,6 +79,7 @@ class JsonReport {
     field("demo", jsonString(m_demoPath));
     field("demoName", jsonString(demoName(m_demoPath)));
     field("teamPlay", m_teamPlay ? "true" : "false");
+    field("phrasePack", m_pack != nullptr ? jsonString(m_pack->name()) : "null");
     m_out.write("  \"header\": {\n");
     field("protocolVersion", std::to_string(h.protocolVersion), 4);
     field("gameVersion", jsonString(VersionLabels(h.protocolVersion, "unknown")), 4);
@@ -182,13 +189,15 @@ class JsonReport {
   bool m_teamPlay;
   const std::vector<std::string>& m_notices;
   ByteSink& m_out;
+  const PhrasePack* m_pack;
 };
 
 }  // namespace
 
 void WriteJsonReport(DemoTables& tables, const std::string& demoPath, bool teamPlay,
-                     const std::vector<std::string>& notices, ByteSink& out) {
-  JsonReport(tables, demoPath, teamPlay, notices, out).write();
+                     const std::vector<std::string>& notices, ByteSink& out,
+                     const PhrasePack* pack) {
+  JsonReport(tables, demoPath, teamPlay, notices, out, pack).write();
 }
 
 }  // namespace obitrak

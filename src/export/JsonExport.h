@@ -9,6 +9,8 @@
 
 namespace obitrak {
 
+class PhrasePack;
+
 // The version of the JSON report's layout; raised when a field changes meaning or goes.
 inline constexpr int kJsonReportVersion = 1;
 
@@ -18,8 +20,10 @@ std::string jsonString(std::string_view bytes);
 
 // Writes the machine-readable report of the loaded demo: header, notices, players, kill
 // counts, weapon totals and the message log. The statistics are first recomputed for all
-// weapons in the chosen mode, as the descriptions do.
+// weapons in the chosen mode, as the descriptions do. `pack` is the death-message pack the
+// demo was analysed with, if any.
 void WriteJsonReport(DemoTables& tables, const std::string& demoPath, bool teamPlay,
-                     const std::vector<std::string>& notices, ByteSink& out);
+                     const std::vector<std::string>& notices, ByteSink& out,
+                     const PhrasePack* pack = nullptr);
 
 }  // namespace obitrak

@@ -5,10 +5,10 @@
 
 #include "export/ExportNames.h"
 #include "export/ProgramInfo.h"
-#include "stats/RankedPlayers.h"
 #include "export/TextFormat.h"
-#include "stats/VersionLabels.h"
 #include "scan/Phrases.h"
+#include "stats/RankedPlayers.h"
+#include "stats/VersionLabels.h"
 
 namespace obitrak {
 

@@ -267,7 +267,8 @@ class ReadGuard {
 // The read and the analysis run on a fresh set of tables that replaces the old one only
 // when the read got through; the header starts from the previous demo's values, which a
 // demo without such data leaves in place.
-ScanReport scanFile(DemoTables& tables, DemoFile& file, ScanObserver* observer) {
+ScanReport scanFile(DemoTables& tables, DemoFile& file, ScanObserver* observer,
+                    const PhrasePack* pack) {
   ScanReport report;
   DemoTables work;
   work.header = tables.header;
@@ -278,7 +279,7 @@ ScanReport scanFile(DemoTables& tables, DemoFile& file, ScanObserver* observer) 
     ReadGuard guard(observer);
     BlockScanner(work, report, unkept, observer).run(file);
   }
-  ObituaryAnalysis(work);
+  ObituaryAnalysis(work, pack);
   unkept.addTo(work.killMatrix);
   TallyAndRank(work);
   tables = std::move(work);
@@ -291,22 +292,24 @@ void resetPlayers(PlayerTable& players) {
 
 }  // namespace
 
-ScanReport DemoScan(DemoTables& tables, const std::string& path, ScanObserver* observer) {
+ScanReport DemoScan(DemoTables& tables, const std::string& path, ScanObserver* observer,
+                    const PhrasePack* pack) {
   tables.scanMarker = kScanMarkerSet;
   if (path.empty()) {
     resetPlayers(tables.players);
-    ObituaryAnalysis(tables);
+    ObituaryAnalysis(tables, pack);
     TallyAndRank(tables);
     return {};
   }
   DemoFile file(path);
-  return scanFile(tables, file, observer);
+  return scanFile(tables, file, observer, pack);
 }
 
-ScanReport DemoScanBytes(DemoTables& tables, std::string_view bytes, ScanObserver* observer) {
+ScanReport DemoScanBytes(DemoTables& tables, std::string_view bytes, ScanObserver* observer,
+                         const PhrasePack* pack) {
   tables.scanMarker = kScanMarkerSet;
   DemoFile file(bytes);
-  return scanFile(tables, file, observer);
+  return scanFile(tables, file, observer, pack);
 }
 
 }  // namespace obitrak

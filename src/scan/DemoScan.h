@@ -9,6 +9,8 @@
 
 namespace obitrak {
 
+class PhrasePack;
+
 // Notices of the main window's status panel 1.
 inline constexpr std::string_view kNoticeBadBlock = "BAD BLOCK. READING STOPPED.";
 inline constexpr std::string_view kNoticeIncompleteBlock = "INCOMPLETE BLOCK. READING STOPPED.";
@@ -39,11 +41,13 @@ struct ScanReport {
 // no longer keeps (matched against the players known at that point), with the notice
 // "MESSAGE LOG FULL.". A file that cannot be opened or read throws
 // FileError and leaves the rest of the tables as they were. An empty path reads nothing:
-// the players are cleared and the kept log is analysed again.
-ScanReport DemoScan(DemoTables& tables, const std::string& path, ScanObserver* observer = nullptr);
+// the players are cleared and the kept log is analysed again. A `pack` adds its death
+// messages to the built-in phrases (see ObituaryAnalysis).
+ScanReport DemoScan(DemoTables& tables, const std::string& path, ScanObserver* observer = nullptr,
+                    const PhrasePack* pack = nullptr);
 
 // The same scan over a demo held in memory (tests, fuzzing).
 ScanReport DemoScanBytes(DemoTables& tables, std::string_view bytes,
-                         ScanObserver* observer = nullptr);
+                         ScanObserver* observer = nullptr, const PhrasePack* pack = nullptr);
 
 }  // namespace obitrak

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "scan/PhraseMatcher.h"
+#include "scan/PhrasePack.h"
 #include "scan/Phrases.h"
+#include "stats/Ranking.h"
 
 namespace obitrak {
 
@@ -145,7 +147,7 @@ bool isSelfKill(std::string_view text) {
   return phrases.selfKill(phrases.present(text));
 }
 
-void ObituaryAnalysis(DemoTables& tables) {
+void ObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
   KillMatrix& km = tables.killMatrix;
   km.clear();
   for (LogRecord& r : tables.log) {
@@ -165,6 +167,7 @@ void ObituaryAnalysis(DemoTables& tables) {
     const std::uint64_t present = phrases.present(r.text);
     if (killer != 0) {
       int weapon = phrases.weapon(present);
+      if (weapon == 0 && pack != nullptr) weapon = pack->killWeapon(r.text);
       if (weapon != 0) {
         ++km(victim, killer, 0);
         ++km(victim, killer, weapon);
@@ -174,12 +177,28 @@ void ObituaryAnalysis(DemoTables& tables) {
       continue;
     }
     if (phrases.joinOrLeave(present)) continue;
-    if (phrases.selfKill(present)) {
+    if (phrases.selfKill(present) || (pack != nullptr && pack->selfKill(r.text))) {
       ++km(victim, victim, 0);
       r.killer = victim;
       r.victim = victim;
     }
   }
+}
+
+void RerunObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
+  // Back to the end of the read: every slot in use unranked, without counters or team.
+  PlayerTable& players = tables.players;
+  for (int s = 1; s <= players.slotCount; ++s) {
+    PlayerRecord& p = players[s];
+    p.frags = 0;
+    p.deaths = 0;
+    p.kills = 0;
+    p.rank = 0;
+    p.team = 0;
+  }
+  players.playerCount = players.slotCount;
+  ObituaryAnalysis(tables, pack);
+  TallyAndRank(tables);
 }
 
 }  // namespace obitrak

@@ -5,9 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
-#include "stats/Tally.h"
-
 namespace obitrak {
 namespace {
 
@@ -21,17 +18,16 @@ struct Ranked {
 
 DemoTables rankedTables(const std::vector<Ranked>& players) {
   DemoTables t;
-  int slot = 0;
+  std::uint8_t slot = 0;
   for (const Ranked& p : players) {
     PlayerRecord& r = t.players[++slot];
     r.name = p.name;
     r.skin = p.skin;
     r.frags = p.frags;
+    r.rank = slot;
     r.team = static_cast<std::uint8_t>(p.team);
-    r.rank = static_cast<std::uint8_t>(slot);
   }
-  t.players.playerCount = static_cast<std::uint8_t>(slot);
-  t.players.slotCount = static_cast<std::uint8_t>(slot);
+  t.players.playerCount = t.players.slotCount = slot;
   return t;
 }
 
@@ -86,25 +82,6 @@ TEST(TeamTree, MemberNamesArePaddedToTwentyCharacters) {
       {"TwentyCharactersLong", 7, "TwentyCharactersLong - 7 frags"},
   };
   for (const auto& row : rows) EXPECT_EQ(teamMemberLine(row.name, row.frags), row.line);
-}
-
-// After a scan and a team-play tally: Ann and Cid share male/grunt, Bob plays alone.
-TEST(TeamTree, FollowsTheTeamPlayTally) {
-  test::DemoWriter w = test::demoWithPlayers(
-      {{0, "Ann", "male/grunt"}, {1, "Bob", "female/athena"}, {2, "Cid", "male/grunt"}});
-  for (const char* text : {"Bob was railed by Ann\n", "Bob was railed by Ann\n",
-                           "Ann was gunned down by Bob\n", "Cid died.\n"}) {
-    w.print(1, text).endBlock();
-  }
-  DemoTables t = test::scanned(w.finish());
-  EXPECT_TRUE(teamTree(t).empty());
-  TallyTeamPlay(t, 0);
-  const std::vector<TeamLine> tree = teamTree(t);
-  ASSERT_EQ(tree.size(), 2u);
-  EXPECT_EQ(tree[0].text, "Team 1 - 1 frags (male/grunt)");
-  EXPECT_EQ(tree[0].members,
-            (std::vector<std::string>{pad("Ann") + " - 2 frags", pad("Cid") + " - -1 frags"}));
-  EXPECT_EQ(tree[1].text, "Team 2 - 1 frags (female/athena)");
 }
 
 }  // namespace

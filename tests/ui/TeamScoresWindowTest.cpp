@@ -1,7 +1,5 @@
-// The team scores window: the tree of teams and members after a team-play tally, and the
-// plus and minus buttons.
+// The team scores window: the tree after a team-play tally, and the plus and minus buttons.
 
-#include <QFontMetrics>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -22,14 +20,13 @@ struct TeamScores {
     TallyTeamPlay(app.state().tables, 0);
     window.refillNow();
   }
-  QTreeWidget& tree() { return window.tree(); }
-  QPushButton* button(const char* name) {
-    return window.findChild<QPushButton*>(QString::fromLatin1(name));
+  void click(const char* button) {
+    QTest::mouseClick(window.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
   }
-  QList<bool> expanded() {
+  QList<bool> expanded() const {
     QList<bool> states;
-    for (int i = 0; i < tree().topLevelItemCount(); ++i) {
-      states << tree().topLevelItem(i)->isExpanded();
+    for (int i = 0; i < window.tree().topLevelItemCount(); ++i) {
+      states << window.tree().topLevelItem(i)->isExpanded();
     }
     return states;
   }
@@ -38,48 +35,25 @@ struct TeamScores {
   ui::TeamScoresWindow window{app.state()};
 };
 
+const QList<bool> kCollapsed{false, false, false};
+const QList<bool> kExpanded{true, true, true};
+
 }  // namespace
 
 class TeamScoresWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void controlsAsDesigned() {
-    TestApp app;
-    ui::TeamScoresWindow window(app.state());
-    QCOMPARE(window.objectName(), QStringLiteral("TeamScores"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Team Scores"));
-    QCOMPARE(window.tree().objectName(), QStringLiteral("TV"));
-    QCOMPARE(window.tree().geometry(), QRect(8, 40, 377, 225));
-    QCOMPARE(window.tree().indentation(), 19);
-    QVERIFY(QFontInfo(window.tree().font()).fixedPitch());
-    QCOMPARE(window.tree().font().pixelSize(), 13);
-    for (const auto& [name, geometry] :
-         {std::pair{"ExtractB", QRect(8, 8, 25, 25)}, std::pair{"ReduceB", QRect(40, 8, 25, 25)}}) {
-      auto* b = window.findChild<QPushButton*>(QString::fromLatin1(name));
-      QVERIFY(b != nullptr);
-      QCOMPARE(b->geometry(), geometry);
-      QVERIFY(b->text().isEmpty());
-      // A white sign with a black outline: white in the middle, black at its left end.
-      const QImage picture = b->icon().pixmap(14, 14).toImage();
-      QCOMPARE(picture.size(), QSize(14, 14));
-      QCOMPARE(picture.pixelColor(7, 7), QColor(Qt::white));
-      QCOMPARE(picture.pixelColor(1, 7).rgb(), QColor(Qt::black).rgb());
-      QCOMPARE(picture.pixelColor(0, 0).alpha(), 0);
-    }
-    const QImage plus = window.findChild<QPushButton*>("ExtractB")->icon().pixmap(14, 14).toImage();
-    const QImage minus = window.findChild<QPushButton*>("ReduceB")->icon().pixmap(14, 14).toImage();
-    QCOMPARE(plus.pixelColor(7, 3), QColor(Qt::white));
-    QCOMPARE(minus.pixelColor(7, 3).alpha(), 0);
-  }
-
-  // Dee (cyborg) leads; Ann and Cid share male/grunt and Cid killed Ann four times; Bob plays
-  // alone. Members stand in place order, the team sum may be negative.
+  // Dee leads alone; Ann and Cid share male/grunt and Cid killed Ann four times; Bob plays
+  // alone. Members stand in place order beneath their team, in a fixed-pitch font.
   void teamsAndMembersAfterTheTally() {
     TeamScores s;
+    QCOMPARE(s.window.objectName(), QStringLiteral("TeamScores"));
+    QCOMPARE(s.window.tree().objectName(), QStringLiteral("TV"));
+    QVERIFY(QFontInfo(s.window.tree().font()).fixedPitch());
     QStringList lines;
-    for (int i = 0; i < s.tree().topLevelItemCount(); ++i) {
-      const QTreeWidgetItem* team = s.tree().topLevelItem(i);
+    for (int i = 0; i < s.window.tree().topLevelItemCount(); ++i) {
+      const QTreeWidgetItem* team = s.window.tree().topLevelItem(i);
       lines << team->text(0);
       for (int m = 0; m < team->childCount(); ++m) lines << "  " + team->child(m)->text(0);
     }
@@ -88,31 +62,30 @@ class TeamScoresWindowTest : public QObject {
                           "Team 2 - -2 frags (male/grunt)", "  Ann                  - 2 frags",
                           "  Cid                  - -4 frags", "Team 3 - 3 frags (female/athena)",
                           "  Bob                  - 3 frags"}));
-    // The fixed-pitch font lines up the members' " - ".
-    const QFontMetrics metrics(s.tree().font());
-    QCOMPARE(metrics.horizontalAdvance(QStringLiteral("Dee                  ")),
-             metrics.horizontalAdvance(QStringLiteral("NineteenCharactersX  ")));
   }
 
+  // A white sign with a black outline on each button: plus to expand, minus to collapse.
   void expandAndCollapseEveryTeam() {
     TeamScores s;
-    QCOMPARE(s.expanded(), (QList<bool>{false, false, false}));
-    QTest::mouseClick(s.button("ExtractB"), Qt::LeftButton);
-    QCOMPARE(s.expanded(), (QList<bool>{true, true, true}));
-    QTest::mouseClick(s.button("ReduceB"), Qt::LeftButton);
-    QCOMPARE(s.expanded(), (QList<bool>{false, false, false}));
-    // A refill starts collapsed again.
-    QTest::mouseClick(s.button("ExtractB"), Qt::LeftButton);
-    s.window.refillNow();
-    QCOMPARE(s.expanded(), (QList<bool>{false, false, false}));
-  }
+    const QImage plus =
+        s.window.findChild<QPushButton*>("ExtractB")->icon().pixmap(14, 14).toImage();
+    const QImage minus =
+        s.window.findChild<QPushButton*>("ReduceB")->icon().pixmap(14, 14).toImage();
+    for (const QImage& sign : {plus, minus}) {
+      QCOMPARE(sign.pixelColor(7, 7), QColor(Qt::white));
+      QCOMPARE(sign.pixelColor(1, 7), QColor(Qt::black));
+    }
+    QCOMPARE(plus.pixelColor(7, 3), QColor(Qt::white));
+    QCOMPARE(minus.pixelColor(7, 3).alpha(), 0);
 
-  // After a free-for-all tally no player has a team: the tree is empty.
-  void emptyWithoutTeamPlay() {
-    TeamScores s;
-    TallyFreeForAll(s.app.state().tables, 0);
-    s.window.refillNow();
-    QCOMPARE(s.tree().topLevelItemCount(), 0);
+    QCOMPARE(s.expanded(), kCollapsed);
+    s.click("ExtractB");
+    QCOMPARE(s.expanded(), kExpanded);
+    s.click("ReduceB");
+    QCOMPARE(s.expanded(), kCollapsed);
+    s.click("ExtractB");
+    s.window.refillNow();  // every activation starts collapsed again
+    QCOMPARE(s.expanded(), kCollapsed);
   }
 };
 

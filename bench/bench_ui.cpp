@@ -6,17 +6,22 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "BenchDemos.h"
 #include "scan/DemoScan.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Tally.h"
 #include "ui/AppWindows.h"
 #include "ui/FragGridModel.h"
 #include "ui/MainWindow.h"
+#include "ui/TeamScoresWindow.h"
 #include "ui/TimeGraphWindow.h"
+#include "ui/WeaponsStatsWindow.h"
 
 namespace {
 
@@ -98,6 +103,63 @@ void BM_TimeGraphRepaint(benchmark::State& state) {
   state.counters["messages"] = static_cast<double>(app.tables.log.logCount);
 }
 BENCHMARK(BM_TimeGraphRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+// --- The weapons statistics and team scores windows on the large obituary demo ---
+
+// The obituary-heavy 200 MB demo that bench/run makes beside the programs (build-bench/data),
+// made here with make-large-demos when it is not there yet. OBITRAK_BENCH_OBITUARY_DEMO
+// names another one.
+QString obituaryDemo() {
+  QString path = qEnvironmentVariable("OBITRAK_BENCH_OBITUARY_DEMO");
+  if (!path.isEmpty()) return path;
+  const QString bin = QCoreApplication::applicationDirPath();
+  path = bin + QStringLiteral("/../data/b-obituaries-200MB.dm2");
+  if (!QFile::exists(path)) {
+    QDir().mkpath(bin + QStringLiteral("/../data"));
+    QProcess::execute(bin + QStringLiteral("/make-large-demos"),
+                      {QStringLiteral("obituaries"), path, QStringLiteral("200")});
+  }
+  return path;
+}
+
+// The tables of the large demo, scanned once for all the benchmarks of this block.
+ui::AppState& obituaryState() {
+  static ui::AppState state = [] {
+    ui::AppState s;
+    DemoScan(s.tables, QFile::encodeName(obituaryDemo()).toStdString());
+    return s;
+  }();
+  return state;
+}
+
+// One refill of a shown window, as on its activation, and the repaint that shows it.
+template <typename Window>
+void refillShownWindow(benchmark::State& state, ui::AppState& app) {
+  if (app.tables.players.playerCount == 0) state.SkipWithError("the large demo has no players");
+  Window window(app);
+  window.show();
+  QApplication::processEvents();
+  for (auto _ : state) {
+    window.refillNow();
+    window.repaint();
+  }
+  state.counters["players"] = app.tables.players.playerCount;
+  state.counters["messages"] = static_cast<double>(app.tables.log.logCount);
+}
+
+void BM_WeaponsStatsRefill(benchmark::State& state) {
+  ui::AppState& app = obituaryState();
+  refillShownWindow<ui::WeaponsStatsWindow>(state, app);
+}
+BENCHMARK(BM_WeaponsStatsRefill)->Unit(benchmark::kMillisecond);
+
+// After the all-weapons team-play tally that the main window runs before showing it.
+void BM_TeamScoresRefill(benchmark::State& state) {
+  ui::AppState& app = obituaryState();
+  TallyTeamPlay(app.tables, 0);
+  refillShownWindow<ui::TeamScoresWindow>(state, app);
+  if (app.tables.players.playerCount > 0) recomputeAllWeapons(app.tables, false);
+}
+BENCHMARK(BM_TeamScoresRefill)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

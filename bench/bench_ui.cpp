@@ -1,11 +1,13 @@
 // Benchmarks of the desktop application on Qt's offscreen platform: from "Open DM2" to a
-// filled frag grid, a change of the weapon filter, and a repaint of the time graph.
+// filled frag grid, a change of the weapon filter, and the secondary windows on a demo of
+// hundreds of thousands of messages.
 
 #include <benchmark/benchmark.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -18,6 +20,8 @@
 #include "stats/Tally.h"
 #include "ui/AppWindows.h"
 #include "ui/FragGridModel.h"
+#include "ui/GeneralInfoWindow.h"
+#include "ui/LogWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/TeamScoresWindow.h"
 #include "ui/TimeGraphWindow.h"
@@ -160,6 +164,95 @@ void BM_TeamScoresRefill(benchmark::State& state) {
   if (app.tables.players.playerCount > 0) recomputeAllWeapons(app.tables, false);
 }
 BENCHMARK(BM_TeamScoresRefill)->Unit(benchmark::kMillisecond);
+
+// The tables of the obituary-heavy 200 MB demo that bench/run makes (build-bench/data);
+// when it is absent, a demo in memory with as many obituaries stands in. Scanned once.
+ui::AppState& obituaryHeavyState() {
+  static ui::AppState* state = [] {
+    auto* s = new ui::AppState;
+    const QString made = QDir(QCoreApplication::applicationDirPath())
+                             .filePath(QStringLiteral("../data/b-obituaries-200MB.dm2"));
+    if (QFile::exists(made)) {
+      DemoScan(s->tables, QFile::encodeName(made).toStdString());
+    } else {
+      DemoScanBytes(s->tables, bench::matchDemo(16, 723000, 240));
+    }
+    return s;
+  }();
+  return *state;
+}
+
+// Counts the paints of a widget.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+// Shows the log window for the first time and runs until its first rows are painted: its
+// first polish and layout, the fill from the MessageLog and the paint. (The program makes
+// the window at start-up; making it here as well costs well under a millisecond.)
+void BM_LogWindowOpen(benchmark::State& state) {
+  ui::AppState& tables = obituaryHeavyState();
+  int messages = 0;
+  for (auto _ : state) {
+    auto window = std::make_unique<ui::LogWindow>(tables);
+    QWidget& rows = *window->grid().viewport();
+    PaintCounter counter(rows);
+    window->showAndRaise();
+    window->refillNow();
+    QApplication::processEvents();
+    if (counter.paints == 0) rows.repaint();
+    state.PauseTiming();
+    messages = window->logModel().entries();
+    window.reset();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+  state.counters["messages"] = messages;
+}
+BENCHMARK(BM_LogWindowOpen)->Unit(benchmark::kMillisecond);
+
+// From the first rows of the open log window to its last rows, painted.
+void BM_LogWindowScrollToEnd(benchmark::State& state) {
+  ui::LogWindow window(obituaryHeavyState());
+  window.showAndRaise();
+  window.refillNow();
+  QApplication::processEvents();
+  QTableView& grid = window.grid();
+  for (auto _ : state) {
+    state.PauseTiming();
+    grid.scrollToTop();
+    grid.viewport()->repaint();
+    state.ResumeTiming();
+    grid.scrollToBottom();
+    grid.viewport()->repaint();
+  }
+  if (grid.rowAt(grid.viewport()->height() - 1) != -1 &&
+      grid.rowAt(0) < window.logModel().entries() - 100) {
+    state.SkipWithError("the grid did not reach its end");
+  }
+}
+BENCHMARK(BM_LogWindowScrollToEnd)->Unit(benchmark::kMillisecond);
+
+// An activation of the open general information window: boxes, player grid, status bar.
+void BM_GeneralWindowRefill(benchmark::State& state) {
+  ui::GeneralInfoWindow window(obituaryHeavyState());
+  window.setDemoPathSource([] { return QStringLiteral("/demos/b-obituaries-200MB.dm2"); });
+  window.showAndRaise();
+  QApplication::processEvents();
+  for (auto _ : state) {
+    window.refillNow();
+    window.repaint();
+  }
+}
+BENCHMARK(BM_GeneralWindowRefill)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -15,6 +15,11 @@ std::string minutesAndSeconds(const DemoTables& tables) {
   return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60);
 }
 
+std::string minutesAndSecondsText(std::int32_t duration) {
+  auto seconds = static_cast<std::uint32_t>(duration);
+  return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " sec";
+}
+
 void recomputeAllWeapons(DemoTables& tables, bool teamPlay) {
   if (teamPlay) {
     TallyTeamPlay(tables, 0);

@@ -16,6 +16,10 @@ std::string viewFromName(const DemoTables& tables);
 // "M min S" of the demo's duration.
 std::string minutesAndSeconds(const DemoTables& tables);
 
+// "M min S sec" of a duration in whole seconds, taken as unsigned; minutes are not limited
+// to 59 and neither number has leading zeros (754 seconds read "12 min 34 sec").
+std::string minutesAndSecondsText(std::int32_t duration);
+
 // Recomputes frags, kills, deaths, teams and ranks for all weapons in the chosen mode.
 void recomputeAllWeapons(DemoTables& tables, bool teamPlay);
 

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+#include "ui/SecondaryWindow.h"
+
+class QLabel;
+class QLineEdit;
+class QStatusBar;
+class QTableView;
+
+namespace obitrak::ui {
+
+// The player grid's height for `rows` rows (the header row included): each row 24 pixels
+// and its grid line, and 3 pixels of border, so that every row shows without scrolling.
+constexpr int playerGridHeight(int rows) {
+  return rows * 25 + 3;
+}
+
+// The named players of the general window, in slot order, under a "Player" / "Skin" header
+// row. The header row is the view's fixed header while there is a named player. A grid
+// cannot keep a fixed row when it has only one, so once an activation finds no named
+// player the header becomes an ordinary row and stays so for the rest of the run.
+class PlayerListModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  using QAbstractTableModel::QAbstractTableModel;
+
+  // Lists the named players of slots 1..slotCount in `rows` - 1 rows.
+  void fill(const DemoTables& tables, int rows);
+
+  bool headerFixed() const { return m_headerFixed; }
+  // The text of the design's cell (column, row), row 0 being the header row.
+  QString cellText(int column, int row) const;
+  int gridRows() const { return m_rows; }
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+ private:
+  QStringList m_names;
+  QStringList m_skins;
+  int m_rows = 1;
+  bool m_headerFixed = true;
+};
+
+// "General demo informatiom": what the demo says about itself. Seven disabled boxes (level
+// name, level message, BSP file, game directory, game version, recording player, length),
+// the named players with their skins, and the demo's path in the status bar.
+class GeneralInfoWindow : public SecondaryWindow {
+  Q_OBJECT
+
+ public:
+  explicit GeneralInfoWindow(AppState& state, QWidget* parent = nullptr);
+
+  // Where the status bar takes the loaded demo's path from (the main window's open dialog).
+  void setDemoPathSource(std::function<QString()> source);
+
+  QTableView& playerGrid() const { return *m_playerGrid; }
+  const PlayerListModel& playerModel() const { return *m_playerModel; }
+
+ protected:
+  void refill() override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  enum Box { MapBox, MessageBox, BspBox, PatchBox, VersionBox, ViewBox, TimeBox, BoxCount };
+
+  void setBox(Box box, const std::string& text);
+  void fillPlayerGrid();
+
+  std::function<QString()> m_demoPath;
+  std::array<QLineEdit*, BoxCount> m_boxes{};
+  PlayerListModel* m_playerModel = nullptr;
+  QTableView* m_playerGrid = nullptr;
+  QStatusBar* m_statusBar = nullptr;
+  QLabel* m_statusPanel = nullptr;
+};
+
+}  // namespace obitrak::ui

@@ -1,0 +1,89 @@
+#include "ui/LogModel.h"
+
+#include <QBrush>
+#include <QFont>
+#include <climits>
+
+#include "ui/ColourRef.h"
+#include "ui/PlayerColours.h"
+
+namespace obitrak::ui {
+
+namespace {
+
+constexpr std::uint8_t kObituaryLevel = 1;
+constexpr std::uint8_t kHighlightLevel = 3;
+constexpr std::uint32_t kRed = colourRef(255, 0, 0);
+
+const QString kHeader[2] = {QStringLiteral("TYPE"), QStringLiteral("MESSAGE")};
+
+}  // namespace
+
+LogRowStyle logRowStyle(std::uint8_t level) {
+  if (level == kObituaryLevel) return {true, kRed, false};
+  if (level == kHighlightLevel) return {true, kDarkGreen, true};
+  return {};
+}
+
+LogModel::LogModel(const MessageLog& log, QObject* parent)
+    : QAbstractTableModel(parent), m_log(log) {}
+
+void LogModel::fill() {
+  beginResetModel();
+  const std::size_t kept = std::min<std::size_t>(m_log.logCount, m_log.size());
+  m_entries = static_cast<int>(std::min<std::size_t>(kept, INT_MAX - 1));
+  endResetModel();
+}
+
+// The view may repaint while a new scan rewrites the log, before the next fill: rows that
+// the log no longer holds read as empty.
+const LogRecord* LogModel::record(int r) const {
+  if (r < 1 || static_cast<std::size_t>(r) > m_log.size()) return nullptr;
+  return &m_log[static_cast<std::uint32_t>(r)];
+}
+
+QString LogModel::cellText(int column, int row) const {
+  if (column < 0 || column > 1 || row < 0 || row > m_entries) return {};
+  if (row == 0) return kHeader[column];
+  const LogRecord* rec = record(row);
+  if (rec == nullptr) return {};
+  if (column == 0) return QString::number(rec->level);
+  return QString::fromLatin1(rec->text.data(), static_cast<qsizetype>(rec->text.size()));
+}
+
+int LogModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : (headerFixed() ? m_entries : 1);
+}
+
+int LogModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 2;
+}
+
+QVariant LogModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const int r = entryOfRow(index.row());
+  if (role == Qt::DisplayRole) return cellText(index.column(), r);
+  if (role != Qt::ForegroundRole && role != Qt::FontRole) return {};
+  const LogRecord* rec = r > 0 ? record(r) : nullptr;
+  if (rec == nullptr) return {};
+  const LogRowStyle style = logRowStyle(rec->level);
+  if (role == Qt::ForegroundRole) {
+    return style.ownColour ? QVariant(QBrush(toQColor(style.colour))) : QVariant();
+  }
+  if (!style.bold) return {};
+  // Only the weight is set, so the view's own font supplies the rest.
+  QFont bold;
+  bold.setBold(true);
+  return bold;
+}
+
+QVariant LogModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  return cellText(section, 0);
+}
+
+Qt::ItemFlags LogModel::flags(const QModelIndex& index) const {
+  return index.isValid() ? (Qt::ItemIsEnabled | Qt::ItemIsSelectable) : Qt::NoItemFlags;
+}
+
+}  // namespace obitrak::ui

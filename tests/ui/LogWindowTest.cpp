@@ -1,0 +1,130 @@
+// The log window: its grid, the header row that an empty log loses and a later scan
+// restores, the colours of obituary and level-3 rows, and the scroll back at a new scan.
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "scan/DemoScan.h"
+#include "ui/LogWindow.h"
+
+using namespace obitrak;
+using namespace obitrak::uitest;
+
+namespace {
+
+void fillLog(DemoTables& tables, const std::vector<std::uint8_t>& levels, int repeat = 1) {
+  tables.log = MessageLog{};
+  for (int i = 0; i < repeat; ++i) {
+    for (std::uint8_t level : levels) {
+      tables.log.add(level, "level " + std::to_string(level) + " message WWWWWWWWWW", i);
+    }
+  }
+  tables.log.logCount = static_cast<std::uint32_t>(tables.log.size());
+}
+
+int topRow(const QTableView& grid) {
+  return grid.rowAt(0);
+}
+
+}  // namespace
+
+class LogWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void gridHasTheDesignedShape() {
+    TestApp app;
+    ui::LogWindow window(app.state());
+    QCOMPARE(window.objectName(), QStringLiteral("LogWindow"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Demo Log"));
+    QTableView& grid = window.grid();
+    QCOMPARE(grid.objectName(), QStringLiteral("Lg"));
+    QCOMPARE(grid.geometry(), QRect(8, 8, 553, 353));
+    // Sections hold the cell and its grid line.
+    QCOMPARE(grid.columnWidth(0), 41);
+    QCOMPARE(grid.columnWidth(1), 493);
+    QCOMPARE(grid.verticalHeader()->defaultSectionSize(), 16);
+    QCOMPARE(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+  }
+
+  // Empty: one ordinary row with the header texts. After a scan with messages the header
+  // is fixed again and the data rows follow in log order.
+  void headerRowComesBackAfterAScanWithMessages() {
+    TestApp app;
+    ui::LogWindow window(app.state());
+    window.refillNow();
+    QTableView& grid = window.grid();
+    QCOMPARE(grid.model()->rowCount(), 1);
+    QVERIFY(grid.horizontalHeader()->isHidden());
+    QCOMPARE(grid.model()->index(0, 0).data().toString(), QStringLiteral("TYPE"));
+    QCOMPARE(grid.model()->index(0, 1).data().toString(), QStringLiteral("MESSAGE"));
+
+    DemoScanBytes(app.state().tables, duelDemo());
+    window.refillNow();
+    QVERIFY(!grid.horizontalHeader()->isHidden());
+    QCOMPARE(grid.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("MESSAGE"));
+    QCOMPARE(grid.model()->rowCount(), 5);
+    QCOMPARE(grid.model()->index(0, 0).data().toString(), QStringLiteral("1"));
+    QCOMPARE(grid.model()->index(0, 1).data().toString(), QStringLiteral("Bob was railed by Ann"));
+    QCOMPARE(grid.model()->index(4, 1).data().toString(), QStringLiteral("Ann died."));
+  }
+
+  void rowColours_data() {
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("obituary: red") << 1 << QColor(255, 0, 0) << false;
+    QTest::newRow("level 3: bold green") << 3 << QColor(0, 128, 0) << true;
+  }
+  // One row of each level 0..3; the row of `level` shows its colour in both columns, the
+  // level-0 row does not.
+  void rowColours() {
+    QFETCH(int, level);
+    QFETCH(QColor, colour);
+    QFETCH(bool, bold);
+    TestApp app;
+    fillLog(app.state().tables, {0, 1, 2, 3});
+    ui::LogWindow window(app.state());
+    window.show();
+    window.refillNow();
+    QTableView& grid = window.grid();
+    const QImage image = grid.viewport()->grab().toImage();
+    for (int column = 0; column < 2; ++column) {
+      const QModelIndex cell = grid.model()->index(level, column);
+      QVERIFY2(countPixelsNear(image, grid.visualRect(cell), colour, 60) > 0,
+               qPrintable(QStringLiteral("column %1").arg(column)));
+      QVERIFY(countPixelsNear(image, grid.visualRect(grid.model()->index(0, column)), colour, 60) ==
+              0);
+      QCOMPARE(cell.data(Qt::FontRole).value<QFont>().bold(), bold);
+    }
+  }
+
+  // A scan's start scrolls back to the first data row; an activation keeps the place in
+  // an unchanged log and starts again at the top of a changed one.
+  void scrollsBackToTheFirstDataRow() {
+    TestApp app;
+    fillLog(app.state().tables, {0, 1, 2, 3}, 250);
+    ui::LogWindow window(app.state());
+    window.show();
+    window.refillNow();
+    QTableView& grid = window.grid();
+    QCOMPARE(grid.model()->rowCount(), 1000);
+    grid.scrollToBottom();
+    QVERIFY(topRow(grid) > 900);
+    window.scanStarted();
+    QCOMPARE(topRow(grid), 0);
+
+    grid.verticalScrollBar()->setValue(500);
+    window.refillNow();
+    QCOMPARE(topRow(grid), 500);
+    fillLog(app.state().tables, {1, 3}, 400);
+    window.refillNow();
+    QCOMPARE(topRow(grid), 0);
+  }
+};
+
+OBITRAK_UI_TEST_MAIN(LogWindowTest)
+#include "LogWindowTest.moc"

@@ -1,9 +1,14 @@
 #include "ui/AppWindows.h"
 
 #include "ui/AboutDialog.h"
+#include "ui/GeneralInfoWindow.h"
 #include "ui/HtmlColorsWindow.h"
+#include "ui/LogWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/ScanProgressDialog.h"
+#include "ui/TeamScoresWindow.h"
+#include "ui/TimeGraphWindow.h"
+#include "ui/WeaponsStatsWindow.h"
 
 namespace obitrak::ui {
 
@@ -12,20 +17,38 @@ AppWindows::AppWindows(const QStringList& commandLine, const std::string& progra
   m_state.programPath = programPath;
   m_mainWindow = std::make_unique<MainWindow>(m_state);
   m_aboutDialog = std::make_unique<AboutDialog>();
+  m_generalInfo = std::make_unique<GeneralInfoWindow>(m_state);
+  m_log = std::make_unique<LogWindow>(m_state);
+  m_timeGraph = std::make_unique<TimeGraphWindow>(m_state);
+  m_weaponsStats = std::make_unique<WeaponsStatsWindow>(m_state);
   m_progress = std::make_unique<ScanProgressDialog>();
   m_htmlColors = std::make_unique<HtmlColorsWindow>(m_state);
+  m_teamScores = std::make_unique<TeamScoresWindow>(m_state);
+
+  MainWindow* main = m_mainWindow.get();
+  m_generalInfo->setDemoPathSource([main] { return main->demoPath(); });
 
   MainWindowLinks links;
   links.about = m_aboutDialog.get();
+  links.general = m_generalInfo.get();
+  links.log = m_log.get();
+  links.timeGraph = m_timeGraph.get();
+  links.weapons = m_weaponsStats.get();
   links.progress = m_progress.get();
   links.htmlColors = m_htmlColors.get();
+  links.teamScores = m_teamScores.get();
   m_mainWindow->setLinks(links);
 }
 
 // The secondary windows go before the main window that refers to them.
 AppWindows::~AppWindows() {
+  m_teamScores.reset();
   m_htmlColors.reset();
   m_progress.reset();
+  m_weaponsStats.reset();
+  m_timeGraph.reset();
+  m_log.reset();
+  m_generalInfo.reset();
   m_aboutDialog.reset();
   m_mainWindow.reset();
 }

@@ -9,9 +9,14 @@
 namespace obitrak::ui {
 
 class AboutDialog;
+class GeneralInfoWindow;
 class HtmlColorsWindow;
+class LogWindow;
 class MainWindow;
 class ScanProgressDialog;
+class TeamScoresWindow;
+class TimeGraphWindow;
+class WeaponsStatsWindow;
 
 // The program's windows, created hidden at start-up in a fixed order with the main window
 // first, and living until the program ends.
@@ -29,13 +34,23 @@ class AppWindows {
   AboutDialog& aboutDialog() { return *m_aboutDialog; }
   ScanProgressDialog& progress() { return *m_progress; }
   HtmlColorsWindow& htmlColors() { return *m_htmlColors; }
+  GeneralInfoWindow& generalInfo() { return *m_generalInfo; }
+  LogWindow& log() { return *m_log; }
+  TimeGraphWindow& timeGraph() { return *m_timeGraph; }
+  WeaponsStatsWindow& weaponsStats() { return *m_weaponsStats; }
+  TeamScoresWindow& teamScores() { return *m_teamScores; }
 
  private:
   AppState m_state;
   std::unique_ptr<MainWindow> m_mainWindow;
   std::unique_ptr<AboutDialog> m_aboutDialog;
+  std::unique_ptr<GeneralInfoWindow> m_generalInfo;
+  std::unique_ptr<LogWindow> m_log;
+  std::unique_ptr<TimeGraphWindow> m_timeGraph;
+  std::unique_ptr<WeaponsStatsWindow> m_weaponsStats;
   std::unique_ptr<ScanProgressDialog> m_progress;
   std::unique_ptr<HtmlColorsWindow> m_htmlColors;
+  std::unique_ptr<TeamScoresWindow> m_teamScores;
 };
 
 }  // namespace obitrak::ui

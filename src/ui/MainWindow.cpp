@@ -22,6 +22,7 @@
 #include "stats/Tally.h"
 #include "ui/ErrorHandler.h"
 #include "ui/FragGridModel.h"
+#include "ui/LogWindow.h"
 #include "ui/Pictures.h"
 #include "ui/ScanProgressDialog.h"
 #include "ui/SecondaryWindow.h"
@@ -263,6 +264,7 @@ bool MainWindow::commandLineSwitch(const QString& name) const {
 // ---- The demo
 
 void MainWindow::scanDemo(const QString& path) {
+  if (m_links.log != nullptr) m_links.log->scanStarted();
   if (m_links.progress != nullptr) {
     m_links.progress->setExpectedBytes(static_cast<std::uint64_t>(QFileInfo(path).size()));
   }

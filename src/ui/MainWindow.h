@@ -27,6 +27,7 @@ class AboutDialog;
 class FragGridModel;
 class FragGridView;
 class HtmlColorsWindow;
+class LogWindow;
 class ScanProgressDialog;
 class SecondaryWindow;
 
@@ -35,7 +36,7 @@ class SecondaryWindow;
 struct MainWindowLinks {
   AboutDialog* about = nullptr;
   SecondaryWindow* general = nullptr;
-  SecondaryWindow* log = nullptr;
+  LogWindow* log = nullptr;
   SecondaryWindow* timeGraph = nullptr;
   SecondaryWindow* weapons = nullptr;
   ScanProgressDialog* progress = nullptr;

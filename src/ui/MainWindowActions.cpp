@@ -12,6 +12,7 @@
 #include "ui/AboutDialog.h"
 #include "ui/ErrorHandler.h"
 #include "ui/HtmlColorsWindow.h"
+#include "ui/LogWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/SecondaryWindow.h"
 

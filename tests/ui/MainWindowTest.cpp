@@ -20,6 +20,7 @@
 #include "ui/AboutDialog.h"
 #include "ui/FragGridModel.h"
 #include "ui/HtmlColorsWindow.h"
+#include "ui/LogWindow.h"
 #include "ui/ScanProgressDialog.h"
 
 using namespace obitrak;
@@ -505,7 +506,8 @@ class MainWindowTest : public QObject {
 
   void viewItemsShowTheirWindowsOnlyWithADemo() {
     TestApp app;
-    StandInWindow general(app.state()), weapons(app.state()), log(app.state()), graph(app.state());
+    StandInWindow general(app.state()), weapons(app.state()), graph(app.state());
+    ui::LogWindow log(app.state());
     ui::MainWindowLinks windows;
     windows.general = &general;
     windows.weapons = &weapons;
@@ -518,14 +520,16 @@ class MainWindowTest : public QObject {
     QMetaObject::invokeMethod(&form, "showWeaponsStats");
     QMetaObject::invokeMethod(&form, "showLog");
     QMetaObject::invokeMethod(&form, "showTimeGraph");
-    for (QWidget* w : {&general, &weapons, &log, &graph}) QVERIFY(!w->isVisible());
+    for (QWidget* w : std::initializer_list<QWidget*>{&general, &weapons, &log, &graph})
+      QVERIFY(!w->isVisible());
 
     app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
     app.showActive();
     for (const char* name : {"GeneralinfoaboutDM21", "Weaponsstats1", "Demolog1", "Timegraph1"}) {
       menuItem(form, name)->trigger();
     }
-    for (QWidget* w : {&general, &weapons, &log, &graph}) QVERIFY(w->isVisible());
+    for (QWidget* w : std::initializer_list<QWidget*>{&general, &weapons, &log, &graph})
+      QVERIFY(w->isVisible());
   }
 
   void viewLettersWorkWhileTheMainWindowIsActive() {

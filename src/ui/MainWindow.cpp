@@ -38,6 +38,8 @@ constexpr int kDesignHeight = 208;
 constexpr int kStatusBarHeight = 19;
 constexpr int kPanel0Width = 250;
 constexpr int kPanel1Width = 50;
+// What the status bar keeps around and between its panels.
+constexpr int kStatusBarSpacing = 12;
 constexpr int kWeaponFilterWidth = 137;
 // Room kept free right of and below the grid when the window is cut to the screen.
 constexpr int kGridMargin = 4;
@@ -289,6 +291,8 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
   m_panel0->setText(latin1(panel0));
   m_panel0->setToolTip(latin1(panel0));
   m_panel1->setText(latin1(panel1));
+  // The window keeps room for the whole notice.
+  setMinimumWidth(m_panel1->minimumSizeHint().width() + kStatusBarSpacing);
 
   m_startupPicture->hide();
   selectWeaponSilently(kWeaponAll);

@@ -137,7 +137,7 @@ class ExportMenuTest : public QObject {
     MessageRecorder recorder;
     TestApp app;
     app.showActive();
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     app.chooseOnSave(QString());
     menuItem(app.form(), item.toLatin1().constData())->trigger();
     QCOMPARE(app.saveRequests.size(), std::size_t{1});

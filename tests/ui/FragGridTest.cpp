@@ -1,6 +1,8 @@
 // The decisions behind the frag grid: its shape and size, where the main window goes, how
 // each cell is painted, the player colours and the dialogs' filters.
 
+#include <QMargins>
+#include <QRect>
 #include <QTest>
 
 #include "UiTestSupport.h"
@@ -74,6 +76,41 @@ class FragGridTest : public QObject {
 
   void maximisedWindowKeepsItsPlace() {
     QVERIFY(!mainWindowPlacement(fragGridShape(2).size, kScreen, true).has_value());
+  }
+
+  // The window's outer frame fits the grid and the screen's free area; what the window
+  // manager draws around the client area comes off it, wherever the frame is known.
+  void clientRectLeavesTheFrameInsideTheFreeArea_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QRect>("client");
+    const QRect screen(0, 0, 1280, 800);
+    QTest::newRow("frame not known yet") << 2 << screen << QMargins() << QRect(426, 261, 428, 278);
+    QTest::newRow("title bar and border")
+        << 2 << screen << QMargins(1, 24, 1, 1) << QRect(427, 285, 426, 253);
+    QTest::newRow("panel above the free area")
+        << 2 << QRect(0, 30, 1280, 770) << QMargins(1, 24, 1, 1) << QRect(427, 300, 426, 253);
+    QTest::newRow("second screen to the right")
+        << 0 << QRect(1280, 0, 1024, 768) << QMargins(4, 30, 4, 4)
+        << QRect(1280 + 399 + 4, 270 + 30, 218, 194);
+    // 16 players: 1821 x 428 asks for more than the width there is.
+    QTest::newRow("wider than the screen")
+        << 16 << screen << QMargins(1, 24, 1, 1) << QRect(1, 24 + 86, 1278, 628 - 25);
+  }
+
+  void clientRectLeavesTheFrameInsideTheFreeArea() {
+    QFETCH(int, players);
+    QFETCH(QRect, available);
+    QFETCH(QMargins, frame);
+    QFETCH(QRect, client);
+    const std::optional<WindowRect> r =
+        mainWindowClientRect(fragGridShape(players).size,
+                             {available.x(), available.y(), available.width(), available.height()},
+                             {frame.left(), frame.top(), frame.right(), frame.bottom()}, false);
+    QVERIFY(r.has_value());
+    QCOMPARE(QRect(r->left, r->top, r->width, r->height), client);
+    QVERIFY(!mainWindowClientRect(fragGridShape(players).size, {0, 0, 1280, 800}, {}, true));
   }
 
   void gridKeepsItsSizeWhereItFits() {

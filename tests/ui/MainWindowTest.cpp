@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -197,7 +198,7 @@ class MainWindowTest : public QObject {
   void openingADemoRevealsTheControlsAndMenus() {
     TestApp app;
     app.showActive();
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     ui::MainWindow& form = app.form();
     QVERIFY(!control<QLabel>(form, "Image1")->isVisible());
     QVERIFY(control<QComboBox>(form, "WeaponList")->isVisible());
@@ -219,7 +220,7 @@ class MainWindowTest : public QObject {
   void gridCellsArePaintedAsDesigned() {
     TestApp app;
     app.showActive();
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     ui::MainWindow& form = app.form();
     // The diagonal is dark green with white text; the current cell is white.
     const QImage diagonal = grabCell(form, 2, 2);
@@ -258,12 +259,10 @@ class MainWindowTest : public QObject {
   void userPickOfAWeaponRetallies() {
     TestApp app;
     app.showActive();
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     ui::MainWindow& form = app.form();
-    auto* list = control<QComboBox>(form, "WeaponList");
-    list->setFocus();
-    for (int i = 0; i < 9; ++i) QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(list->currentText(), QStringLiteral("9 - Railgun"));
+    pickWeapon(form, 9);
+    QCOMPARE(control<QComboBox>(form, "WeaponList")->currentText(), QStringLiteral("9 - Railgun"));
     QCOMPARE(rowNames(form), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
     QCOMPARE(cell(form, 1, 1), QStringLiteral("0"));
     QCOMPARE(cell(form, 2, 1), QStringLiteral("3"));
@@ -275,7 +274,7 @@ class MainWindowTest : public QObject {
   void programmaticPickOfAWeaponRunsNoHandler() {
     TestApp app;
     app.showActive();
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     ui::MainWindow& form = app.form();
     control<QComboBox>(form, "WeaponList")->setCurrentIndex(9);
     QCOMPARE(cell(form, 1, 1), QStringLiteral("1"));
@@ -289,14 +288,12 @@ class MainWindowTest : public QObject {
     app.open(app.demo(QStringLiteral("teams.dm2"), teamDemo()));
     ui::MainWindow& form = app.form();
     QCOMPARE(rowNames(form), (QStringList{"Dee", "Cid", "Bob", "Ann"}));
-    auto* list = control<QComboBox>(form, "WeaponList");
-    list->setFocus();
-    for (int i = 0; i < 9; ++i) QTest::keyClick(list, Qt::Key_Down);
+    pickWeapon(form, 9);
 
     auto* teamPlay = control<QCheckBox>(form, "TeamC");
     QTest::mouseClick(teamPlay, Qt::LeftButton);
     QVERIFY(teamPlay->isChecked());
-    QCOMPARE(list->currentIndex(), 0);
+    QCOMPARE(control<QComboBox>(form, "WeaponList")->currentIndex(), 0);
     // Cid's four kills were of his teammate Ann: they cost him four frags.
     QCOMPARE(rowNames(form), (QStringList{"Dee", "Bob", "Ann", "Cid"}));
     QCOMPARE(cell(form, 5, 4), QStringLiteral("-4 (4 / 3)"));
@@ -351,9 +348,7 @@ class MainWindowTest : public QObject {
     app.open(app.demo(QStringLiteral("teams.dm2"), teamDemo()));
     ui::MainWindow& form = app.form();
     QTest::mouseClick(control<QCheckBox>(form, "TeamC"), Qt::LeftButton);
-    auto* list = control<QComboBox>(form, "WeaponList");
-    list->setFocus();
-    for (int i = 0; i < 9; ++i) QTest::keyClick(list, Qt::Key_Down);
+    pickWeapon(form, 9);
     const QString railTotals = cell(form, 5, 1);
     QCOMPARE(railTotals, QStringLiteral("5 (5 / 0)"));
 
@@ -370,7 +365,7 @@ class MainWindowTest : public QObject {
     TestApp app;
     app.form().showMaximized();
     QVERIFY(QTest::qWaitForWindowActive(&app.form()));
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     const QRect before = app.form().frameGeometry();
     auto* list = control<QComboBox>(app.form(), "WeaponList");
     list->setFocus();
@@ -429,6 +424,28 @@ class MainWindowTest : public QObject {
     // Last place: of those with one frag, the lowest slot.
     QCOMPARE(cell(form, 0, 64), QStringLiteral("Crowd_00"));
     QCOMPARE(cell(form, 65, 64), QStringLiteral("1 (1 / 1)"));
+  }
+
+  // The header row and the name column stay where they are while the cells scroll under
+  // them, and name the players of the cells in view.
+  void sixtyFourPlayerHeadersStayInPlace() {
+    TestApp app;
+    app.showActive();
+    app.open(app.demo(QStringLiteral("crowd.dm2"), sixtyFourPlayerDemo()));
+    ui::FragGridView& g = grid(app.form());
+    QHeaderView& top = *g.horizontalHeader();
+    QHeaderView& left = *g.verticalHeader();
+    const QRect topBefore = top.geometry();
+    const QRect leftBefore = left.geometry();
+    g.scrollTo(g.gridModel().indexOfCell(65, 64));
+    QVERIFY(g.columnAt(0) > 0 && g.rowAt(0) > 0);
+    QCOMPARE(top.geometry(), topBefore);
+    QCOMPARE(left.geometry(), leftBefore);
+    QVERIFY(top.isVisible() && left.isVisible());
+    QCOMPARE(top.logicalIndexAt(0), g.columnAt(0));
+    QCOMPARE(left.logicalIndexAt(0), g.rowAt(0));
+    const QImage names = g.grab(leftBefore).toImage();
+    QVERIFY(countPixelsNear(names, names.rect(), Qt::black, 60) > 0);
   }
 
   void sampleDemoShowsItsRankedPlayers() {
@@ -490,7 +507,7 @@ class MainWindowTest : public QObject {
     TestApp app;
     app.showActive();
     ShowRecorder progress(app.windows->progress());
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     QCOMPARE(progress.events, (QStringList{QStringLiteral("show"), QStringLiteral("hide")}));
     QVERIFY(!app.windows->progress().isVisible());
   }
@@ -499,9 +516,13 @@ class MainWindowTest : public QObject {
     TestApp app;
     app.showActive();
     app.open(app.demo(QStringLiteral("bad.dm2"), badBlockDemo()));
-    QCOMPARE(control<QLabel>(app.form(), "StatusPanel1")->text(),
-             QStringLiteral("BAD BLOCK. READING STOPPED."));
+    auto* notice = control<QLabel>(app.form(), "StatusPanel1");
+    QCOMPARE(notice->text(), QStringLiteral("BAD BLOCK. READING STOPPED."));
     QCOMPARE(rowNames(app.form()), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
+    // The notice stays whole however small the user makes the window.
+    app.form().resize(100, app.form().height());
+    QTRY_VERIFY(notice->contentsRect().width() >=
+                notice->fontMetrics().horizontalAdvance(notice->text()));
   }
 
   void viewItemsShowTheirWindowsOnlyWithADemo() {
@@ -523,7 +544,7 @@ class MainWindowTest : public QObject {
     for (QWidget* w : std::initializer_list<QWidget*>{&general, &weapons, &log, &graph})
       QVERIFY(!w->isVisible());
 
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     app.showActive();
     for (const char* name : {"GeneralinfoaboutDM21", "Weaponsstats1", "Demolog1", "Timegraph1"}) {
       menuItem(form, name)->trigger();
@@ -539,7 +560,7 @@ class MainWindowTest : public QObject {
     windows.general = &general;
     app.form().setLinks(windows);
     app.showActive();
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     app.showActive();
     QTest::keyClick(&app.form(), Qt::Key_I);
     QVERIFY(general.isVisible());
@@ -549,7 +570,7 @@ class MainWindowTest : public QObject {
     MessageRecorder recorder;
     TestApp app;
     app.showActive();
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     for (const char* name : {"GeneralinfoaboutDM21", "Weaponsstats1", "Demolog1", "Timegraph1"}) {
       menuItem(app.form(), name)->trigger();
     }

@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 
@@ -147,6 +148,10 @@ void TestApp::open(const QString& path) {
   menuItem(form(), "OpenDM21")->trigger();
 }
 
+void TestApp::openDuel() {
+  open(demo(QStringLiteral("duel.dm2"), duelDemo()));
+}
+
 void TestApp::showActive() {
   form().show();
   form().activateWindow();
@@ -154,6 +159,12 @@ void TestApp::showActive() {
   const QWidget* other = QApplication::activeWindow();
   QVERIFY2(active, qPrintable(QStringLiteral("active instead: ") +
                               (other != nullptr ? other->objectName() : QStringLiteral("none"))));
+}
+
+void pickWeapon(ui::MainWindow& form, int index) {
+  auto* list = form.findChild<QComboBox*>(QStringLiteral("WeaponList"));
+  list->setFocus();
+  for (int i = list->currentIndex(); i < index; ++i) QTest::keyClick(list, Qt::Key_Down);
 }
 
 QAction* menuItem(QWidget& window, const char* name) {

@@ -76,6 +76,8 @@ class TestApp {
   void chooseOnSave(const QString& path);
   // Runs "Open DM2" choosing `path`.
   void open(const QString& path);
+  // Writes the duel as duel.dm2 and opens it.
+  void openDuel();
   // Shows the main window and waits until it is active.
   void showActive();
 
@@ -101,6 +103,8 @@ class StandInWindow : public ui::SecondaryWindow {
 };
 
 QAction* menuItem(QWidget& window, const char* name);
+// Picks weapon filter item `index` as the user does, by moving down the list from the top.
+void pickWeapon(ui::MainWindow& form, int index);
 ui::FragGridView& grid(ui::MainWindow& form);
 QString cell(ui::MainWindow& form, int column, int row);
 // The names of the rows, in order (the first column below the header).

@@ -31,7 +31,7 @@ class WeaponsStatsWindowTest : public QObject {
   // The rows are the weapon filter's items after "All weapons"; all of them show at once.
   void rowsAreTheWeaponFilterItems() {
     TestApp app;
-    app.open(app.demo(QStringLiteral("duel.dm2"), duelDemo()));
+    app.openDuel();
     ui::WeaponsStatsWindow window(app.state());
     QCOMPARE(window.objectName(), QStringLiteral("WeapWin"));
     QStringList items{QStringLiteral("Weapon")};

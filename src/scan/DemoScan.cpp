@@ -35,6 +35,8 @@ constexpr std::size_t kUnkeptBatch = 4096;
 // counts kept here until they join the KillMatrix of the kept log.
 class UnkeptKills {
  public:
+  explicit UnkeptKills(const PhrasePack* pack) : m_pack(pack) {}
+
   void add(std::uint8_t level, std::string_view text, const PlayerTable& players) {
     m_batch.add(level, text, 0);
     if (m_batch.size() >= kUnkeptBatch) flush(players);
@@ -47,7 +49,7 @@ class UnkeptKills {
     batch.log = std::move(m_batch);
     batch.log.logCount = static_cast<std::uint32_t>(batch.log.size());
     m_batch = MessageLog();
-    ObituaryAnalysis(batch);
+    ObituaryAnalysis(batch, m_pack);
     addCounts(batch.killMatrix, m_counts);
   }
 
@@ -68,6 +70,7 @@ class UnkeptKills {
     }
   }
 
+  const PhrasePack* m_pack;
   MessageLog m_batch;
   KillMatrix m_counts;
 };
@@ -274,7 +277,7 @@ ScanReport scanFile(DemoTables& tables, DemoFile& file, ScanObserver* observer,
   work.header = tables.header;
   work.scanMarker = kScanMarkerSet;
   work.log.setLimits(tables.log.limits());
-  UnkeptKills unkept;
+  UnkeptKills unkept(pack);
   {
     ReadGuard guard(observer);
     BlockScanner(work, report, unkept, observer).run(file);

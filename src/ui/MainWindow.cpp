@@ -106,6 +106,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   buildMenus();
   buildControls();
   buildStatusBar();
+  buildDesktopParts();
   resize(kDesignWidth, kDesignHeight);
 }
 
@@ -229,6 +230,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::refill() {
   m_playerColours.fill();
   loadColourSettings();
+  loadPhrasePackAtStart();
   scanCommandLineDemo();
 }
 
@@ -270,7 +272,8 @@ void MainWindow::scanDemo(const QString& path) {
   }
   // The scan replaces the tables only when the file could be read, so the window is reset
   // afterwards: a demo that cannot be opened changes nothing that the user sees.
-  const ScanReport report = DemoScan(m_state.tables, fileName(path), m_links.progress);
+  const ScanReport report =
+      DemoScan(m_state.tables, fileName(path), m_links.progress, m_state.phrasePackInUse());
   showScannedDemo(path, report.statusPanel0, report.statusPanel1);
 }
 

@@ -2,6 +2,7 @@
 // runs, and analysing the loaded demo again with it.
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QSettings>
 
@@ -163,6 +164,29 @@ class PhrasePackMenuTest : public QObject {
     QVERIFY(packLabel(app.form())->isHidden());
     QVERIFY(storedPack().isEmpty());
     QVERIFY(!menuItem(app.form(), "BuiltInDeathMessages1")->isEnabled());
+  }
+
+  // The chooser starts in the packs installed beside the program, when they are there.
+  void chooserStartsInTheInstalledPacks_data() {
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("installed packs") << true;
+    QTest::newRow("none") << false;
+  }
+
+  void chooserStartsInTheInstalledPacks() {
+    QFETCH(bool, installed);
+    QTemporaryDir prefix;
+    const QString packs = prefix.filePath(QStringLiteral("share/obitrak/packs"));
+    if (installed) QDir().mkpath(packs);
+    ui::AppWindows windows(
+        {}, QFile::encodeName(prefix.filePath(QStringLiteral("bin/obitrak"))).toStdString());
+    QString start = QStringLiteral("<no dialog>");
+    windows.mainWindow().setOpenDialog([&](QWidget*, const ui::FileDialogRequest& request) {
+      start = request.fileName;
+      return std::optional<QString>();
+    });
+    menuItem(windows.mainWindow(), "DeathMessages1")->trigger();
+    QCOMPARE(start, installed ? packs + QLatin1Char('/') : QString());
   }
 
   // Cancelling the chooser keeps the pack in use.

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
+#include <optional>
 #include <string>
 
 #include "export/HtmlColors.h"
 #include "scan/DemoTables.h"
+#include "scan/PhrasePack.h"
 
 namespace obitrak::ui {
 
@@ -18,6 +21,12 @@ struct AppState {
   QStringList commandLine;        // the arguments after the program's name
   std::string programPath;        // full path of the program's executable
   std::string colorSettingsFile;  // worked out on every activation of the main window
+  // The death-message pack that every scan adds to the built-in phrases, and its file;
+  // none and empty for the built-in phrases only.
+  std::optional<PhrasePack> phrasePack;
+  QString phrasePackPath;
+
+  const PhrasePack* phrasePackInUse() const { return phrasePack ? &*phrasePack : nullptr; }
 };
 
 }  // namespace obitrak::ui

@@ -108,6 +108,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   buildMenus();
   buildControls();
   buildStatusBar();
+  buildDesktopParts();
   resize(kDesignWidth, kDesignHeight);
 }
 
@@ -231,6 +232,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::refill() {
   m_playerColours.fill();
   loadColourSettings();
+  loadPhrasePackAtStart();
   scanCommandLineDemo();
 }
 
@@ -272,7 +274,8 @@ void MainWindow::scanDemo(const QString& path) {
   }
   // The scan replaces the tables only when the file could be read, so the window is reset
   // afterwards: a demo that cannot be opened changes nothing that the user sees.
-  const ScanReport report = DemoScan(m_state.tables, fileName(path), m_links.progress);
+  const ScanReport report =
+      DemoScan(m_state.tables, fileName(path), m_links.progress, m_state.phrasePackInUse());
   showScannedDemo(path, report.statusPanel0, report.statusPanel1);
 }
 

@@ -75,6 +75,10 @@ class MainWindow : public QMainWindow {
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // A demo file dropped on the window opens as "Open DM2" would open it.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private slots:
   void openDemo();
@@ -91,6 +95,8 @@ class MainWindow : public QMainWindow {
   void showAbout();
   void weaponFilterChanged();
   void teamPlayToggled();
+  void chooseDeathMessages();
+  void useBuiltInDeathMessages();
 
  private:
   void buildMenus();
@@ -113,6 +119,13 @@ class MainWindow : public QMainWindow {
   QString defaultExportFile(const char* extension) const;
   std::optional<QString> exportTarget(const FileDialogRequest& request, const QString& skipSwitch);
   void showLinked(SecondaryWindow* window);
+
+  // Drops and death-message packs (MainWindowDesktop.cpp).
+  void buildDesktopParts();
+  void addDeathMessageItems(QMenu* options);
+  void loadPhrasePackAtStart();
+  void usePhrasePack(std::optional<PhrasePack> pack, const QString& path);
+  void showPhrasePack();
 
   AppState& m_state;
   MainWindowLinks m_links;
@@ -150,6 +163,11 @@ class MainWindow : public QMainWindow {
   FragGridView* m_fragGrid = nullptr;
   QLabel* m_panel0 = nullptr;
   QLabel* m_panel1 = nullptr;
+
+  QAction* m_deathMessagesAction = nullptr;
+  QAction* m_builtInDeathMessagesAction = nullptr;
+  QLabel* m_phrasePackLabel = nullptr;
+  bool m_phrasePackLoaded = false;
 };
 
 }  // namespace obitrak::ui

@@ -22,7 +22,7 @@ namespace obitrak::ui {
 
 namespace {
 
-const QString kOpenDemoFilter = QStringLiteral("All files|*.*|Quake2 demo files|*.dm2");
+const QString kOpenDemoFilter = QStringLiteral("All files|*.*|Quake2 demo files|*.dm2;*.dm2.gz");
 const QString kSaveDescrFilter = QStringLiteral("All files|*.*|Text files|*.txt");
 const QString kSaveHtmlFilter = QStringLiteral("All files|*.*|Web pages|*.htm");
 const QString kSaveLogFilter = QStringLiteral("All files|*.*|Text files|*.log");
@@ -82,6 +82,7 @@ void MainWindow::buildMenus() {
   QMenu* options = bar->addMenu(QStringLiteral("Options"));
   m_htmlColorsAction = addMenuItem(options, "HTMLColors1", QStringLiteral("HTML Colors"),
                                    QKeySequence(), true, &MainWindow::showHtmlColors);
+  addDeathMessageItems(options);
 
   QMenu* help = bar->addMenu(QStringLiteral("Help"));
   m_aboutAction = addMenuItem(help, "About1", QStringLiteral("About"), Qt::CTRL | Qt::Key_H, true,

@@ -3,12 +3,19 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <cstdio>
+#include <cstring>
 
 #include "ui/AppWindows.h"
 #include "ui/ErrorHandler.h"
 #include "ui/MainWindow.h"
 
 int main(int argc, char** argv) {
+  // Answered before any window exists, so that it also works without a display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::fputs("obitrak " OBITRAK_VERSION "\n", stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   obitrak::ui::ObitrakApplication app(argc, argv);
   // The main window ends the program, also while other windows are still open.
   app.setQuitOnLastWindowClosed(false);

@@ -206,9 +206,9 @@ class FragGridTest : public QObject {
   }
 
   void storedFiltersBecomeQtFilters() {
-    QCOMPARE(qtNameFilters(QStringLiteral("All files|*.*|Quake2 demo files|*.dm2")),
+    QCOMPARE(qtNameFilters(QStringLiteral("All files|*.*|Quake2 demo files|*.dm2;*.dm2.gz")),
              (QStringList{QStringLiteral("All files (*)"),
-                          QStringLiteral("Quake2 demo files (*.dm2)")}));
+                          QStringLiteral("Quake2 demo files (*.dm2 *.dm2.gz)")}));
     QCOMPARE(qtNameFilters(QStringLiteral("Web pages|*.htm;*.html")),
              QStringList{QStringLiteral("Web pages (*.htm *.html)")});
     QCOMPARE(qtNameFilters(QString()), QStringList());

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 
 #include "DemoWriter.h"
 #include "ui/FragGridModel.h"
@@ -84,6 +85,12 @@ std::string teamDemo() {
       .finish();
 }
 
+std::string modDemo() {
+  return demoOf(kDuellists, {"Bob was railed by Ann", "Bob was spread around the place by Ann",
+                             "Bob was spread around the place by Ann", "Ann tripped over own feet"})
+      .finish();
+}
+
 std::string idleDemo() {
   return demoOf({{0, "Lone", "male/grunt"}}, {}).finish();
 }
@@ -105,6 +112,18 @@ void writeBytes(const QString& path, const std::string& bytes) {
   if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
     f.write(bytes.data(), static_cast<qint64>(bytes.size()));
   }
+}
+
+void isolateUserSettings() {
+  static QTemporaryDir settingsDir;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+}
+
+void clearUserSettings() {
+  QSettings settings(QStringLiteral("Obitrak"), QStringLiteral("obitrak"));
+  settings.clear();
+  settings.sync();
 }
 
 MessageRecorder::MessageRecorder() {

@@ -22,13 +22,21 @@ class FragGridView;
 
 namespace obitrak::uitest {
 
-// Runs the test object under the application object that the program uses.
+// Runs the test object under the application object that the program uses, with the
+// per-user settings in a folder of the test's own.
 #define OBITRAK_UI_TEST_MAIN(TestObject)             \
   int main(int argc, char** argv) {                  \
     obitrak::ui::ObitrakApplication app(argc, argv); \
+    obitrak::uitest::isolateUserSettings();          \
     TestObject test;                                 \
     return QTest::qExec(&test, argc, argv);          \
   }
+
+// Points the per-user settings (QSettings) of this process at a temporary folder, so that
+// no test reads or writes the settings of the user who runs it.
+void isolateUserSettings();
+// Forgets every per-user setting of the program.
+void clearUserSettings();
 
 QString sampleDemo();
 // The folder of real demos beside the checkout, or empty when it is not there.
@@ -40,6 +48,9 @@ std::string duelDemo();
 // Four fighters in three skin teams and an idle spectator: Ann and Cid male/grunt, Bob
 // female/athena, Dee cyborg/oni911.
 std::string teamDemo();
+// Ann and Bob in the words of a mod: Ann rails Bob once, spreads him around the place
+// twice and trips over her own feet; only a death-message pack counts the last three.
+std::string modDemo();
 // A demo whose only player never fights: no ranked player.
 std::string idleDemo();
 // The duel cut short by a block longer than the game allows.

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <algorithm>
@@ -41,8 +40,6 @@ constexpr int kPanel1Width = 50;
 // What the status bar keeps around and between its panels.
 constexpr int kStatusBarSpacing = 12;
 constexpr int kWeaponFilterWidth = 137;
-// Room kept free right of and below the grid when the window is cut to the screen.
-constexpr int kGridMargin = 4;
 
 const QString kDescrSwitch = QStringLiteral("-descr");
 
@@ -108,6 +105,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   buildMenus();
   buildControls();
   buildStatusBar();
+  buildPlacementWatch();
   buildDesktopParts();
   resize(kDesignWidth, kDesignHeight);
 }
@@ -212,11 +210,11 @@ bool MainWindow::event(QEvent* event) {
         m_centredAtStart = true;
         centreOnScreen(*this);
       }
-      replaceIfFrameChanged();
+      replaceIfMisplaced();
       break;
     case QEvent::Move:
     case QEvent::Resize:
-      replaceIfFrameChanged();
+      replaceIfMisplaced();
       break;
     default:
       break;
@@ -354,43 +352,6 @@ void MainWindow::fillFragGrid() {
   placeWindowForGrid();
   fitGridIntoWindow();
   m_fragGrid->shapeChanged();
-}
-
-// The window is sized by its outer frame. Where the window manager has not told the frame
-// yet, the placement is made with what is known and made again when the frame arrives.
-void MainWindow::placeWindowForGrid() {
-  if (screen() == nullptr) return;
-  const QRect available = screen()->availableGeometry();
-  const QRect outer = frameGeometry();
-  const QRect inner = geometry();
-  const FrameMargins frame{inner.left() - outer.left(), inner.top() - outer.top(),
-                           outer.right() - inner.right(), outer.bottom() - inner.bottom()};
-  const std::optional<WindowRect> client = mainWindowClientRect(
-      m_fragModel->shape().size,
-      {available.x(), available.y(), available.width(), available.height()}, frame, isMaximized());
-  if (!client) return;
-  m_placedFrame = QMargins(frame.left, frame.top, frame.right, frame.bottom);
-  m_placedClient = QRect(client->left, client->top, client->width, client->height);
-  setGeometry(*m_placedClient);
-}
-
-void MainWindow::replaceIfFrameChanged() {
-  if (!m_placedClient || !isVisible() || isMaximized()) return;
-  const QRect outer = frameGeometry();
-  const QRect inner = geometry();
-  const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                       outer.right() - inner.right(), outer.bottom() - inner.bottom());
-  if (frame == m_placedFrame) return;
-  placeWindowForGrid();
-}
-
-void MainWindow::fitGridIntoWindow() {
-  if (m_fragModel->shape().rows == 0) return;
-  const QWidget* area = centralWidget();
-  const GridSize room{area->width() - kGridLeft - kGridMargin,
-                      area->height() - kGridTop - kGridMargin};
-  const GridSize size = gridViewport(m_fragModel->shape().size, room);
-  m_fragGrid->setGeometry(kGridLeft, kGridTop, size.width, size.height);
 }
 
 }  // namespace obitrak::ui

@@ -20,6 +20,7 @@ class QKeySequence;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QTimer;
 
 namespace obitrak::ui {
 
@@ -112,8 +113,12 @@ class MainWindow : public QMainWindow {
   void selectWeaponSilently(int index);
   void setTeamPlay(bool teamPlay);
   void fillFragGrid();
+  void buildPlacementWatch();
   void placeWindowForGrid();
-  void replaceIfFrameChanged();
+  void applyPlacement();
+  std::optional<QMargins> plausibleFrame() const;
+  void replaceIfMisplaced();
+  void watchPlacement();
   void fitGridIntoWindow();
   bool commandLineSwitch(const QString& name) const;
   QString defaultExportFile(const char* extension) const;
@@ -141,6 +146,9 @@ class MainWindow : public QMainWindow {
   // placed again once the window manager has told the real frame.
   std::optional<QRect> m_placedClient;
   QMargins m_placedFrame;
+  QTimer* m_placementWatch = nullptr;
+  int m_watchTicks = 0;
+  int m_replacements = 0;
 
   QAction* m_openAction = nullptr;
   QAction* m_exportDescriptionAction = nullptr;

@@ -362,6 +362,17 @@ class MainWindowTest : public QObject {
     QCOMPARE(players[3].frags, -4);
   }
 
+  // A window manager that sizes the window on its own while it maps it (seen with openbox:
+  // the design size added to the grid's) has the window put back where the grid wants it.
+  void windowManagersOwnSizeIsCorrectedAfterAScan() {
+    TestApp app;
+    app.showActive();
+    app.openDuel();
+    const QRect placed = app.form().geometry();
+    app.form().setGeometry(placed.adjusted(0, 0, 336, 232));
+    QTRY_COMPARE(app.form().geometry(), placed);
+  }
+
   void maximisedWindowKeepsItsSizeAndPlace() {
     TestApp app;
     app.form().showMaximized();

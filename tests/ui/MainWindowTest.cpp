@@ -191,6 +191,9 @@ class MainWindowTest : public QObject {
     }
     QTRY_COMPARE(grid(form).size(), QSize(407, 78));
     QCOMPARE(form.frameGeometry().size(), QSize(428, 278));
+    // The rows fit: neither scroll bar shows.
+    QVERIFY(!grid(form).verticalScrollBar()->isVisible());
+    QVERIFY(!grid(form).horizontalScrollBar()->isVisible());
     const QRect screen = form.screen()->geometry();
     QCOMPARE(form.frameGeometry().topLeft(),
              QPoint((screen.width() - 428) / 2, (screen.height() - 278) / 2));

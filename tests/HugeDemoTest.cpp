@@ -14,18 +14,6 @@
 namespace obitrak::test {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
 struct HugeDemo {
   std::uint64_t messages = 0;
   std::uint64_t textBytes = 0;

@@ -19,18 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // The wait status of `body` run in a child process that exits with what it returns.
 int inChild(const std::function<int()>& body) {
   std::fflush(nullptr);

@@ -12,6 +12,20 @@
 
 namespace obitrak::test {
 
+// Whether this build runs under AddressSanitizer, whose address reservations rule out
+// tests of memory limits.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
 using tools::DemoWriter;
 
 std::string readFile(const std::filesystem::path& path);

@@ -7,6 +7,7 @@
 #include "export/ProgramInfo.h"
 #include "ui/Pictures.h"
 #include "ui/SecondaryWindow.h"
+#include "ui/TextConversion.h"
 
 namespace obitrak::ui {
 
@@ -48,8 +49,7 @@ QStringList aboutNoteLines() {
           QString(),
           QString(),
           QStringLiteral("My e-mail: ") + kEmail,
-          QStringLiteral("URL: ") +
-              QString::fromLatin1(kHomepage.data(), static_cast<qsizetype>(kHomepage.size()))};
+          QStringLiteral("URL: ") + latin1(kHomepage)};
 }
 
 AboutDialog::AboutDialog(QWidget* parent)

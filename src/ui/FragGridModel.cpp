@@ -7,16 +7,13 @@
 
 #include "stats/RankedPlayers.h"
 #include "ui/ColourRef.h"
+#include "ui/TextConversion.h"
 
 namespace obitrak::ui {
 
 namespace {
 
 const QString kTotalsHeader = QStringLiteral("Frgs (Kills/Dths)");
-
-QString latin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Paints the ordinary cells: the diagonal (self-kills) white on dark green, the current cell
 // black on white instead of the usual highlight, the rest as the grid draws them.

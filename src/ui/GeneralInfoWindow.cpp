@@ -8,6 +8,7 @@
 
 #include "stats/RankedPlayers.h"
 #include "stats/VersionLabels.h"
+#include "ui/TextConversion.h"
 
 namespace obitrak::ui {
 
@@ -45,10 +46,6 @@ constexpr std::array<BoxPlace, 7> kBoxPlaces{{
     {"ViewBox", "View from", 16, 176},
     {"TimeBox", "Time", 40, 208},
 }};
-
-QString latin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 const QString kHeader[2] = {QStringLiteral("Player"), QStringLiteral("Skin")};
 

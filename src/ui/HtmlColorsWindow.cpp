@@ -7,6 +7,7 @@
 
 #include "ui/ColourRef.h"
 #include "ui/ErrorHandler.h"
+#include "ui/TextConversion.h"
 
 namespace obitrak::ui {
 
@@ -68,8 +69,7 @@ HtmlColorsWindow::HtmlColorsWindow(AppState& state, QWidget* parent)
 
 void HtmlColorsWindow::buildRow(const HtmlColorInfo& info, int y) {
   const auto i = static_cast<std::size_t>(info.index);
-  auto* button = new QPushButton(
-      QString::fromLatin1(info.name.data(), static_cast<qsizetype>(info.name.size())), this);
+  auto* button = new QPushButton(latin1(info.name), this);
   button->setObjectName(QString::fromLatin1(kButtonNames[i]));
   button->setGeometry(kButtonLeft, y, kButtonWidth, kRowHeight);
   QFont bold = button->font();

@@ -6,6 +6,7 @@
 
 #include "ui/ColourRef.h"
 #include "ui/PlayerColours.h"
+#include "ui/TextConversion.h"
 
 namespace obitrak::ui {
 
@@ -48,7 +49,7 @@ QString LogModel::cellText(int column, int row) const {
   const LogRecord* rec = record(row);
   if (rec == nullptr) return {};
   if (column == 0) return QString::number(rec->level);
-  return QString::fromLatin1(rec->text.data(), static_cast<qsizetype>(rec->text.size()));
+  return latin1(rec->text);
 }
 
 int LogModel::rowCount(const QModelIndex& parent) const {

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -25,6 +24,7 @@
 #include "ui/Pictures.h"
 #include "ui/ScanProgressDialog.h"
 #include "ui/SecondaryWindow.h"
+#include "ui/TextConversion.h"
 
 namespace obitrak::ui {
 
@@ -42,15 +42,6 @@ constexpr int kStatusBarSpacing = 12;
 constexpr int kWeaponFilterWidth = 137;
 
 const QString kDescrSwitch = QStringLiteral("-descr");
-
-// Demo texts are single-byte characters, shown as they are.
-QString latin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string fileName(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
 
 // The window's client area; it tells the window when its size changes so that the grid
 // can be fitted into it.
@@ -273,7 +264,7 @@ void MainWindow::scanDemo(const QString& path) {
   // The scan replaces the tables only when the file could be read, so the window is reset
   // afterwards: a demo that cannot be opened changes nothing that the user sees.
   const ScanReport report =
-      DemoScan(m_state.tables, fileName(path), m_links.progress, m_state.phrasePackInUse());
+      DemoScan(m_state.tables, localFileName(path), m_links.progress, m_state.phrasePackInUse());
   showScannedDemo(path, report.statusPanel0, report.statusPanel1);
 }
 

@@ -15,6 +15,7 @@
 #include "ui/LogWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/SecondaryWindow.h"
+#include "ui/TextConversion.h"
 
 // The main window's menus and what their items do.
 
@@ -28,10 +29,6 @@ const QString kSaveHtmlFilter = QStringLiteral("All files|*.*|Web pages|*.htm");
 const QString kSaveLogFilter = QStringLiteral("All files|*.*|Text files|*.log");
 const QString kDescrSwitch = QStringLiteral("-descr");
 const QString kWebSwitch = QStringLiteral("-web");
-
-std::string fileName(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
 
 }  // namespace
 
@@ -102,7 +99,7 @@ void MainWindow::openDemo() {
 
 QString MainWindow::defaultExportFile(const char* extension) const {
   return QFile::decodeName(
-      QByteArray::fromStdString(defaultExportName(fileName(m_demoPath), extension)));
+      QByteArray::fromStdString(defaultExportName(localFileName(m_demoPath), extension)));
 }
 
 std::optional<QString> MainWindow::exportTarget(const FileDialogRequest& request,
@@ -117,7 +114,8 @@ void MainWindow::exportDescription() {
                                   defaultExportFile("txt")};
   const std::optional<QString> target = exportTarget(request, kDescrSwitch);
   if (!target) return;
-  ExportTextDescription(m_state.tables, fileName(m_demoPath), m_state.teamPlay, fileName(*target));
+  ExportTextDescription(m_state.tables, localFileName(m_demoPath), m_state.teamPlay,
+                        localFileName(*target));
 }
 
 void MainWindow::exportHtmlDescription() {
@@ -126,8 +124,8 @@ void MainWindow::exportHtmlDescription() {
                                   defaultExportFile("htm")};
   const std::optional<QString> target = exportTarget(request, kWebSwitch);
   if (!target) return;
-  ExportHtmlDescription(m_state.tables, fileName(m_demoPath), m_state.teamPlay, m_state.htmlColors,
-                        fileName(*target));
+  ExportHtmlDescription(m_state.tables, localFileName(m_demoPath), m_state.teamPlay,
+                        m_state.htmlColors, localFileName(*target));
 }
 
 void MainWindow::exportLog() {
@@ -136,7 +134,7 @@ void MainWindow::exportLog() {
                                   defaultExportFile("log")};
   const std::optional<QString> target = exportTarget(request, QString());
   if (!target) return;
-  ExportLog(m_state.tables, fileName(*target));
+  ExportLog(m_state.tables, localFileName(*target));
 }
 
 void MainWindow::exitProgram() {

@@ -15,6 +15,7 @@
 #include "ui/DemoDrop.h"
 #include "ui/ErrorHandler.h"
 #include "ui/MainWindow.h"
+#include "ui/TextConversion.h"
 
 // The main window's ties to the desktop: demos dropped on it, and the death-message pack
 // that the user chooses and that is kept in the per-user settings between runs.
@@ -44,7 +45,7 @@ QString installedPacksFolder(const std::string& programPath) {
 
 // The pack at `path`, or nothing after its error has been shown.
 std::optional<PhrasePack> loadPack(const QString& path) {
-  PhrasePackLoad load = LoadPhrasePack(QFile::encodeName(path).toStdString());
+  PhrasePackLoad load = LoadPhrasePack(localFileName(path));
   if (!load.pack) {
     GeneralErrorHandler::showMessage(QString::fromLocal8Bit(load.error));
     return std::nullopt;

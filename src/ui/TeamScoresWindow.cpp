@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 
 #include "stats/TeamTree.h"
+#include "ui/TextConversion.h"
 
 namespace obitrak::ui {
 
@@ -48,10 +49,6 @@ QPushButton* pictureButton(QWidget* parent, const char* name, bool plus, const Q
   button->setIcon(signPicture(plus));
   button->setIconSize({kPictureSize, kPictureSize});
   return button;
-}
-
-QString latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace

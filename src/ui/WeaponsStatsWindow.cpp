@@ -5,6 +5,7 @@
 
 #include "scan/Phrases.h"
 #include "stats/RankedPlayers.h"
+#include "ui/TextConversion.h"
 
 namespace obitrak::ui {
 
@@ -20,7 +21,7 @@ constexpr int kGridLine = 1;
 
 QString filterItem(int weapon) {
   const std::string_view item = kWeaponCategoryTable[static_cast<std::size_t>(weapon)].filterItem;
-  return QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size()));
+  return latin1(item);
 }
 
 }  // namespace

@@ -2,13 +2,13 @@
 // loop until the main window closes or "Exit" is chosen.
 
 #include <QCoreApplication>
-#include <QFile>
 #include <cstdio>
 #include <cstring>
 
 #include "ui/AppWindows.h"
 #include "ui/ErrorHandler.h"
 #include "ui/MainWindow.h"
+#include "ui/TextConversion.h"
 
 int main(int argc, char** argv) {
   // Answered before any window exists, so that it also works without a display.
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   app.setQuitOnLastWindowClosed(false);
   obitrak::ui::AppWindows windows(
       QCoreApplication::arguments().mid(1),
-      QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+      obitrak::ui::localFileName(QCoreApplication::applicationFilePath()));
   windows.mainWindow().show();
   // Its first activation does the start-up work; ask for it also where no window manager
   // hands it out.

@@ -275,6 +275,7 @@ ScanReport scanFile(DemoTables& tables, DemoFile& file, ScanObserver* observer,
   ScanReport report;
   DemoTables work;
   work.header = tables.header;
+  work.header.serverRecording = false;  // a reader of server recordings says so itself
   work.scanMarker = kScanMarkerSet;
   work.log.setLimits(tables.log.limits());
   UnkeptKills unkept(pack);

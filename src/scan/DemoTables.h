@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,23 @@ struct DemoHeader {
   std::string levelMessage;   // config string 0
   std::string bspName;        // config string 33, the map's model file
   std::int32_t duration = 0;  // seconds: blocks read div 10
+  // A server's multi-view recording: nobody's view, so viewPlayer names no player.
+  bool serverRecording = false;
+};
+
+// One player's line of the game's own scoreboard, as the server laid it out.
+struct ScoreboardEntry {
+  int clientNumber = 0;
+  std::string name;  // the client's name in its player config string when the board came
+  std::int32_t score = 0;
+  std::int32_t ping = 0;
+  std::optional<std::int32_t> minutes;  // deathmatch boards give it, CTF boards do not
+};
+
+// The last complete scoreboard the demo carried.
+struct Scoreboard {
+  std::int32_t time = 0;  // seconds, as the log's times
+  std::vector<ScoreboardEntry> entries;
 };
 
 // Sums of counters are formed in 64 bits and kept in the 32-bit range of the counters.
@@ -181,6 +199,7 @@ struct DemoTables {
   PlayerTable players;
   KillMatrix killMatrix;
   MessageLog log;
+  std::optional<Scoreboard> scoreboard;  // none when the demo carried no scoreboard
   std::int32_t scanMarker = 0;
 };
 

@@ -1,0 +1,47 @@
+#include "stats/Scoreboard.h"
+
+#include <algorithm>
+
+namespace obitrak {
+
+namespace {
+
+// Free-for-all, all-weapons frags of one slot, from the kill counters themselves.
+std::int64_t countedFrags(const DemoTables& tables, int slot, int slots) {
+  std::int64_t frags = 0;
+  for (int v = 1; v <= slots; ++v) {
+    const std::int64_t cell = tables.killMatrix(v, slot, 0);
+    frags += v == slot ? -cell : cell;
+  }
+  return frags;
+}
+
+}  // namespace
+
+ScoreboardComparison CompareScoreboard(const DemoTables& tables) {
+  ScoreboardComparison result;
+  if (!tables.scoreboard) return result;
+  for (const ScoreboardEntry& e : tables.scoreboard->entries) {
+    auto same = [&e](const ScoreboardPlayer& p) { return p.name == e.name; };
+    auto known = std::find_if(result.players.begin(), result.players.end(), same);
+    if (known == result.players.end()) {
+      result.players.push_back({e.name, 0, 0});
+      known = result.players.end() - 1;
+    }
+    known->score += e.score;
+  }
+  const int slots = std::max<int>(tables.players.slotCount, tables.players.playerCount);
+  for (ScoreboardPlayer& p : result.players) {
+    // Names are kept as the player table keeps them: cut to its 20 characters.
+    const ShortString<20> name(p.name);
+    for (int s = 1; s <= slots; ++s) {
+      if (tables.players[s].name.view() == name.view())
+        p.countedFrags += countedFrags(tables, s, slots);
+    }
+    if (p.countedFrags != p.score) ++result.differing;
+    if (p.countedFrags < p.score) result.countedLower = true;
+  }
+  return result;
+}
+
+}  // namespace obitrak

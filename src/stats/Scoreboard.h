@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scan/DemoTables.h"
+
+namespace obitrak {
+
+// One name of the game's scoreboard beside what Obitrak counted for it.
+struct ScoreboardPlayer {
+  std::string name;
+  std::int64_t score = 0;         // the entries of this name summed
+  std::int64_t countedFrags = 0;  // free-for-all, all weapons, every slot of this name
+};
+
+// The game's scoreboard against the counted frags.
+struct ScoreboardComparison {
+  std::vector<ScoreboardPlayer> players;  // in the order the names first appear on the board
+  int differing = 0;                      // names whose score is not their counted frags
+  bool countedLower = false;              // some name counted fewer frags than its score
+  bool agrees() const { return differing == 0; }
+};
+
+// Compares the demo's scoreboard with the frags counted from its death messages. Bots and
+// reconnecting players share a name over several client numbers, and the analysis counts
+// by name, so the entries of one name are summed before they are compared. The counted
+// frags are those of the free-for-all rules whatever the last tally was. Without a
+// scoreboard the comparison is empty and agrees.
+ScoreboardComparison CompareScoreboard(const DemoTables& tables);
+
+}  // namespace obitrak

@@ -20,6 +20,11 @@ class Block {
     return static_cast<std::uint8_t>(m_bytes[static_cast<std::size_t>(position - 1)]);
   }
 
+  // The unsigned 16-bit little-endian number in the two bytes from `position` on.
+  std::uint16_t blockUint16(int position) const {
+    return static_cast<std::uint16_t>(blockByte(position) | (blockByte(position + 1) << 8));
+  }
+
   // The signed 32-bit little-endian number in the four bytes from `position` on.
   std::int32_t blockInt32(int position) const {
     std::uint32_t value = 0;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -171,16 +172,35 @@ bool DemoFile::ensure(std::size_t count) {
   return m_end - m_pos >= count;
 }
 
+bool DemoFile::startsWith(std::string_view magic) {
+  return ensure(magic.size()) && std::string_view(m_data + m_pos, magic.size()) == magic;
+}
+
+void DemoFile::readAsServerRecording() {
+  m_serverRecording = true;
+  m_pos += std::min<std::size_t>(4, m_end - m_pos);
+}
+
 DemoFile::Next DemoFile::next(std::string_view& body) {
   body = {};
-  if (!ensure(4)) {
+  const std::size_t fieldSize = m_serverRecording ? 2 : 4;
+  if (!ensure(fieldSize)) {
     return m_end == m_pos && !m_truncated ? Next::EndOfFile : Next::Incomplete;
   }
-  std::int32_t length = readInt32LE(m_data + m_pos);
-  m_pos += 4;
-  if (length == -1) return Next::EndMarker;
-  if (length > kMaxBlockLength) return Next::Oversized;
-  if (length < 0) return Next::Negative;
+  std::int32_t length = 0;
+  if (m_serverRecording) {
+    const auto* u = reinterpret_cast<const unsigned char*>(m_data + m_pos);
+    length = u[0] | (u[1] << 8);
+    m_pos += 2;
+    if (length == 0) return Next::EndMarker;
+    if (length > kMaxRecordingMessageLength) return Next::Oversized;
+  } else {
+    length = readInt32LE(m_data + m_pos);
+    m_pos += 4;
+    if (length == -1) return Next::EndMarker;
+    if (length > kMaxBlockLength) return Next::Oversized;
+    if (length < 0) return Next::Negative;
+  }
   auto size = static_cast<std::size_t>(length);
   if (!ensure(size)) {
     m_pos = m_end;

@@ -11,6 +11,9 @@ namespace obitrak {
 // The largest block body a demo may carry; a longer length field ends the read.
 inline constexpr std::int32_t kMaxBlockLength = 1400;
 
+// The longest message a server's multi-view recording may carry (the engine's 32 KiB).
+inline constexpr std::int32_t kMaxRecordingMessageLength = 0x8000;
+
 // The message of the FileError for a path that is a folder, device, FIFO or socket.
 inline constexpr std::string_view kNotRegularFileMessage = "Not a regular file";
 
@@ -20,6 +23,8 @@ inline constexpr std::string_view kNotRegularFileMessage = "Not a regular file";
 // inflated chunk by chunk on the way in and reads exactly like the plain demo.
 //
 // File layout: [int32 length][length bytes of messages] ... [int32 -1]
+// A server's multi-view recording, once readAsServerRecording() is called:
+// ["MVD2"] [uint16 length][length bytes of messages] ... [uint16 0]
 class DemoFile {
  public:
   // What reading the next length field found.
@@ -46,6 +51,14 @@ class DemoFile {
   // Throws FileError on a read failure or damaged gzip data.
   Next next(std::string_view& body);
 
+  // Whether the unread bytes (inflated, for a gzip file) begin with `magic`. Reads ahead
+  // as far as needed and consumes nothing.
+  bool startsWith(std::string_view magic);
+  // Steps over the 4-byte magic of a multi-view recording; from then on next() reads its
+  // messages: the 16-bit length 0 is the end marker (Next::EndMarker) and a length above
+  // kMaxRecordingMessageLength is Next::Oversized.
+  void readAsServerRecording();
+
  private:
   // Makes at least `count` bytes available from m_pos unless the file ends first.
   bool ensure(std::size_t count);
@@ -67,6 +80,7 @@ class DemoFile {
   std::size_t m_pos = 0;
   std::size_t m_end = 0;
   bool m_atEof = false;
+  bool m_serverRecording = false;  // 16-bit lengths
 };
 
 }  // namespace obitrak

@@ -5,6 +5,7 @@
 namespace obitrak {
 
 std::string viewFromName(const DemoTables& tables) {
+  if (tables.header.serverRecording) return std::string(kServerRecordingViewFrom);
   int slot = tables.header.viewPlayer + 1;
   if (slot > kMaxSlots) return {};
   return tables.players[slot].name.str();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scan/DemoTables.h"
@@ -10,7 +11,11 @@ namespace obitrak {
 
 // The ranked players and the facts that the reports and the windows share.
 
-// The recording player's name; empty when the client number has no slot.
+// What a server's multi-view recording shows where a demo names its recording player.
+inline constexpr std::string_view kServerRecordingViewFrom = "server recording";
+
+// The recording player's name; empty when the client number has no slot, and
+// kServerRecordingViewFrom for a server recording, which is nobody's view.
 std::string viewFromName(const DemoTables& tables);
 
 // "M min S" of the demo's duration.

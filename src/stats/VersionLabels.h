@@ -11,9 +11,10 @@ struct VersionLabel {
   std::string_view label;
 };
 
-// Game versions by protocol number. 29 and every number not listed take the caller's
-// fallback ("Unknown" in the window, "unknown" in the exports).
-inline constexpr std::array<VersionLabel, 9> kVersionLabels{{
+// Game versions by protocol number; 37 is the format of servers' multi-view recordings. 29
+// and every number not listed take the caller's fallback ("Unknown" in the window,
+// "unknown" in the exports).
+inline constexpr std::array<VersionLabel, 10> kVersionLabels{{
     {25, "3.00"},
     {26, "3.05/3.06"},
     {27, "3.07/3.08"},
@@ -23,6 +24,7 @@ inline constexpr std::array<VersionLabel, 9> kVersionLabels{{
     {32, "3.15"},
     {33, "3.17"},
     {34, "3.18/3.19/3.20"},
+    {37, "MVD2"},
 }};
 
 constexpr std::string_view VersionLabels(std::int32_t protocol, std::string_view fallback) {

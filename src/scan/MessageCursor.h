@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "scan/Block.h"
+
+namespace obitrak {
+
+// Reads the messages of a block one field after the other through the block's own
+// bounds-checked reads. A field that would reach past the block's end, or a string
+// without its terminator, marks the cursor as overrun: the block is damaged, and what the
+// read fields hold then must not be used.
+class MessageCursor {
+ public:
+  explicit MessageCursor(const Block& block) : m_block(block) {}
+
+  bool overrun() const { return m_overrun; }
+  bool atEnd() const { return m_position > m_block.length(); }
+  int position() const { return m_position; }
+  const Block& block() const { return m_block; }
+
+  std::uint8_t byte() {
+    take(1);
+    return m_block.blockByte(m_position - 1);
+  }
+  std::uint16_t uint16() {
+    take(2);
+    return m_block.blockUint16(m_position - 2);
+  }
+  std::int32_t int32() {
+    take(4);
+    return m_block.blockInt32(m_position - 4);
+  }
+  // A string up to its 0 byte, which is read but not returned.
+  std::string_view string() {
+    std::string_view text = m_block.blockString(m_position, 0);
+    take(static_cast<int>(text.size()) + 1);
+    return text;
+  }
+  void skip(int count) { take(count); }
+
+ private:
+  void take(int count) {
+    if (count > m_block.length() + 1 - m_position) {
+      m_overrun = true;
+      m_position = m_block.length() + 1;
+      return;
+    }
+    m_position += count;
+  }
+
+  const Block& m_block;
+  int m_position = 1;
+  bool m_overrun = false;
+};
+
+}  // namespace obitrak

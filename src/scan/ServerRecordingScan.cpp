@@ -1,0 +1,252 @@
+#include "scan/ServerRecordingScan.h"
+
+#include <algorithm>
+
+namespace obitrak {
+
+namespace {
+
+// Message codes of a multi-view recording: the low five bits of the code byte; the top
+// three bits extend a length or carry flags.
+constexpr int mvd_nop = 1;
+constexpr int mvd_serverdata = 4;
+constexpr int mvd_configstring = 5;
+constexpr int mvd_frame = 6;
+constexpr int mvd_unicast = 8;
+constexpr int mvd_unicast_r = 9;
+constexpr int mvd_multicast_all = 10;
+constexpr int mvd_multicast_pvs_r = 15;
+constexpr int mvd_sound = 16;
+constexpr int mvd_print = 17;
+constexpr int kCodeBits = 5;
+constexpr int kCodeMask = (1 << kCodeBits) - 1;
+
+// Server message codes inside a message sent to one player.
+constexpr std::uint8_t svc_layout = 4;
+constexpr std::uint8_t svc_print = 10;
+constexpr std::uint8_t svc_stufftext = 11;
+constexpr std::uint8_t svc_configstring = 13;
+
+// The protocol number of multi-view recordings.
+constexpr std::int32_t kRecordingProtocol = 37;
+// Config string 0 holds the level's name.
+constexpr int kConfigLevelName = 0;
+// Multicasts: to all, to the potentially hearable set, to the potentially visible set;
+// the same three again as reliable messages.
+constexpr int kMulticastTargets = 3;
+// Sound flags.
+constexpr std::uint8_t kSoundVolume = 1;
+constexpr std::uint8_t kSoundAttenuation = 2;
+constexpr std::uint8_t kSoundOffset = 16;
+constexpr std::uint8_t kSoundIndex16 = 32;
+
+constexpr std::int64_t kProgressBlocks = 2048;
+
+}  // namespace
+
+ServerRecordingScanner::ServerRecordingScanner(TableWriter& writer, ScanObserver* observer)
+    : m_w(writer), m_t(writer.tables()), m_observer(observer) {
+  m_t.header.serverRecording = true;
+}
+
+void ServerRecordingScanner::run(DemoFile& file) {
+  m_bytesRead = kServerRecordingMagic.size();
+  std::string_view body;
+  for (;;) {
+    const DemoFile::Next next = file.next(body);
+    if (next == DemoFile::Next::EndOfFile) break;
+    ++m_blockNumber;
+    if (next == DemoFile::Next::EndMarker) break;
+    if (next == DemoFile::Next::Oversized || next == DemoFile::Next::Negative) {
+      m_w.notice(kNoticeBadBlock);
+      break;
+    }
+    if (next == DemoFile::Next::Incomplete) {
+      m_w.notice(kNoticeIncompleteBlock);
+      break;
+    }
+    m_bytesRead += body.size() + sizeof(std::uint16_t);
+    if (m_observer != nullptr && m_blockNumber % kProgressBlocks == 0) {
+      m_observer->readProgress(m_bytesRead);
+    }
+    if (!block(Block(body))) {
+      m_w.notice(kNoticeBadBlock);
+      break;
+    }
+  }
+  m_t.header.duration =
+      static_cast<std::int32_t>(std::min<std::int64_t>(m_blockNumber / 10, INT32_MAX));
+  m_w.endRead();
+}
+
+std::int32_t ServerRecordingScanner::blockTime() const {
+  return static_cast<std::int32_t>(std::min<std::int64_t>(m_blockNumber / 10, INT32_MAX));
+}
+
+// Every message of the block, in order. False when one cannot be decoded.
+bool ServerRecordingScanner::block(const Block& b) {
+  MessageCursor c(b);
+  while (!c.atEnd()) {
+    const std::uint8_t codeByte = c.byte();
+    const int code = codeByte & kCodeMask;
+    const int extraBits = codeByte >> kCodeBits;
+    bool ok = true;
+    if (code == mvd_nop) {
+      // nothing follows
+    } else if (code == mvd_serverdata) {
+      ok = serverData(c, extraBits);
+    } else if (code == mvd_configstring) {
+      // [uint16 index] [string text]
+      const int index = c.uint16();
+      const std::string_view text = c.string();
+      ok = index < m_format.configStringEnd() && !c.overrun();
+      if (ok) configString(index, text, false);
+    } else if (code == mvd_frame) {
+      ok = skipFrame(c, m_format);
+    } else if (code == mvd_unicast || code == mvd_unicast_r) {
+      ok = toOnePlayer(c, extraBits);
+    } else if (code >= mvd_multicast_all && code <= mvd_multicast_pvs_r) {
+      ok = toManyPlayers(c, code, extraBits);
+    } else if (code == mvd_sound) {
+      ok = sound(c);
+    } else if (code == mvd_print) {
+      // [byte level] [string text]
+      const std::uint8_t level = c.byte();
+      const std::string_view text = c.string();
+      ok = !c.overrun();
+      if (ok) m_w.addLogRecord(level, text, blockTime());
+    } else {
+      ok = false;
+    }
+    if (!ok || c.overrun()) return false;
+  }
+  return true;
+}
+
+// [long protocol] [uint16 minor version] ([uint16 stream flags] from minor 2012 on, before
+// it the code's extra bits) [long server count] [string game dir] [int16 recording client]
+// {[uint16 index] [string text]} [uint16 end of config strings] [baseline frame]
+bool ServerRecordingScanner::serverData(MessageCursor& c, int extraBits) {
+  const std::int32_t protocol = c.int32();
+  const std::uint16_t minor = c.uint16();
+  const std::uint16_t flags = minor >= RecordingFormat::kExtendedLimits2Minor
+                                  ? c.uint16()
+                                  : static_cast<std::uint16_t>(extraBits);
+  c.skip(4);
+  const std::string_view gameDir = c.string();
+  const auto recorder = static_cast<std::int16_t>(c.uint16());
+  if (c.overrun()) return false;
+  if (!m_headerRead) {
+    DemoHeader& h = m_t.header;
+    h.protocolVersion = protocol;
+    h.gameDir = std::string(gameDir);
+    // As in a ".dm2", the low byte of the client number.
+    h.viewPlayer = static_cast<std::uint8_t>(recorder);
+  }
+  // Frames of another protocol or version cannot be stepped over safely.
+  if (protocol != kRecordingProtocol || minor < RecordingFormat::kFirstMinor ||
+      minor > RecordingFormat::kLastMinor) {
+    return false;
+  }
+  m_format = RecordingFormat::of(minor, flags);
+  m_recorderClient = recorder;
+  if (!configStrings(c)) return false;
+  if (!m_headerRead) {
+    m_w.report().statusPanel0 = "Map: " + m_t.header.mapName;
+    if (!m_t.header.bspName.empty()) {
+      m_w.report().statusPanel0 += " ( " + m_t.header.bspName + " )";
+    }
+  }
+  m_headerRead = true;
+  return skipFrame(c, m_format);
+}
+
+bool ServerRecordingScanner::configStrings(MessageCursor& c) {
+  for (;;) {
+    const int index = c.uint16();
+    if (c.overrun() || index > m_format.configStringEnd()) return false;
+    if (index == m_format.configStringEnd()) return true;
+    const std::string_view text = c.string();
+    if (c.overrun()) return false;
+    configString(index, text, !m_headerRead);
+  }
+}
+
+// The level's name, its map model and the players' config strings; `initial` for those of
+// the first level's server data. The recording client is the server's own spectator, not
+// a player of the match.
+void ServerRecordingScanner::configString(int index, std::string_view text, bool initial) {
+  const int client = index - m_format.playerSkinsIndex();
+  if (client >= 0 && client < kMaxSlots) {
+    if (client != m_recorderClient) m_w.playerConfigString(client + 1, text);
+    return;
+  }
+  if (!initial) return;
+  if (index == kConfigLevelName) {
+    m_t.header.mapName = std::string(text);
+    m_t.header.levelMessage = std::string(text);
+  } else if (index == m_format.mapModelIndex()) {
+    m_t.header.bspName = std::string(text);
+  }
+}
+
+// [byte length, extended by the code's extra bits] [byte client] [length bytes of server
+// messages to that client]. Layouts, prints, config strings and commands are decoded; at
+// any other message the rest is the client's own data and is stepped over.
+bool ServerRecordingScanner::toOnePlayer(MessageCursor& c, int extraBits) {
+  const int length = c.byte() | (extraBits << 8);
+  const int client = c.byte();
+  const int start = c.position();
+  c.skip(length);
+  if (c.overrun()) return false;
+  const Block inner(c.block().bytes().substr(static_cast<std::size_t>(start - 1),
+                                             static_cast<std::size_t>(length)));
+  MessageCursor m(inner);
+  while (!m.atEnd()) {
+    const std::uint8_t code = m.byte();
+    if (code == svc_layout) {
+      // [byte 4] [string layout]
+      const std::string_view text = m.string();
+      if (!m.overrun()) m_w.layout(text, blockTime());
+    } else if (code == svc_print) {
+      // [byte 10] [byte level] [string text]: the recording client's own, as a ".dm2" keeps
+      // what its recording player was sent
+      const std::uint8_t level = m.byte();
+      const std::string_view text = m.string();
+      if (!m.overrun() && client == m_recorderClient) m_w.addLogRecord(level, text, blockTime());
+    } else if (code == svc_configstring) {
+      // [byte 13] [uint16 index] [string text]: the client's own config string
+      m.skip(2);
+      m.string();
+    } else if (code == svc_stufftext) {
+      // [byte 11] [string command]
+      m.string();
+    } else {
+      break;
+    }
+  }
+  return !m.overrun();
+}
+
+// [byte length, extended by the code's extra bits] ([uint16 leaf] unless to all)
+// [length bytes of server messages]
+bool ServerRecordingScanner::toManyPlayers(MessageCursor& c, int code, int extraBits) {
+  const int length = c.byte() | (extraBits << 8);
+  if ((code - mvd_multicast_all) % kMulticastTargets != 0) c.skip(2);
+  c.skip(length);
+  return !c.overrun();
+}
+
+// [byte flags] [byte or uint16 sound] ([byte volume]) ([byte attenuation]) ([byte offset])
+// [uint16 entity and channel]
+bool ServerRecordingScanner::sound(MessageCursor& c) {
+  const std::uint8_t flags = c.byte();
+  c.skip(m_format.extendedLimits && (flags & kSoundIndex16) ? 2 : 1);
+  if (flags & kSoundVolume) c.skip(1);
+  if (flags & kSoundAttenuation) c.skip(1);
+  if (flags & kSoundOffset) c.skip(1);
+  c.skip(2);
+  return !c.overrun();
+}
+
+}  // namespace obitrak

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "scan/DemoFile.h"
+#include "scan/DemoScan.h"
+#include "scan/RecordingFrame.h"
+#include "scan/TableWriter.h"
+
+namespace obitrak {
+
+// The first four bytes of a server's multi-view recording (".mvd2").
+inline constexpr std::string_view kServerRecordingMagic = "MVD2";
+
+// The reader of a server's multi-view recording. Each of its messages carries one server
+// frame (ten a second): the reliable messages of the frame (config strings, prints, the
+// messages sent to one player), the frame's player states and entities, then the
+// unreliable ones. The reader decodes every message of every block, steps over the frame
+// data, and fills the tables as the reader of a ".dm2" does: the header from the server
+// data, the players from their config strings, every print message, and the layouts sent
+// to the players. A server recording has no recording player: the header says so.
+//
+// A block whose messages cannot be decoded (an unknown code, a field past its end) ends
+// the read with the notice "BAD BLOCK. READING STOPPED.", as the engine's own reader stops.
+class ServerRecordingScanner {
+ public:
+  ServerRecordingScanner(TableWriter& writer, ScanObserver* observer);
+
+  // Reads `file`, whose magic readAsServerRecording() has already stepped over.
+  void run(DemoFile& file);
+
+ private:
+  bool block(const Block& b);
+  bool serverData(MessageCursor& c, int extraBits);
+  bool configStrings(MessageCursor& c);
+  void configString(int index, std::string_view text, bool initial);
+  bool toOnePlayer(MessageCursor& c, int extraBits);
+  bool toManyPlayers(MessageCursor& c, int code, int extraBits);
+  bool sound(MessageCursor& c);
+  std::int32_t blockTime() const;
+
+  TableWriter& m_w;
+  DemoTables& m_t;
+  ScanObserver* m_observer;
+  RecordingFormat m_format;
+  std::int64_t m_blockNumber = 0;
+  std::uint64_t m_bytesRead = 0;
+  int m_recorderClient = -1;  // the server's own recording client, -1 for none
+  bool m_headerRead = false;  // the first level's server data was read
+};
+
+}  // namespace obitrak

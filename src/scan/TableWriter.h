@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "scan/DemoScan.h"
+#include "scan/DemoTables.h"
+
+namespace obitrak {
+
+class PhrasePack;
+
+// The kills of the obituaries that come after the message log is full. They are gathered
+// in small batches, each analysed against the players known at that point, and their
+// counts kept here until they join the KillMatrix of the kept log.
+class UnkeptKills {
+ public:
+  explicit UnkeptKills(const PhrasePack* pack) : m_pack(pack) {}
+
+  void add(std::uint8_t level, std::string_view text, const PlayerTable& players);
+  void flush(const PlayerTable& players);
+  // Adds the gathered counts to `km`, saturating.
+  void addTo(KillMatrix& km) const;
+
+ private:
+  const PhrasePack* m_pack;
+  MessageLog m_batch;
+  KillMatrix m_counts;
+};
+
+// What every reader of a demo format hands to the tables: notices, print messages, player
+// config strings and layouts, each taken the same way whatever the file's format.
+class TableWriter {
+ public:
+  TableWriter(DemoTables& tables, ScanReport& report, const PhrasePack* pack)
+      : m_t(tables), m_report(report), m_unkept(pack) {}
+
+  DemoTables& tables() { return m_t; }
+  ScanReport& report() { return m_report; }
+
+  void notice(std::string_view text);
+
+  // A print message at `time`. Log texts keep only 7-bit characters: 128 is taken from
+  // every higher code. Past the log's limits only obituaries are looked at, for their kills.
+  void addLogRecord(std::uint8_t level, std::string_view text, std::int32_t time);
+
+  // A player config string as it arrives during the game. A different name for an occupied
+  // slot moves the slot's earlier identity to the first free slot, so every name keeps its
+  // own record and score. An empty text changes nothing.
+  void playerConfigString(int slot, std::string_view text);
+
+  // Writes the name (the text before its first backslash) and the skin of `slot`.
+  void setIdentity(int slot, std::string_view name, std::string_view text);
+
+  // A layout the server sent at `time`. A deathmatch or CTF scoreboard whose every entry is
+  // well formed becomes the tables' scoreboard, named through the player table as it is
+  // now; any other layout is ignored.
+  void layout(std::string_view text, std::int32_t time);
+
+  // Ends the read: the log count is set and the kills past the log are counted.
+  void endRead();
+  // Adds the kills past the log to the KillMatrix of the analysed log.
+  void addUnkeptKills() { m_unkept.addTo(m_t.killMatrix); }
+
+ private:
+  DemoTables& m_t;
+  ScanReport& m_report;
+  UnkeptKills m_unkept;
+  bool m_tableFullReported = false;
+  bool m_logFullReported = false;
+  std::string m_cleaned;  // reused for every message
+};
+
+}  // namespace obitrak

@@ -6,6 +6,7 @@
 #include "scan/PhrasePack.h"
 #include "scan/Phrases.h"
 #include "stats/RankedPlayers.h"
+#include "stats/Scoreboard.h"
 #include "stats/VersionLabels.h"
 
 namespace obitrak {
@@ -95,6 +96,7 @@ class JsonReport {
     players();
     kills();
     weaponTotals();
+    scoreboard();
     log();
     m_out.write("}\n");
   }
@@ -110,13 +112,14 @@ class JsonReport {
 
   // A list of items, one per line.
   template <typename Items>
-  void list(std::string_view key, const Items& items, bool last = false) {
-    m_out.write("  " + jsonString(key) + ": [");
+  void list(std::string_view key, const Items& items, bool last = false, int indent = 2) {
+    const std::string outer(static_cast<std::size_t>(indent), ' ');
+    m_out.write(outer + jsonString(key) + ": [");
     for (std::size_t i = 0; i < items.size(); ++i) {
-      m_out.write(i == 0 ? "\n    " : ",\n    ");
+      m_out.write(i == 0 ? "\n  " + outer : ",\n  " + outer);
       m_out.write(items[i]);
     }
-    m_out.write(items.empty() ? "]" : "\n  ]");
+    m_out.write(items.empty() ? "]" : "\n" + outer + "]");
     m_out.write(last ? "\n" : ",\n");
   }
 
@@ -169,6 +172,34 @@ class JsonReport {
                       ", \"kills\": " + std::to_string(ranked.weaponTotal(w)) + "}");
     }
     list("weaponTotals", items);
+  }
+
+  // The game's own scoreboard beside the counted frags, or null.
+  void scoreboard() {
+    if (!m_t.scoreboard) {
+      m_out.write("  \"scoreboard\": null,\n");
+      return;
+    }
+    const ScoreboardComparison comparison = CompareScoreboard(m_t);
+    m_out.write("  \"scoreboard\": {\n");
+    field("time", std::to_string(m_t.scoreboard->time), 4);
+    std::vector<std::string> items;
+    for (const ScoreboardEntry& e : m_t.scoreboard->entries) {
+      items.push_back("{\"clientNumber\": " + std::to_string(e.clientNumber) + ", \"name\": " +
+                      jsonString(e.name) + ", \"score\": " + std::to_string(e.score) +
+                      ", \"ping\": " + std::to_string(e.ping) +
+                      (e.minutes ? ", \"minutes\": " + std::to_string(*e.minutes) : "") + "}");
+    }
+    list("entries", items, false, 4);
+    items.clear();
+    for (const ScoreboardPlayer& p : comparison.players) {
+      items.push_back("{\"name\": " + jsonString(p.name) +
+                      ", \"score\": " + std::to_string(p.score) +
+                      ", \"countedFrags\": " + std::to_string(p.countedFrags) + "}");
+    }
+    list("players", items, false, 4);
+    field("agrees", comparison.agrees() ? "true" : "false", 4, true);
+    m_out.write("  },\n");
   }
 
   void log() {

@@ -25,6 +25,7 @@
 #include "export/TextExport.h"
 #include "scan/DemoScan.h"
 #include "scan/FileError.h"
+#include "stats/Scoreboard.h"
 #include "stats/Tally.h"
 
 #ifndef OBITRAK_VERSION
@@ -241,6 +242,9 @@ class ReportRun {
     }
     for (const std::string& notice : scan.notices)
       result.messages += job.demo + ": " + notice + "\n";
+    if (CompareScoreboard(tables).countedLower) {
+      result.messages += job.demo + ": " + std::string(kNoticeScoreboardDiffers) + "\n";
+    }
     // "TeamPlay" is checked as a user checks it: an all-weapons team tally runs before the
     // report runs its own.
     if (m_o.teamPlay) TallyTeamPlay(tables, 0);

@@ -6,8 +6,10 @@ namespace obitrak {
 
 const std::string_view kReportUsage =
     "Usage: obitrak-report [OPTIONS] DEMO|FOLDER...\n"
-    "Writes reports of Quake 2 demos (.dm2): who killed whom with which weapon, the\n"
-    "players, the level and the server messages. Folders are searched for demos.\n"
+    "Writes reports of Quake 2 demos (.dm2) and server recordings (.mvd2), plain or\n"
+    "gzip-packed (.dm2.gz, .mvd2.gz): who killed whom with which weapon, the players,\n"
+    "the level, the server messages and the game's scoreboard. Folders are searched\n"
+    "for demos.\n"
     "\n"
     "  --format FORMAT    text: the description (the default); html: the description as\n"
     "                     a web page; log: the print messages, one per line; json: all\n"
@@ -18,7 +20,7 @@ const std::string_view kReportUsage =
     "                     keeping the folders below a folder argument, each folder\n"
     "                     argument in a folder of its name when there are several inputs\n"
     "                     (default: beside each demo, named like it with the extension\n"
-    "                     txt, htm, log or json in place of .dm2)\n"
+    "                     txt, htm, log or json in place of .dm2 or .mvd2)\n"
     "  --colors FILE      the six HTML colours from this settings file (default: the\n"
     "                     desktop application's settings, or its default colours)\n"
     "  --phrases FILE     also count the death messages of a mod, worded as the pack\n"
@@ -28,7 +30,7 @@ const std::string_view kReportUsage =
     "  --help             show this help and exit\n"
     "  --version          show the version and exit\n"
     "\n"
-    "A report is never written onto a .dm2 file or onto a demo of the run.\n"
+    "A report is never written onto a .dm2 or .mvd2 file or onto a demo of the run.\n"
     "Exit status: 0 all reports written, 1 a demo failed, 2 wrong usage.\n";
 
 namespace {

@@ -223,7 +223,8 @@ class Planner {
 
 namespace {
 
-// The length of the demo extension that ends `name` (".dm2" or ".dm2.gz", any case), or 0.
+// The length of the demo extension that ends `name` (".dm2", ".dm2.gz", ".mvd2" or
+// ".mvd2.gz", any case), or 0.
 std::size_t demoSuffixLength(std::string_view name) {
   auto endsWith = [&](std::string_view suffix) {
     if (name.size() < suffix.size()) return false;
@@ -235,8 +236,9 @@ std::size_t demoSuffixLength(std::string_view name) {
     }
     return true;
   };
-  if (endsWith(".dm2")) return 4;
-  if (endsWith(".dm2.gz")) return 7;
+  for (std::string_view suffix : {".dm2", ".dm2.gz", ".mvd2", ".mvd2.gz"}) {
+    if (endsWith(suffix)) return suffix.size();
+  }
   return 0;
 }
 

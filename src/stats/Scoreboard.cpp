@@ -1,6 +1,7 @@
 #include "stats/Scoreboard.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace obitrak {
 
@@ -42,6 +43,22 @@ ScoreboardComparison CompareScoreboard(const DemoTables& tables) {
     if (p.countedFrags < p.score) result.countedLower = true;
   }
   return result;
+}
+
+std::string scoreboardVerdict(const ScoreboardComparison& comparison) {
+  if (comparison.agrees()) return "agrees";
+  if (comparison.differing == 1) return "1 player differs";
+  return std::to_string(comparison.differing) + " players differ";
+}
+
+std::vector<std::string> scoreboardLines(const ScoreboardComparison& comparison) {
+  std::vector<std::string> lines;
+  for (const ScoreboardPlayer& p : comparison.players) {
+    std::string line = p.name + ": " + std::to_string(p.score);
+    if (p.countedFrags != p.score) line += " (counted " + std::to_string(p.countedFrags) + ")";
+    lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 }  // namespace obitrak

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scan/DemoTables.h"
@@ -23,11 +24,22 @@ struct ScoreboardComparison {
   bool agrees() const { return differing == 0; }
 };
 
+// Said once where a name counted fewer frags than the scoreboard gives it: the likely
+// cause is death messages that no phrase matched.
+inline constexpr std::string_view kNoticeScoreboardDiffers =
+    "Counted frags differ from the scoreboard: see the log's uncounted deaths";
+
 // Compares the demo's scoreboard with the frags counted from its death messages. Bots and
 // reconnecting players share a name over several client numbers, and the analysis counts
 // by name, so the entries of one name are summed before they are compared. The counted
 // frags are those of the free-for-all rules whatever the last tally was. Without a
 // scoreboard the comparison is empty and agrees.
 ScoreboardComparison CompareScoreboard(const DemoTables& tables);
+
+// "agrees", "1 player differs" or "N players differ".
+std::string scoreboardVerdict(const ScoreboardComparison& comparison);
+
+// One line a name: "name: score", followed by " (counted N)" where the counted frags differ.
+std::vector<std::string> scoreboardLines(const ScoreboardComparison& comparison);
 
 }  // namespace obitrak

@@ -7,6 +7,7 @@
 #include <QTableView>
 
 #include "stats/RankedPlayers.h"
+#include "stats/Scoreboard.h"
 #include "stats/VersionLabels.h"
 #include "ui/TextConversion.h"
 
@@ -37,7 +38,7 @@ struct BoxPlace {
 };
 
 // The boxes in the order of the window's Box enumeration, with their caption labels.
-constexpr std::array<BoxPlace, 7> kBoxPlaces{{
+constexpr std::array<BoxPlace, 8> kBoxPlaces{{
     {"MapBox", "Map name", 8, 16},
     {"MessageBox", "Message", 16, 48},
     {"BspBox", "BSP", 40, 80},
@@ -45,6 +46,7 @@ constexpr std::array<BoxPlace, 7> kBoxPlaces{{
     {"VersionBox", "Version", 24, 144},
     {"ViewBox", "View from", 16, 176},
     {"TimeBox", "Time", 40, 208},
+    {"ScoreBox", "Scoreboard", 8, 240},
 }};
 
 const QString kHeader[2] = {QStringLiteral("Player"), QStringLiteral("Skin")};
@@ -174,7 +176,19 @@ void GeneralInfoWindow::refill() {
   setBox(VersionBox, std::string(VersionLabels(t.header.protocolVersion, kUnknownVersion)));
   setBox(ViewBox, viewFromName(t));
   setBox(TimeBox, minutesAndSecondsText(t.header.duration));
+  showScoreboard();
   fillPlayerGrid();
+}
+
+// Whether the game's scoreboard agrees with the counted frags, its names and scores in the
+// tool tip; empty without a scoreboard.
+void GeneralInfoWindow::showScoreboard() {
+  const ScoreboardComparison comparison = CompareScoreboard(state().tables);
+  const bool shown = state().tables.scoreboard.has_value();
+  setBox(ScoreBox, shown ? scoreboardVerdict(comparison) : std::string());
+  QStringList lines;
+  for (const std::string& line : scoreboardLines(comparison)) lines << latin1(line);
+  m_boxes[ScoreBox]->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
 // Every named player plus the header row; the grid grows to show them all, and the window

@@ -51,9 +51,10 @@ class PlayerListModel : public QAbstractTableModel {
   bool m_headerFixed = true;
 };
 
-// "General demo informatiom": what the demo says about itself. Seven disabled boxes (level
-// name, level message, BSP file, game directory, game version, recording player, length),
-// the named players with their skins, and the demo's path in the status bar.
+// "General demo informatiom": what the demo says about itself. Eight disabled boxes (level
+// name, level message, BSP file, game directory, game version, recording player, length,
+// whether the game's scoreboard agrees with the counted frags), the named players with
+// their skins, and the demo's path in the status bar.
 class GeneralInfoWindow : public SecondaryWindow {
   Q_OBJECT
 
@@ -71,10 +72,21 @@ class GeneralInfoWindow : public SecondaryWindow {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  enum Box { MapBox, MessageBox, BspBox, PatchBox, VersionBox, ViewBox, TimeBox, BoxCount };
+  enum Box {
+    MapBox,
+    MessageBox,
+    BspBox,
+    PatchBox,
+    VersionBox,
+    ViewBox,
+    TimeBox,
+    ScoreBox,
+    BoxCount
+  };
 
   void setBox(Box box, const std::string& text);
   void fillPlayerGrid();
+  void showScoreboard();
 
   std::function<QString()> m_demoPath;
   std::array<QLineEdit*, BoxCount> m_boxes{};

@@ -17,6 +17,7 @@
 #include "export/HtmlColors.h"
 #include "scan/DemoScan.h"
 #include "scan/Phrases.h"
+#include "stats/Scoreboard.h"
 #include "stats/Tally.h"
 #include "ui/ErrorHandler.h"
 #include "ui/FragGridModel.h"
@@ -282,9 +283,8 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
   setWindowTitle(path);
   m_panel0->setText(latin1(panel0));
   m_panel0->setToolTip(latin1(panel0));
-  m_panel1->setText(latin1(panel1));
-  // The window keeps room for the whole notice.
-  setMinimumWidth(m_panel1->minimumSizeHint().width() + kStatusBarSpacing);
+  m_scanNotice = panel1;
+  showNotice();
 
   m_startupPicture->hide();
   selectWeaponSilently(kWeaponAll);
@@ -292,6 +292,17 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
   m_teamPlayBox->show();
   m_fragGrid->show();
   fillFragGrid();
+}
+
+// Panel 1: the scan's notice, else the scoreboard's word where counted frags fall short.
+void MainWindow::showNotice() {
+  std::string notice = m_scanNotice;
+  if (notice.empty() && CompareScoreboard(m_state.tables).countedLower) {
+    notice = kNoticeScoreboardDiffers;
+  }
+  m_panel1->setText(latin1(notice));
+  // The window keeps room for the whole notice.
+  setMinimumWidth(m_panel1->minimumSizeHint().width() + kStatusBarSpacing);
 }
 
 void MainWindow::selectWeaponSilently(int index) {

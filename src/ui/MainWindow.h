@@ -110,6 +110,7 @@ class MainWindow : public QMainWindow {
   void loadColourSettings();
   void scanCommandLineDemo();
   void showScannedDemo(const QString& path, const std::string& panel0, const std::string& panel1);
+  void showNotice();
   void selectWeaponSilently(int index);
   void setTeamPlay(bool teamPlay);
   void fillFragGrid();
@@ -171,6 +172,7 @@ class MainWindow : public QMainWindow {
   FragGridView* m_fragGrid = nullptr;
   QLabel* m_panel0 = nullptr;
   QLabel* m_panel1 = nullptr;
+  std::string m_scanNotice;  // the scan's last notice, shown before any other
 
   QAction* m_deathMessagesAction = nullptr;
   QAction* m_builtInDeathMessagesAction = nullptr;

@@ -23,7 +23,9 @@ namespace obitrak::ui {
 
 namespace {
 
-const QString kOpenDemoFilter = QStringLiteral("All files|*.*|Quake2 demo files|*.dm2;*.dm2.gz");
+// Demos and servers' multi-view recordings, plain or packed with gzip.
+const QString kOpenDemoFilter =
+    QStringLiteral("All files|*.*|Quake2 demo files|*.dm2;*.dm2.gz;*.mvd2;*.mvd2.gz");
 const QString kSaveDescrFilter = QStringLiteral("All files|*.*|Text files|*.txt");
 const QString kSaveHtmlFilter = QStringLiteral("All files|*.*|Web pages|*.htm");
 const QString kSaveLogFilter = QStringLiteral("All files|*.*|Text files|*.log");

@@ -142,6 +142,7 @@ void MainWindow::usePhrasePack(std::optional<PhrasePack> pack, const QString& pa
   showPhrasePack();
   if (m_demoPath.isEmpty()) return;
   RerunObituaryAnalysis(m_state.tables, m_state.phrasePackInUse());
+  showNotice();
   weaponFilterChanged();
 }
 

@@ -172,7 +172,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(app.openRequests.size(), std::size_t{1});
     QCOMPARE(app.openRequests[0].name, QStringLiteral("OpenDemo"));
     QCOMPARE(app.openRequests[0].filter,
-             QStringLiteral("All files|*.*|Quake2 demo files|*.dm2;*.dm2.gz"));
+             QStringLiteral("All files|*.*|Quake2 demo files|*.dm2;*.dm2.gz;*.mvd2;*.mvd2.gz"));
     QCOMPARE(app.openRequests[0].selectedFilter, 2);
 
     ui::MainWindow& form = app.form();

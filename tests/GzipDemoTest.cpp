@@ -18,21 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// `bytes` as one gzip member, the way gzip(1) writes it.
-std::string gzipped(const std::string& bytes) {
-  z_stream s{};
-  EXPECT_EQ(deflateInit2(&s, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  std::string out(deflateBound(&s, static_cast<uLong>(bytes.size())), '\0');
-  s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-  s.avail_in = static_cast<uInt>(bytes.size());
-  s.next_out = reinterpret_cast<Bytef*>(out.data());
-  s.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&s, Z_FINISH), Z_STREAM_END);
-  out.resize(s.total_out);
-  deflateEnd(&s);
-  return out;
-}
-
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
     text.replace(at, from.size(), to);

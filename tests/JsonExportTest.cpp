@@ -84,6 +84,31 @@ TEST(JsonExport, ReportOfTheSmallDemo) {
   EXPECT_EQ(tp["players"][2]["frags"], 0);
 }
 
+// The scoreboard field: null without a board; the board, its names summed and compared,
+// with "minutes" only where the entry gives them; the same in team play.
+TEST(JsonExport, ScoreboardField) {
+  DemoTables none = scanned(smallTeamDemo());
+  EXPECT_TRUE(jsonOf(none, "d/small.dm2", false)["scoreboard"].is_null());
+
+  DemoWriter w = demoWithPlayers({{0, "Ann", "female/athena"}, {1, "Bob", "male/grunt"}});
+  w.print(1, "Bob was railed by Ann\n").endBlock();
+  w.frameBlocks(20).layout("client 0 0 0 1 12 3 ctf 0 0 1 4 30 client 0 0 1 2 30 3").endBlock();
+  DemoTables t = scanned(w.finish());
+  for (bool teamPlay : {false, true}) {
+    const json board = jsonOf(t, "d/board.dm2", teamPlay)["scoreboard"];
+    EXPECT_EQ(board["time"], 2);
+    EXPECT_EQ(board["entries"],
+              json::parse(R"([{"clientNumber": 0, "name": "Ann", "score": 1, "ping": 12,
+                               "minutes": 3},
+                              {"clientNumber": 1, "name": "Bob", "score": 4, "ping": 30},
+                              {"clientNumber": 1, "name": "Bob", "score": 2, "ping": 30,
+                               "minutes": 3}])"));
+    EXPECT_EQ(board["players"], json::parse(R"([{"name": "Ann", "score": 1, "countedFrags": 1},
+                                               {"name": "Bob", "score": 6, "countedFrags": 0}])"));
+    EXPECT_EQ(board["agrees"], false);
+  }
+}
+
 // Every demo's JSON parses and agrees with its text report, in both modes.
 TEST(JsonExport, AgreesWithTheTextReportOnEveryDemo) {
   std::vector<std::filesystem::path> demos = realDemos();

@@ -6,6 +6,7 @@
 #include "export/LogExport.h"
 #include "export/TextExport.h"
 #include "scan/DemoScan.h"
+#include "stats/Scoreboard.h"
 #include "stats/Tally.h"
 
 namespace obitrak::test {
@@ -55,10 +56,12 @@ TEST(RealDemos, WhatTheDemosHold) {
     std::string bspName;
     int duration;
   };
-  for (const Case& c : {Case{"duel_q2rdm2.dm2", 34, "opentdm",
-                             "The Chastity Belt Duel  -  by JaLisK0", "maps/q2rdm2.bsp", 320},
-                        Case{"protocol25_single.dm2", 25, "", "Comm Center", "", 59},
-                        Case{"protocol56_oversized.dm2", 0, "", "", "", 0}}) {
+  for (const Case& c :
+       {Case{"duel_q2rdm2.dm2", 34, "opentdm", "The Chastity Belt Duel  -  by JaLisK0",
+             "maps/q2rdm2.bsp", 320},
+        Case{"protocol25_single.dm2", 25, "", "Comm Center", "", 59},
+        Case{"protocol56_oversized.dm2", 0, "", "", "", 0},
+        Case{"server_tdm_edge.mvd2", 37, "opentdm", "The Edge", "maps/q2dm1.bsp", 620}}) {
     DemoTables t;
     DemoScan(t, (realDemosDir() / c.file).string());
     EXPECT_EQ(t.header.protocolVersion, c.protocol) << c.file;
@@ -67,6 +70,41 @@ TEST(RealDemos, WhatTheDemosHold) {
     EXPECT_EQ(t.header.bspName, c.bspName) << c.file;
     EXPECT_EQ(t.header.duration, c.duration) << c.file;
   }
+}
+
+// The shared server recording: every death of its log is counted, and the match ends as
+// the server announced it ("claire wins, 17 to 7.").
+TEST(RealDemos, ServerRecordingCountsEveryDeath) {
+  if (realDemosDir().empty()) GTEST_SKIP() << "../shared/demos is absent";
+  DemoTables t;
+  DemoScan(t, (realDemosDir() / "server_tdm_edge.mvd2").string());
+  EXPECT_TRUE(t.header.serverRecording);
+  std::vector<std::string> named;
+  for (int s = 1; s <= t.players.slotCount; ++s) named.push_back(t.players[s].name.str());
+  EXPECT_EQ(named, (std::vector<std::string>{"WallFly[BZZZ]", "[dream]shloo", "claire", "mcbass"}));
+  int deaths = 0;
+  for (const LogRecord& r : t.log) {
+    if (r.level != 1) continue;
+    ++deaths;
+    EXPECT_NE(r.victim, 0) << r.text;
+  }
+  EXPECT_EQ(deaths, 26);
+  EXPECT_EQ(t.players[3].frags, 17);
+  EXPECT_EQ(t.players[2].frags, 7);
+  EXPECT_FALSE(t.scoreboard) << "the mod's scoreboard has no client entries";
+}
+
+// The bot match's last scoreboard: seven players, every score as counted.
+TEST(RealDemos, ScoreboardAgreesWithTheCountedFrags) {
+  if (realDemosDir().empty()) GTEST_SKIP() << "../shared/demos is absent";
+  DemoTables t;
+  DemoScan(t, (realDemosDir() / "bots_q2dm1_scoreboard.dm2").string());
+  ASSERT_TRUE(t.scoreboard);
+  EXPECT_EQ(t.scoreboard->entries.size(), 7u);
+  EXPECT_EQ(t.scoreboard->entries[0].name, "Player");
+  const ScoreboardComparison c = CompareScoreboard(t);
+  EXPECT_EQ(c.players.size(), 7u);
+  EXPECT_TRUE(c.agrees());
 }
 
 TEST(SampleDemo, HoldsWhatItPromises) {

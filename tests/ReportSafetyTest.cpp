@@ -70,7 +70,8 @@ TEST(ReportNames, DotDm2IsReplacedAnyOtherNameKeptWhole) {
   for (const Case& c :
        {Case{"a.dm2", "a.txt"}, Case{"up/B.DM2", "up/B.txt"}, Case{"final", "final.txt"},
         Case{"abc", "abc.txt"}, Case{"game.demo", "game.demo.txt"},
-        Case{"x.dm2/abc", "x.dm2/abc.txt"}, Case{".dm2", ".txt"}, Case{"dm2", "dm2.txt"}}) {
+        Case{"x.dm2/abc", "x.dm2/abc.txt"}, Case{".dm2", ".txt"}, Case{"dm2", "dm2.txt"},
+        Case{"s.mvd2", "s.txt"}, Case{"up/S.MVD2.Gz", "up/S.txt"}, Case{"s.mvd", "s.mvd.txt"}}) {
     EXPECT_EQ(reportNameFor(c.demo, "txt"), c.report) << c.demo;
   }
 }

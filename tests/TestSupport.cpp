@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -53,10 +54,25 @@ std::vector<fs::path> realDemos() {
   fs::path dir = realDemosDir();
   if (dir.empty()) return demos;
   for (const auto& entry : fs::directory_iterator(dir)) {
-    if (entry.path().extension() == ".dm2") demos.push_back(entry.path());
+    const fs::path extension = entry.path().extension();
+    if (extension == ".dm2" || extension == ".mvd2") demos.push_back(entry.path());
   }
   std::sort(demos.begin(), demos.end());
   return demos;
+}
+
+std::string gzipped(const std::string& bytes) {
+  z_stream s{};
+  EXPECT_EQ(deflateInit2(&s, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(deflateBound(&s, static_cast<uLong>(bytes.size())), '\0');
+  s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  s.avail_in = static_cast<uInt>(bytes.size());
+  s.next_out = reinterpret_cast<Bytef*>(out.data());
+  s.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&s, Z_FINISH), Z_STREAM_END);
+  out.resize(s.total_out);
+  deflateEnd(&s);
+  return out;
 }
 
 fs::path sampleDemo() {

@@ -47,6 +47,7 @@ class TempDir {
 
 // The folder of real demos, or empty when it is not there.
 std::filesystem::path realDemosDir();
+// The real demos and server recordings (.dm2, .mvd2), sorted.
 std::vector<std::filesystem::path> realDemos();
 std::filesystem::path sampleDemo();
 std::filesystem::path testDataDir();
@@ -64,6 +65,9 @@ struct PlayerSpec {
 };
 DemoWriter demoWithPlayers(const std::vector<PlayerSpec>& players, const std::string& map = "q2dm1",
                            int protocol = 34);
+
+// `bytes` as one gzip member, the way gzip(1) writes it.
+std::string gzipped(const std::string& bytes);
 
 // Scans demo bytes into fresh tables.
 DemoTables scanned(const std::string& bytes, ScanReport* report = nullptr);

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace obitrak::tools {
+
+// How the server data of a recording announces its format.
+struct RecordingStreamFormat {
+  std::uint16_t minor = 2010;
+  std::uint16_t flags = 0;  // 4 extended limits, 8 their second stage
+  bool extended() const { return minor >= 2011 && (flags & 4) != 0; }
+  bool extended2() const { return extended() && minor >= 2012 && (flags & 8) != 0; }
+};
+
+// Builds servers' multi-view recordings (".mvd2") in memory, message by message, for
+// tests, fuzzing seeds and benchmarks. Each message holds what the server sent in one
+// frame; messages are appended to the current one and endMessage() writes it out behind
+// its 16-bit length.
+class RecordingWriter {
+ public:
+  // Message codes of the recording.
+  static constexpr std::uint8_t mvd_nop = 1;
+  static constexpr std::uint8_t mvd_serverdata = 4;
+  static constexpr std::uint8_t mvd_configstring = 5;
+  static constexpr std::uint8_t mvd_frame = 6;
+  static constexpr std::uint8_t mvd_unicast = 8;
+  static constexpr std::uint8_t mvd_unicast_r = 9;
+  static constexpr std::uint8_t mvd_multicast_pvs = 12;
+  static constexpr std::uint8_t mvd_sound = 16;
+  static constexpr std::uint8_t mvd_print = 17;
+
+  // Config string indices of the original limits.
+  static constexpr std::uint16_t kConfigLevelName = 0;
+  static constexpr std::uint16_t kConfigMapModel = 33;
+  static constexpr std::uint16_t kConfigPlayerSkins = 1312;  // + client number
+  static constexpr std::uint16_t kConfigEnd = 2080;
+  // The same under the extended limits.
+  static constexpr std::uint16_t kExtendedPlayerSkins = 12862;
+  static constexpr std::uint16_t kExtendedConfigEnd = 13630;
+
+  using Format = RecordingStreamFormat;
+
+  // The magic "MVD2".
+  RecordingWriter();
+
+  // [byte 4 | flags << 5] [long 37] [uint16 minor] ([uint16 flags]) [long server count]
+  // [string game dir] [int16 recording client] and the level name and map model config
+  // strings; players(), then endServerData() follow.
+  RecordingWriter& serverData(std::string_view gameDir, int recordingClient,
+                              std::string_view levelName, std::string_view mapModel,
+                              Format format = {});
+  // A player config string inside the server data: "name\skin" of `client`.
+  RecordingWriter& initialPlayer(int client, std::string_view name, std::string_view skin);
+  // The end of the server data's config strings, then its baseline frame.
+  RecordingWriter& endServerData();
+
+  // [byte 5] [uint16 index] [string text]
+  RecordingWriter& configString(std::uint16_t index, std::string_view text);
+  RecordingWriter& player(int client, std::string_view name, std::string_view skin);
+  // [byte 17] [byte level] [string text]
+  RecordingWriter& print(std::uint8_t level, std::string_view text);
+  // Messages to one client: [byte 8 or 9 | length >> 8 << 5] [byte length] [byte client]
+  // [svc_print level text] or [svc_layout text].
+  RecordingWriter& unicastPrint(int client, std::uint8_t level, std::string_view text,
+                                bool reliable = true);
+  RecordingWriter& unicastLayout(int client, std::string_view text, bool reliable = false);
+  // A multicast of `size` bytes and a sound, both stepped over by the reader.
+  RecordingWriter& multicast(std::size_t size);
+  RecordingWriter& sound();
+  // A frame: portal bits, a few changed players and entities, with fields of every size.
+  RecordingWriter& frame(std::uint32_t seed = 1);
+
+  RecordingWriter& byte(std::uint8_t value);
+  RecordingWriter& int16(std::uint16_t value);
+  RecordingWriter& int32(std::int32_t value);
+  RecordingWriter& string(std::string_view text);  // the text and its 0 byte
+  RecordingWriter& raw(std::string_view bytes);
+
+  // Ends the current message: its length, then its bytes.
+  RecordingWriter& endMessage();
+  // `count` messages holding a frame each.
+  RecordingWriter& frames(int count);
+  // A length field with any value and no body.
+  RecordingWriter& lengthField(std::uint16_t length);
+
+  std::size_t messageCount() const { return m_messages; }
+
+  // The file: every message ended so far, then the end marker 0 when asked.
+  std::string finish(bool endMarker = true);
+
+ private:
+  void frameBody(std::uint32_t seed);
+  void playerState(int client, std::uint32_t seed);
+  void entity(int number, std::uint32_t seed);
+  void coordinate(std::uint32_t seed);
+
+  std::string m_file;
+  std::string m_message;
+  std::size_t m_messages = 0;
+  Format m_format;
+};
+
+}  // namespace obitrak::tools

@@ -72,6 +72,26 @@ class DesktopIntegrationTest : public QObject {
     QCOMPARE(rowNames(app.form()), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
   }
 
+  // A server's recording, plain or packed, opens like a demo.
+  void droppedServerRecordingOpens_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("packed");
+    QTest::newRow("plain") << "match.mvd2" << false;
+    QTest::newRow("gzip") << "match.mvd2.gz" << true;
+  }
+  void droppedServerRecordingOpens() {
+    QFETCH(QString, name);
+    QFETCH(bool, packed);
+    TestApp app;
+    app.showActive();
+    const QString demo = app.demo(name, packed ? gzipped(recordedDuel()) : recordedDuel());
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(demo)});
+    QCOMPARE(dragAndDrop(app.form(), mime), std::make_pair(true, true));
+    QCOMPARE(app.form().demoPath(), demo);
+    QCOMPARE(rowNames(app.form()), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
+  }
+
   // A dropped file that cannot be read fails as the menu's scan does: in a message box,
   // with the loaded demo kept.
   void droppedDamagedDemoIsReported() {

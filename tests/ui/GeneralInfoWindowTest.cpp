@@ -1,5 +1,6 @@
 // The general information window: its boxes, the version labels, the time, the recording
-// player, the player grid and its height, the demo path in the status bar.
+// player, the scoreboard's agreement, the player grid and its height, the demo path in the
+// status bar.
 
 #include <QHeaderView>
 #include <QLabel>
@@ -130,6 +131,47 @@ class GeneralInfoWindowTest : public QObject {
     app.state().tables.header.viewPlayer = static_cast<std::uint16_t>(viewPlayer);
     window.refillNow();
     QCOMPARE(box(window, "ViewBox"), name);
+  }
+
+  // A server recording is nobody's view.
+  void serverRecordingViewsFromNobody() {
+    TestApp app;
+    ui::GeneralInfoWindow window(app.state());
+    DemoScanBytes(app.state().tables, recordedDuel());
+    window.refillNow();
+    QCOMPARE(box(window, "ViewBox"), QStringLiteral("server recording"));
+    QCOMPARE(box(window, "VersionBox"), QStringLiteral("MVD2"));
+  }
+
+  void scoreboard_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("toolTip");
+    QTest::newRow("none") << "xv 0 yv 0 picn inventory"
+                          << ""
+                          << "";
+    QTest::newRow("agrees") << "client 0 0 0 2 5 1 client 0 0 1 1 5 1"
+                            << "agrees"
+                            << "Ann: 2\nBob: 1";
+    QTest::newRow("one differs") << "client 0 0 0 5 5 1 client 0 0 1 1 5 1"
+                                 << "1 player differs"
+                                 << "Ann: 5 (counted 2)\nBob: 1";
+    QTest::newRow("two differ") << "client 0 0 0 5 5 1 client 0 0 1 0 5 1"
+                                << "2 players differ"
+                                << "Ann: 5 (counted 2)\nBob: 0 (counted 1)";
+  }
+  void scoreboard() {
+    QFETCH(QString, layout);
+    QFETCH(QString, text);
+    QFETCH(QString, toolTip);
+    TestApp app;
+    ui::GeneralInfoWindow window(app.state());
+    DemoScanBytes(app.state().tables, withBoard(duelDemo(), layout.toStdString()));
+    window.refillNow();
+    auto* scoreBox = window.findChild<QLineEdit*>(QStringLiteral("ScoreBox"));
+    QCOMPARE(scoreBox->text(), text);
+    QCOMPARE(scoreBox->toolTip(), toolTip);
+    QCOMPARE(scoreBox->geometry(), QRect(72, 240, 145, 21));
   }
 
   void playerGridFollowsItsRows_data() {

@@ -540,6 +540,30 @@ class MainWindowTest : public QObject {
                 notice->fontMetrics().horizontalAdvance(notice->text()));
   }
 
+  // Counted frags below the game's scoreboard are named in the status bar, unless the
+  // scan has a notice of its own.
+  void scoreboardNotice_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<bool>("badBlock");
+    QTest::addColumn<QString>("notice");
+    const QString shortfall =
+        QStringLiteral("Counted frags differ from the scoreboard: see the log's uncounted deaths");
+    QTest::newRow("counted lower") << "client 0 0 0 3 5 1" << false << shortfall;
+    QTest::newRow("counted higher") << "client 0 0 0 1 5 1" << false << QString();
+    QTest::newRow("the scan's notice first")
+        << "client 0 0 0 3 5 1" << true << QStringLiteral("BAD BLOCK. READING STOPPED.");
+  }
+  void scoreboardNotice() {
+    QFETCH(QString, layout);
+    QFETCH(bool, badBlock);
+    QFETCH(QString, notice);
+    TestApp app;
+    std::string demo = withBoard(duelDemo(), layout.toStdString());
+    if (badBlock) demo.replace(demo.size() - 4, 4, std::string("\x88\x13\0\0", 4));
+    app.open(app.demo(QStringLiteral("board.dm2"), demo));
+    QCOMPARE(control<QLabel>(app.form(), "StatusPanel1")->text(), notice);
+  }
+
   void viewItemsShowTheirWindowsOnlyWithADemo() {
     TestApp app;
     StandInWindow general(app.state()), weapons(app.state()), graph(app.state());

@@ -73,6 +73,21 @@ class PhrasePackMenuTest : public QObject {
     QCOMPARE(annRow(app.form()), kPackRow);
   }
 
+  // A pack that counts the deaths the built-in phrases missed clears the scoreboard notice,
+  // and going back to the built-in phrases brings it back.
+  void scoreboardNoticeFollowsTheCount() {
+    TestApp app;
+    app.open(app.demo(QStringLiteral("mod.dm2"), withBoard(modDemo(), "client 0 0 0 2 5 1")));
+    auto* notice = app.form().findChild<QLabel*>(QStringLiteral("StatusPanel1"));
+    const QString shortfall =
+        QStringLiteral("Counted frags differ from the scoreboard: see the log's uncounted deaths");
+    QCOMPARE(notice->text(), shortfall);
+    choosePack(app, app.demo(QStringLiteral("mod.pack"), kModPack));
+    QCOMPARE(notice->text(), QString());
+    menuItem(app.form(), "BuiltInDeathMessages1")->trigger();
+    QCOMPARE(notice->text(), shortfall);
+  }
+
   // The re-analysis keeps the weapon chosen in the filter.
   void reanalysisKeepsTheWeaponFilter() {
     TestApp app;

@@ -6,6 +6,7 @@
 #include <QSettings>
 
 #include "DemoWriter.h"
+#include "RecordingWriter.h"
 #include "ui/FragGridModel.h"
 
 namespace obitrak::uitest {
@@ -99,6 +100,22 @@ std::string badBlockDemo() {
   DemoWriter w = demoOf(kDuellists, duelPrints(), 20);
   w.lengthField(5000);
   return w.finish(false);
+}
+
+std::string withBoard(const std::string& demo, const std::string& layout) {
+  DemoWriter board;
+  board.layout(layout).endBlock();
+  // The demo's blocks without its end marker, the board's block, the end marker.
+  return demo.substr(0, demo.size() - 4) + board.finish();
+}
+
+std::string recordedDuel() {
+  tools::RecordingWriter w;
+  w.serverData("baseq2", 9, "Test Yard", "maps/testyard.bsp");
+  for (const Fighter& f : kDuellists) w.initialPlayer(f.client, f.name, f.skin);
+  w.endServerData().endMessage();
+  for (const std::string& text : duelPrints()) w.print(1, text + "\n").frame().endMessage();
+  return w.frames(100).finish();
 }
 
 QByteArray readBytes(const QString& path) {

@@ -56,6 +56,12 @@ std::string idleDemo();
 // The duel cut short by a block longer than the game allows.
 std::string badBlockDemo();
 
+// `demo` with the game's scoreboard `layout` in a block of its own before the end marker.
+// In duelDemo() Ann counts 2 frags and Bob 1; in modDemo() Ann 1 without the mod's words.
+std::string withBoard(const std::string& demo, const std::string& layout);
+// The duel as a server's multi-view recording.
+std::string recordedDuel();
+
 QByteArray readBytes(const QString& path);
 void writeBytes(const QString& path, const std::string& bytes);
 

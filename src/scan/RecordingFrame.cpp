@@ -1,6 +1,7 @@
 #include "scan/RecordingFrame.h"
 
-#include <bit>
+#include <array>
+#include <utility>
 
 namespace obitrak {
 
@@ -71,6 +72,52 @@ enum EntityBit : int {
   kMoreFx16 = 33,
 };
 
+// The bits set in a mask, without asking the processor for an instruction it may lack.
+int bitCount(std::uint64_t v) {
+  v = v - ((v >> 1) & 0x5555555555555555ULL);
+  v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
+  v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<int>((v * 0x0101010101010101ULL) >> 56);
+}
+
+// In the original format the size of every field follows from its change bit alone, so the
+// fields of an entity or a player state are stepped over at once: the sizes that the set
+// bits of each byte of change bits add up to, looked up. A value sent in 8, 16 or 32 bits
+// weighs 1 and 2 for its two bits, and one byte more when both are set.
+using ByteSums = std::array<std::array<std::uint8_t, 256>, 4>;
+
+constexpr ByteSums byteSums(const std::array<std::uint8_t, 32>& sizes) {
+  ByteSums sums{};
+  for (int b = 0; b < 4; ++b) {
+    for (int v = 0; v < 256; ++v) {
+      int sum = 0;
+      for (int i = 0; i < 8; ++i) {
+        if (v & (1 << i)) sum += sizes[static_cast<std::size_t>(8 * b + i)];
+      }
+      sums[static_cast<std::size_t>(b)][static_cast<std::size_t>(v)] =
+          static_cast<std::uint8_t>(sum);
+    }
+  }
+  return sums;
+}
+
+// Entity fields by bit: origins 2, angles 1, frame 1 or 2, event 1, model indices 1,
+// render effects, effects and skin 1 or 2, old origin 6, sound 1, solid 2.
+constexpr ByteSums kOriginalEntitySums = byteSums({2, 2, 1, 1, 1, 1, 0, 0,    //
+                                                   0, 2, 1, 1, 1, 0, 1, 0,    //
+                                                   1, 2, 2, 2, 1, 1, 1, 0,    //
+                                                   6, 2, 1, 2, 0, 0, 0, 0});  //
+// Player-state fields by bit, the stats' 32-bit mask included (their values follow it).
+constexpr ByteSums kOriginalPlayerSums = byteSums({1, 4, 2, 3, 4, 2, 3, 4,    //
+                                                   1, 1, 1, 3, 3, 1, 4, 0,    //
+                                                   0, 0, 0, 0, 0, 0, 0, 0,    //
+                                                   0, 0, 0, 0, 0, 0, 0, 0});  //
+
+int sumOf(const ByteSums& sums, std::uint32_t bits) {
+  return sums[0][bits & 0xFF] + sums[1][(bits >> 8) & 0xFF] + sums[2][(bits >> 16) & 0xFF] +
+         sums[3][bits >> 24];
+}
+
 // A coordinate sent as 15 bits, or as 23 bits when its low bit says so.
 void skipVariableCoordinate(MessageCursor& c) {
   if (c.uint16() & 1) c.skip(1);
@@ -95,7 +142,7 @@ void skipStats(MessageCursor& c, const RecordingFormat& f) {
   } else {
     mask = static_cast<std::uint32_t>(c.int32());
   }
-  c.skip(2 * std::popcount(mask));
+  c.skip(2 * bitCount(mask));
 }
 
 void skipFog(MessageCursor& c) {
@@ -110,6 +157,12 @@ void skipFog(MessageCursor& c) {
 }
 
 void skipPlayerState(MessageCursor& c, std::uint32_t bits, const RecordingFormat& f) {
+  if (!f.extendedLimits) {
+    const bool stats = (bits & bit(kStats)) != 0;
+    c.skip(sumOf(kOriginalPlayerSums, bits) - (stats ? 4 : 0));
+    if (stats) skipStats(c, f);
+    return;
+  }
   if (bits & bit(kPmType)) c.skip(1);
   if (f.extendedLimits2) {
     if (bits & bit(kPmOrigin)) {
@@ -129,7 +182,7 @@ void skipPlayerState(MessageCursor& c, std::uint32_t bits, const RecordingFormat
   if (bits & bit(kWeaponFrame)) c.skip(1);
   if (bits & bit(kGunOffset)) c.skip(3);
   if (bits & bit(kGunAngles)) c.skip(3);
-  if (bits & bit(kBlend)) c.skip(f.extendedLimits2 ? std::popcount(c.byte()) : 4);
+  if (bits & bit(kBlend)) c.skip(f.extendedLimits2 ? bitCount(c.byte()) : 4);
   if (bits & bit(kFog)) skipFog(c);
   if (bits & bit(kFov)) c.skip(1);
   if (bits & bit(kRdFlags)) c.skip(1);
@@ -157,6 +210,16 @@ std::uint64_t entityBits(MessageCursor& c, const RecordingFormat& f) {
 }
 
 void skipEntityFields(MessageCursor& c, std::uint64_t bits, const RecordingFormat& f) {
+  if (!f.extendedLimits) {
+    const auto low = static_cast<std::uint32_t>(bits);
+    int both = 0;
+    for (auto [small, large] : {std::pair{kSkin8, kSkin16}, std::pair{kEffects8, kEffects16},
+                                std::pair{kRenderFx8, kRenderFx16}}) {
+      if ((low & bit(small)) && (low & bit(large))) ++both;
+    }
+    c.skip(sumOf(kOriginalEntitySums, low) + both);
+    return;
+  }
   const int model = f.extendedLimits && (bits & bit(kModel16)) ? 2 : 1;
   for (int b : {kModel, kModel2, kModel3, kModel4}) {
     if (bits & bit(b)) c.skip(model);

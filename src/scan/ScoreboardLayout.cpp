@@ -69,6 +69,11 @@ std::optional<LayoutEntry> entry(LayoutTokens& tokens, bool withMinutes) {
 }  // namespace
 
 std::vector<LayoutEntry> scoreboardEntries(std::string_view layout) {
+  // Most layouts are no scoreboards: only one that holds a keyword is read token by token.
+  if (layout.find(kDeathmatchEntryKeyword) == std::string_view::npos &&
+      layout.find(kCtfEntryKeyword) == std::string_view::npos) {
+    return {};
+  }
   std::vector<LayoutEntry> entries;
   LayoutTokens tokens(layout);
   while (std::optional<std::string_view> token = tokens.next()) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -135,6 +136,54 @@ class NameFinder {
   std::uint64_t m_generation = 0;
 };
 
+// What the analysis makes of one level-1 text: no death (victim 0), a self-kill (killer the
+// victim's own slot) or a kill with its weapon.
+struct Outcome {
+  int victim = kNoSlot;
+  int killer = kNoSlot;
+  int weapon = 0;
+};
+
+// Classifies texts. The same messages come again and again in a match (two names and a
+// weapon's phrase), and a text's outcome depends on the text alone, so each distinct text
+// is matched once; the answers kept are bounded, past that texts are matched every time.
+class Classifier {
+ public:
+  Classifier(const PlayerTable& players, const PhrasePack* pack) : m_names(players), m_pack(pack) {}
+
+  Outcome outcome(std::string_view text) {
+    if (auto known = m_known.find(text); known != m_known.end()) return known->second;
+    const Outcome o = classify(text);
+    if (m_known.size() < kMaxKnownTexts) m_known.emplace(text, o);
+    return o;
+  }
+
+ private:
+  static constexpr std::size_t kMaxKnownTexts = std::size_t{1} << 16;
+
+  // The victim's name begins the text; the killer's name first occurs later in it.
+  Outcome classify(std::string_view text) {
+    auto [victim, killer] = m_names.victimAndKiller(text);
+    if (victim == kNoSlot) return {};
+    const std::uint64_t present = m_phrases.present(text);
+    if (killer != kNoSlot) {
+      int weapon = m_phrases.weapon(present);
+      if (weapon == 0 && m_pack != nullptr) weapon = m_pack->killWeapon(text);
+      return weapon != 0 ? Outcome{victim, killer, weapon} : Outcome{};
+    }
+    if (m_phrases.joinOrLeave(present)) return {};
+    if (m_phrases.selfKill(present) || (m_pack != nullptr && m_pack->selfKill(text))) {
+      return {victim, victim, 0};
+    }
+    return {};
+  }
+
+  NameFinder m_names;
+  const ObituaryPhrases m_phrases;
+  const PhrasePack* m_pack;
+  std::unordered_map<std::string_view, Outcome> m_known;  // views into the log's texts
+};
+
 }  // namespace
 
 int weaponOfKill(std::string_view text) {
@@ -155,33 +204,16 @@ void ObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
     r.victim = 0;
   }
   if (tables.players.playerCount == 0) return;
-  NameFinder names(tables.players);
-  const ObituaryPhrases phrases;
-
+  Classifier classifier(tables.players, pack);
   for (std::uint32_t i = 1; i <= tables.log.logCount; ++i) {
     LogRecord& r = tables.log[i];
     if (r.level != 1) continue;
-    // The victim's name begins the text; the killer's name first occurs later in it.
-    auto [victim, killer] = names.victimAndKiller(r.text);
-    if (victim == 0) continue;
-    const std::uint64_t present = phrases.present(r.text);
-    if (killer != 0) {
-      int weapon = phrases.weapon(present);
-      if (weapon == 0 && pack != nullptr) weapon = pack->killWeapon(r.text);
-      if (weapon != 0) {
-        ++km(victim, killer, 0);
-        ++km(victim, killer, weapon);
-        r.killer = killer;
-        r.victim = victim;
-      }
-      continue;
-    }
-    if (phrases.joinOrLeave(present)) continue;
-    if (phrases.selfKill(present) || (pack != nullptr && pack->selfKill(r.text))) {
-      ++km(victim, victim, 0);
-      r.killer = victim;
-      r.victim = victim;
-    }
+    const Outcome o = classifier.outcome(r.text);
+    if (o.victim == kNoSlot) continue;
+    ++km(o.victim, o.killer, 0);
+    if (o.killer != o.victim) ++km(o.victim, o.killer, o.weapon);
+    r.killer = o.killer;
+    r.victim = o.victim;
   }
 }
 

@@ -48,11 +48,15 @@ namespace {
 constexpr std::size_t kTextChunkSize = 64 * 1024;
 }
 
+// Text chunks double from 64 KiB to the large chunk size, so that a short log stays small.
 std::string_view MessageLog::storeText(std::string_view text) {
   if (text.empty()) return {};
   if (m_chunks.empty() || m_chunkSize - m_chunkUsed < text.size()) {
-    m_chunkSize = std::max(kTextChunkSize, text.size());
-    m_chunks.push_back(std::make_unique_for_overwrite<char[]>(m_chunkSize));
+    const std::size_t next =
+        m_chunks.empty() ? kTextChunkSize : std::min(2 * m_chunkSize, kLargeChunkSize);
+    m_chunkSize = std::max(next, text.size());
+    const bool large = m_chunkSize >= kLargeChunkSize;
+    m_chunks.emplace_back(static_cast<char*>(allocateChunk(m_chunkSize, large)));
     m_chunkUsed = 0;
   }
   char* at = m_chunks.back().get() + m_chunkUsed;
@@ -61,8 +65,22 @@ std::string_view MessageLog::storeText(std::string_view text) {
   return {at, text.size()};
 }
 
+LogRecord& MessageLog::record(std::uint32_t r) const {
+  if (r < 1 || r > m_size) throw std::out_of_range("MessageLog record out of range");
+  const std::size_t i = r - 1;
+  return m_recordChunks[i / kRecordsPerChunk].get()[i % kRecordsPerChunk];
+}
+
+// Records fill chunks of the large chunk size; all but the first are advised huge pages, so
+// that a log of a few messages costs only the pages it touches.
 LogRecord& MessageLog::add(std::uint8_t level, std::string_view text, std::int32_t time) {
-  LogRecord& r = m_records.emplace_back();
+  if (m_size == m_recordChunks.size() * kRecordsPerChunk) {
+    void* chunk = allocateChunk(kLargeChunkSize, !m_recordChunks.empty());
+    m_recordChunks.emplace_back(static_cast<LogRecord*>(chunk));
+  }
+  LogRecord* slot = m_recordChunks.back().get() + m_size % kRecordsPerChunk;
+  LogRecord& r = *new (slot) LogRecord();
+  ++m_size;
   r.level = level;
   r.text = storeText(text);
   r.time = time;
@@ -78,7 +96,7 @@ MessageLog& MessageLog::operator=(const MessageLog& other) {
   if (this == &other) return *this;
   MessageLog copy;
   copy.m_limits = other.m_limits;
-  for (const LogRecord& r : other.m_records) {
+  for (const LogRecord& r : other) {
     LogRecord& added = copy.add(r.level, r.text, r.time);
     added.killer = r.killer;
     added.victim = r.victim;

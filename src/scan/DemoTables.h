@@ -4,13 +4,14 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "scan/LargeChunks.h"
 #include "scan/ShortString.h"
 
 namespace obitrak {
@@ -148,10 +149,44 @@ struct MessageLogLimits {
   std::size_t textBytes = std::size_t{128} << 20;  // 128 MiB of message text
 };
 
-// Every print message of the demo, in demo order, numbered 1..logCount. The texts live in
-// large chunks owned by the log and the records in a deque, which grows without moving or
-// doubling what it holds: a message costs its record (32 bytes) and its text, no more.
+// Every print message of the demo, in demo order, numbered 1..logCount. The texts and the
+// records live in large chunks owned by the log, which grow without moving or doubling
+// what they hold: a message costs its record (32 bytes) and its text, no more.
 class MessageLog {
+  static constexpr std::size_t kRecordsPerChunk = kLargeChunkSize / sizeof(LogRecord);
+
+  template <typename Record>
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = LogRecord;
+    using difference_type = std::ptrdiff_t;
+    using pointer = Record*;
+    using reference = Record&;
+
+    Iterator() = default;
+    Iterator(const std::vector<Chunk<LogRecord>>* chunks, std::size_t index)
+        : m_chunks(chunks), m_index(index) {}
+    Record& operator*() const {
+      return (*m_chunks)[m_index / kRecordsPerChunk].get()[m_index % kRecordsPerChunk];
+    }
+    Record* operator->() const { return &**this; }
+    Iterator& operator++() {
+      ++m_index;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator before = *this;
+      ++m_index;
+      return before;
+    }
+    bool operator==(const Iterator& other) const { return m_index == other.m_index; }
+
+   private:
+    const std::vector<Chunk<LogRecord>>* m_chunks = nullptr;
+    std::size_t m_index = 0;
+  };
+
  public:
   MessageLog() = default;
   MessageLog(const MessageLog& other);
@@ -165,29 +200,32 @@ class MessageLog {
 
   // Whether one more message with `textSize` bytes of text stays within the limits.
   bool hasRoomFor(std::size_t textSize) const {
-    return m_records.size() < m_limits.records && m_textBytes <= m_limits.textBytes &&
+    return m_size < m_limits.records && m_textBytes <= m_limits.textBytes &&
            textSize <= m_limits.textBytes - m_textBytes;
   }
   const MessageLogLimits& limits() const { return m_limits; }
   void setLimits(const MessageLogLimits& limits) { m_limits = limits; }
 
-  LogRecord& operator[](std::uint32_t r) { return m_records.at(r - 1); }
-  const LogRecord& operator[](std::uint32_t r) const { return m_records.at(r - 1); }
-  std::size_t size() const { return m_records.size(); }
-  auto begin() { return m_records.begin(); }
-  auto end() { return m_records.end(); }
-  auto begin() const { return m_records.begin(); }
-  auto end() const { return m_records.end(); }
+  // Record r, 1..size(); throws std::out_of_range for any other.
+  LogRecord& operator[](std::uint32_t r) { return record(r); }
+  const LogRecord& operator[](std::uint32_t r) const { return record(r); }
+  std::size_t size() const { return m_size; }
+  Iterator<LogRecord> begin() { return {&m_recordChunks, 0}; }
+  Iterator<LogRecord> end() { return {&m_recordChunks, m_size}; }
+  Iterator<const LogRecord> begin() const { return {&m_recordChunks, 0}; }
+  Iterator<const LogRecord> end() const { return {&m_recordChunks, m_size}; }
 
   std::uint32_t logCount = 0;
 
  private:
   std::string_view storeText(std::string_view text);
+  LogRecord& record(std::uint32_t r) const;
 
-  std::deque<LogRecord> m_records;
+  std::vector<Chunk<LogRecord>> m_recordChunks;
+  std::size_t m_size = 0;
   MessageLogLimits m_limits;
   std::size_t m_textBytes = 0;  // text held by the records
-  std::vector<std::unique_ptr<char[]>> m_chunks;
+  std::vector<Chunk<char>> m_chunks;
   std::size_t m_chunkUsed = 0;
   std::size_t m_chunkSize = 0;
 };

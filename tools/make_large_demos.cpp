@@ -7,6 +7,10 @@
 //   make-large-demos folder OUTDIR [COUNT]           COUNT (200) demos of 1 to 2 MB
 //   make-large-demos empty-prints OUT.dm2 [MB]       blocks full of empty print messages, the
 //                                                    most messages a byte can carry (256 MB)
+//   make-large-demos recording SOURCE.mvd2 OUT.mvd2 [MB]
+//                                                    a real server recording's server data,
+//                                                    then its frames again and again up to
+//                                                    MB (200)
 
 #include <cstdint>
 #include <cstdio>
@@ -58,6 +62,32 @@ std::vector<std::string> blocksOf(const std::string& demo) {
     pos += 4 + static_cast<std::size_t>(length);
   }
   return blocks;
+}
+
+// The whole messages of a server recording after its magic, each with its length field.
+std::vector<std::string> messagesOf(const std::string& recording) {
+  std::vector<std::string> messages;
+  std::size_t pos = 4;
+  while (recording.compare(0, 4, "MVD2") == 0 && pos + 2 <= recording.size()) {
+    const auto* u = reinterpret_cast<const unsigned char*>(recording.data() + pos);
+    const std::size_t length = u[0] | (u[1] << 8);
+    if (length == 0 || pos + 2 + length > recording.size()) break;
+    messages.push_back(recording.substr(pos, 2 + length));
+    pos += 2 + length;
+  }
+  return messages;
+}
+
+std::string recording(const std::string& source, std::uint64_t megabytes) {
+  std::vector<std::string> messages = messagesOf(readFile(source));
+  if (messages.size() <= 1) return {};
+  std::string out = "MVD2" + messages[0];
+  out.reserve(megabytes * kMegabyte + 65536);
+  while (out.size() < megabytes * kMegabyte) {
+    for (std::size_t i = 1; i < messages.size() && out.size() < megabytes * kMegabyte; ++i)
+      out += messages[i];
+  }
+  return out + std::string(2, '\0');
 }
 
 std::string duel(const std::string& source, std::uint64_t megabytes) {
@@ -149,7 +179,8 @@ int usage() {
                "Usage: make-large-demos duel SOURCE.dm2 OUT.dm2 [MB]\n"
                "       make-large-demos obituaries OUT.dm2 [MB]\n"
                "       make-large-demos folder OUTDIR [COUNT]\n"
-               "       make-large-demos empty-prints OUT.dm2 [MB]\n");
+               "       make-large-demos empty-prints OUT.dm2 [MB]\n"
+               "       make-large-demos recording SOURCE.mvd2 OUT.mvd2 [MB]\n");
   return 2;
 }
 
@@ -161,6 +192,11 @@ int main(int argc, char** argv) {
     std::uint64_t mb = args.size() > 3 ? std::stoull(args[3]) : 200;
     std::string demo = duel(args[1], mb);
     return !demo.empty() && writeFile(args[2], demo) ? 0 : 1;
+  }
+  if (args.size() >= 3 && args[0] == "recording") {
+    std::uint64_t mb = args.size() > 3 ? std::stoull(args[3]) : 200;
+    std::string out = recording(args[1], mb);
+    return !out.empty() && writeFile(args[2], out) ? 0 : 1;
   }
   if (args.size() >= 2 && args[0] == "obituaries") {
     std::uint64_t mb = args.size() > 2 ? std::stoull(args[2]) : 200;

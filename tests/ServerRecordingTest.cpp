@@ -7,6 +7,7 @@
 
 #include "RecordingWriter.h"
 #include "TestSupport.h"
+#include "scan/PhrasePack.h"
 #include "stats/RankedPlayers.h"
 
 namespace obitrak::test {
@@ -194,6 +195,21 @@ TEST(ServerRecording, GzipPackedReadsAsThePlainOne) {
   EXPECT_TRUE(packed.header.serverRecording);
   EXPECT_EQ(logTexts(packed), logTexts(t));
   EXPECT_EQ(packed.players[1].frags, 1);
+}
+
+// A mod's death messages in a recording count with its pack, as in a ".dm2".
+TEST(ServerRecording, DeathMessagePacksCountTheModsWords) {
+  RecordingWriter w = twoPlayers();
+  w.print(1, "Bob was spread around the place by Ann\n").frame().endMessage();
+  const std::string recording = w.finish();
+  PhrasePackLoad load = ParsePhrasePack("kill RL \"was spread around the place by\"\n", "mod");
+  ASSERT_TRUE(load.pack);
+  const PhrasePack* mod = &*load.pack;
+  for (const PhrasePack* pack : {static_cast<const PhrasePack*>(nullptr), mod}) {
+    DemoTables t;
+    DemoScanBytes(t, recording, nullptr, pack);
+    EXPECT_EQ(t.killMatrix(2, 1, 7), pack != nullptr ? 1u : 0u);
+  }
 }
 
 // obitrak-report finds recordings in folders, packed or not, and reports them in every

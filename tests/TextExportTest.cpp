@@ -170,7 +170,8 @@ TEST(ExportNames, DefaultNamesReplaceTheLastThreeCharacters) {
         Case{"/q2/demos/abc", "txt", "/q2/demos/txt"}, Case{"C:\\x\\ab", "log", "C:\\x\\ab.log"},
         Case{"a", "txt", "a.txt"}, Case{"/q2/demos/duel.dm2.gz", "txt", "/q2/demos/duel.txt"},
         Case{"duel.DM2.GZ", "htm", "duel.htm"}, Case{"/q2/x.gz", "log", "/q2/x.log"},
-        Case{"/q2/.gz", "txt", "/q2/txt"}}) {
+        Case{"/q2/.gz", "txt", "/q2/txt"}, Case{"/q2/m.mvd2", "txt", "/q2/m.txt"},
+        Case{"M.MVD2.GZ", "htm", "M.htm"}, Case{"/q2/.mvd2", "log", "/q2/.mlog"}}) {
     EXPECT_EQ(defaultExportName(c.demo, c.extension), c.expected) << c.demo;
   }
 }

@@ -11,8 +11,8 @@
 
 #include "SmallDemos.h"
 #include "TestSupport.h"
-#include "cli/ReportFile.h"
 #include "cli/ReportPlan.h"
+#include "cli/SignalCleanup.h"
 
 namespace obitrak::test {
 namespace {
@@ -106,7 +106,7 @@ TEST_F(ReportSafety, OnlyWholeReportsGetTheirNames) {
   for (int signal : {SIGINT, SIGTERM}) {
     int killed = inChild([&] {
       TemporaryFileCleanup cleanup;
-      ReportFile file(out + "/b.txt");
+      WholeFile file(out + "/b.txt", &reportTemporaries());
       file.write("half a report");
       std::raise(signal);
       return 0;

@@ -172,6 +172,12 @@ TEST_F(HostileInput, EachIsRefusedWithWhatIsTrueOrHandledAsWhatItIs) {
        },
        0, [] { return std::string(); },
        [&](const CommandResult& r) { EXPECT_EQ(r.out, m_report); }},
+      {"a character device",
+       [&] {
+         return std::vector<std::string>{m_demo, "--output", "/dev/null"};
+       },
+       0, [] { return std::string(); },
+       [](const CommandResult&) { EXPECT_TRUE(fs::is_character_file("/dev/null")); }},
       {"a pipe with a reader",
        [&] {
          // Opened for reading and writing here, so that the command's open finds a reader.

@@ -41,7 +41,8 @@ struct Level {
 // paths is limited.
 class FolderWalk {
  public:
-  FolderWalk(const std::string& root, DemoSearch& into) : m_root(root), m_into(into) {}
+  FolderWalk(const std::string& root, std::size_t input, DemoSearch& into)
+      : m_root(root), m_input(input), m_into(into) {}
 
   void run() {
     m_current = FileHandle(::open(m_root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -137,7 +138,8 @@ class FolderWalk {
     if (::fstatat(m_current.get(), name.c_str(), &own, AT_SYMLINK_NOFOLLOW) != 0) return;
     if (S_ISDIR(own.st_mode)) return level.subfolders.push_back(name);
     if (!demo) return;
-    FoundDemo found{shown(joined(below, name)), {m_root, joined(below, name), {}, false}, below};
+    FoundDemo found{
+        shown(joined(below, name)), {m_root, joined(below, name), {}, false}, below, true, m_input};
     if (S_ISLNK(own.st_mode)) {
       // A link is taken as it is when it leads nowhere: its demo is reported missing.
       found.file.throughLink = true;
@@ -159,6 +161,7 @@ class FolderWalk {
   }
 
   const std::string& m_root;
+  std::size_t m_input;
   DemoSearch& m_into;
   FileHandle m_current;
   std::size_t m_found = 0;
@@ -167,9 +170,9 @@ class FolderWalk {
 
 }  // namespace
 
-void searchFolder(const std::string& folder, DemoSearch& into) {
+void searchFolder(const std::string& folder, DemoSearch& into, std::size_t input) {
   const std::size_t first = into.demos.size();
-  FolderWalk walk(folder, into);
+  FolderWalk walk(folder, input, into);
   walk.run();
   if (walk.demosFound() == 0 && !walk.anyProblem()) into.messages += folder + ": no demos found\n";
   std::vector<std::pair<fs::path, FoundDemo>> keyed;
@@ -183,12 +186,12 @@ void searchFolder(const std::string& folder, DemoSearch& into) {
 
 DemoSearch findDemos(const std::vector<std::string>& inputs) {
   DemoSearch search;
-  for (const std::string& input : inputs) {
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
     std::error_code ec;
-    if (fs::is_directory(input, ec)) {
-      searchFolder(input, search);
+    if (fs::is_directory(inputs[i], ec)) {
+      searchFolder(inputs[i], search, i);
     } else {
-      search.demos.push_back({input, foundFileOf(input), {}});
+      search.demos.push_back({inputs[i], foundFileOf(inputs[i]), {}, false, i});
     }
   }
   return search;

@@ -66,11 +66,15 @@ class Planner {
         }
       }
     }
-    for (const std::string& input : m_o.inputs) {
-      if (fs::is_directory(input, ec)) {
-        addFolder(input, m_o.inputs.size() > 1 ? folderName(input) : fs::path());
+    DemoSearch search = findDemos(m_o.inputs);
+    m_plan.messages += search.messages;
+    m_plan.failed = m_plan.failed || search.failed;
+    for (FoundDemo& demo : search.demos) {
+      if (demo.inFolder) {
+        const std::string& input = m_o.inputs[demo.input];
+        addFound(std::move(demo), m_o.inputs.size() > 1 ? folderName(input) : fs::path());
       } else {
-        addFile(input);
+        addFile(std::move(demo));
       }
     }
     checkOutputs();
@@ -82,8 +86,9 @@ class Planner {
     return fs::path(reportNameFor(demo, m_o.format->extension)).filename().string();
   }
 
-  void addFile(const std::string& input) {
-    ReportJob job{input, {}, {}, foundFileOf(input), {}};
+  void addFile(FoundDemo demo) {
+    const std::string& input = demo.path;
+    ReportJob job{input, {}, {}, std::move(demo.file), {}};
     if (!m_plan.toStandardOutput) {
       const std::string name = reportFileName(input);
       if (m_intoFolder) {
@@ -103,24 +108,20 @@ class Planner {
     addJob(std::move(job));
   }
 
-  void addFolder(const std::string& folder, const fs::path& keptName) {
-    DemoSearch search;
-    searchFolder(folder, search);
-    m_plan.messages += search.messages;
-    m_plan.failed = m_plan.failed || search.failed;
-    for (FoundDemo& demo : search.demos) {
-      const std::string name = reportFileName(demo.path);
-      ReportJob job{demo.path, {}, {}, std::move(demo.file), {}};
-      if (m_intoFolder) {
-        const std::string below = (keptName / demo.below).string();
-        job.output = (fs::path(*m_o.output) / below / name).string();
-        job.place = {*m_o.output, below, name, true};
-      } else {
-        job.output = (fs::path(job.demo).parent_path() / name).string();
-        job.place = {job.found.folder, parentOf(job.found.below), name, false};
-      }
-      addJob(std::move(job));
+  // A demo found in a folder argument: its report goes beside it, or under --output below
+  // the folder's kept name and the same subfolders.
+  void addFound(FoundDemo demo, const fs::path& keptName) {
+    const std::string name = reportFileName(demo.path);
+    ReportJob job{demo.path, {}, {}, std::move(demo.file), {}};
+    if (m_intoFolder) {
+      const std::string below = (keptName / demo.below).string();
+      job.output = (fs::path(*m_o.output) / below / name).string();
+      job.place = {*m_o.output, below, name, true};
+    } else {
+      job.output = (fs::path(job.demo).parent_path() / name).string();
+      job.place = {job.found.folder, parentOf(job.found.below), name, false};
     }
+    addJob(std::move(job));
   }
 
   // The same demo named twice is one job.

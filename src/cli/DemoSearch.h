@@ -23,11 +23,11 @@ struct DemoSearch {
   bool failed = false;   // something could not be searched
 };
 
-// Finds the demos in `folder` (the argument `input`) and all its subfolders (.dm2 and .dm2.gz, any
-// case), sorted by path. Each folder is read relative to its parent, so any depth works, and links
-// to folders are not followed. Only regular files are demos, also through a link; anything else
-// with a demo's name is named as "Not a regular file". A folder that cannot be read is named and
-// counts as a failure; the rest of the tree is searched all the same.
+// Finds the demos in `folder` (the argument `input`) and all its subfolders (the names that
+// hasDemoExtension takes), sorted by path. Each folder is read relative to its parent, so any depth
+// works, and links to folders are not followed. Only regular files are demos, also through a link;
+// anything else with a demo's name is named as "Not a regular file". A folder that cannot be read
+// is named and counts as a failure; the rest of the tree is searched all the same.
 void searchFolder(const std::string& folder, DemoSearch& into, std::size_t input = 0);
 
 // The demos of the inputs: each folder searched as above, each other input taken as a demo.

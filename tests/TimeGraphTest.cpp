@@ -48,17 +48,49 @@ DemoTables spanTables(int low, int high, int duration = 60) {
 
 std::vector<std::string> texts(const TimeGraphLayout& g, bool minutes) {
   std::vector<std::string> out;
-  const int minuteTop = kHeight - 15;
-  for (const GraphLabel& l : g.labels) {
-    if ((l.at.y == minuteTop) == minutes) out.push_back(l.text);
-  }
+  for (const GraphLabel& l : minutes ? g.minuteLabels : g.fragLabels) out.push_back(l.text);
   return out;
+}
+
+// Every character `charWidth` pixels wide, lines 13 pixels high.
+GraphTextMetrics fixedPitch(int charWidth) {
+  return {[charWidth](std::string_view t) { return charWidth * static_cast<int>(t.size()); }, 13};
 }
 
 std::vector<std::string> steps(int from, int step, int to) {
   std::vector<std::string> out;
   for (int v = from; v <= to; v += step) out.push_back(std::to_string(v));
   return out;
+}
+
+// `players` players over `duration` seconds with `frags` kills in all; the lower a player's
+// slot, the more often he kills, and every twentieth death is a suicide.
+DemoTables longMatch(int players, int duration, int frags) {
+  std::vector<Event> events;
+  std::uint32_t random = 12345;
+  auto below = [&random](int n) {
+    random = random * 1103515245u + 12345u;
+    return static_cast<int>((random >> 8) % static_cast<std::uint32_t>(n));
+  };
+  for (int i = 0; i < frags; ++i) {
+    const int killer = 1 + std::min(below(players), below(players));
+    const int victim = i % 20 == 0 ? killer : 1 + below(players);
+    events.push_back(
+        {static_cast<int>(static_cast<long long>(i) * duration / frags), killer, victim});
+  }
+  return graphTables(std::vector<int>(static_cast<std::size_t>(players), 0), duration, events);
+}
+
+struct Box {
+  int left, top, right, bottom;  // right and bottom just outside
+};
+
+Box boxOf(const GraphLabel& l, const GraphTextMetrics& m) {
+  return {l.at.x, l.at.y, l.at.x + m.widthOf(l.text), l.at.y + m.height};
+}
+
+bool meet(const Box& a, const Box& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
 int yOf(const TimeGraphLayout& g, int score) {
@@ -69,7 +101,8 @@ TEST(TimeGraph, FragLabelsStandAtLeastTwentyPixelsApart) {
   struct Row {
     int low, high, step, lastLabel;
   };
-  for (const Row& r : {Row{0, 10, 1, 12}, Row{0, 100, 8, 120}, Row{-3, 7, 1, 9}}) {
+  // The line of the last value that the grid reaches would have its label cut at the top.
+  for (const Row& r : {Row{0, 10, 1, 11}, Row{0, 100, 8, 112}, Row{-3, 7, 1, 8}}) {
     const TimeGraphLayout g = timeGraphLayout(spanTables(r.low, r.high), false, kWidth, kHeight);
     EXPECT_EQ(texts(g, false), steps(r.low, r.step, r.lastLabel)) << "span " << r.high - r.low;
     EXPECT_EQ(g.baseline, yOf(g, 0));
@@ -80,15 +113,60 @@ TEST(TimeGraph, FragLabelsStandAtLeastTwentyPixelsApart) {
   }
 }
 
+// The designed step of 20 pixels stands where the widest label fits in it; three-digit
+// labels of a wider font take a longer step.
 TEST(TimeGraph, MinuteLabelsStandAtLeastTwentyPixelsApart) {
   struct Row {
-    int duration, width, step, lastLabel;
+    int duration, width, charWidth, step, lastLabel;
   };
-  for (const Row& r : {Row{1800, kWidth, 2, 30}, Row{1800, 1200, 1, 30}, Row{600, kWidth, 1, 10},
-                       Row{7200, kWidth, 5, 120}}) {
-    const TimeGraphLayout g =
-        timeGraphLayout(spanTables(0, 5, r.duration), false, r.width, kHeight);
+  for (const Row& r : {Row{1800, kWidth, 6, 2, 30}, Row{1800, 1200, 6, 1, 30},
+                       Row{600, kWidth, 6, 1, 10}, Row{7200, kWidth, 6, 5, 120},
+                       Row{7200, kWidth, 7, 6, 120}, Row{14400, kWidth, 7, 12, 240}}) {
+    const TimeGraphLayout g = timeGraphLayout(spanTables(0, 5, r.duration), false, r.width, kHeight,
+                                              fixedPitch(r.charWidth));
     EXPECT_EQ(texts(g, true), steps(0, r.step, r.lastLabel)) << r.duration << " s, " << r.width;
+  }
+}
+
+// Every label and legend name lies wholly inside the area, none covers another, and the frag
+// labels stay left of the frag axis, whatever the demo's length, scores, players and window.
+TEST(TimeGraph, LabelsAndLegendNeverOverlapNorLeaveTheArea) {
+  struct Row {
+    const char* what;
+    DemoTables tables;
+    int width, height, charWidth;
+  };
+  const DemoTables longDemo = longMatch(16, 4 * 3600, 35000);
+  const Row rows[] = {
+      {"4 hours, 16 players, 35 000 frags", longDemo, kWidth, kHeight, 7},
+      {"the same in a small window", longDemo, 300, 200, 7},
+      {"the same in a large window", longDemo, 1200, 700, 7},
+      {"scores far below zero", spanTables(-250, 40, 600), kWidth, kHeight, 7},
+      {"ten minutes in the designed font", spanTables(0, 10, 600), kWidth, kHeight, 6},
+      {"64 players", longMatch(64, 3600, 3000), kWidth, kHeight, 7},
+  };
+  for (const Row& r : rows) {
+    const GraphTextMetrics metrics = fixedPitch(r.charWidth);
+    const TimeGraphLayout g = timeGraphLayout(r.tables, false, r.width, r.height, metrics);
+    std::vector<Box> boxes;
+    for (const GraphLabel& l : g.fragLabels) {
+      boxes.push_back(boxOf(l, metrics));
+      EXPECT_LT(boxes.back().right, g.plot.left) << r.what << ": " << l.text;
+    }
+    for (const GraphLabel& l : g.minuteLabels) boxes.push_back(boxOf(l, metrics));
+    for (const GraphCurve& c : g.curves) {
+      boxes.push_back(boxOf(c.legend, metrics));
+      EXPECT_GT(c.legend.at.x, g.plot.left) << r.what << ": " << c.legend.text;
+    }
+    EXPECT_GE(g.minuteLabels.size(), 2u) << r.what;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      const Box& b = boxes[i];
+      EXPECT_TRUE(b.left >= 0 && b.top >= 0 && b.right <= r.width && b.bottom <= r.height)
+          << r.what << ": box " << i << " at " << b.left << ", " << b.top;
+      for (std::size_t j = 0; j < i; ++j) {
+        EXPECT_FALSE(meet(b, boxes[j])) << r.what << ": boxes " << j << " and " << i;
+      }
+    }
   }
 }
 
@@ -110,16 +188,19 @@ TEST(TimeGraph, SuicidesAndTeamKillsLowerTheCurve) {
 }
 
 TEST(TimeGraph, ResizeSpreadsTheTimeAxisAgain) {
+  // An event half way through a 30-minute demo; the time axis ends 5 pixels short of the
+  // area's edge, so that the label "30" under its end stays whole.
   struct Row {
-    int width, eventX;  // an event half way through the demo
+    int width, eventX, endX;
   };
-  for (const Row& r : {Row{kWidth, 270}, Row{1042, 531}, Row{320, 170}}) {
+  for (const Row& r : {Row{kWidth, 268, 516}, Row{1042, 528, 1037}, Row{320, 168, 315}}) {
     const DemoTables t = graphTables({1, 2}, 1800, {{900, 1, 2}});
     const TimeGraphLayout g = timeGraphLayout(t, false, r.width, kHeight);
     const std::vector<GraphPoint>& points = g.curves.at(0).points;
     ASSERT_EQ(points.size(), 3u);
     EXPECT_EQ(points[1].x, r.eventX) << "width " << r.width;
-    EXPECT_EQ(points[2].x, r.width);
+    EXPECT_EQ(points[2].x, r.endX);
+    EXPECT_EQ(g.plot.right, r.endX);
   }
 }
 
@@ -150,7 +231,7 @@ TEST(TimeGraph, EventsInOnePixelColumnKeepTheirExtremes) {
   events.insert(events.end(), 40, Event{100, 1, 2});
   const TimeGraphLayout g =
       timeGraphLayout(graphTables({1, 2}, 1800, events), false, kWidth, kHeight);
-  const int x = 20 + static_cast<int>(std::nearbyint(100 * g.timeScale));
+  const int x = g.plot.left + static_cast<int>(std::nearbyint(100 * g.timeScale));
   std::vector<int> column;
   for (const GraphPoint& p : g.curves.at(0).points) {
     if (p.x == x) column.push_back(p.y);

@@ -10,6 +10,8 @@ namespace obitrak::ui {
 namespace {
 
 constexpr int kGridLine = 1;
+// Text layouts round a text's width up to the next pixel.
+constexpr int kRounding = 1;
 
 int widest(const QFontMetrics& metrics, const QStringList& texts) {
   int w = 0;
@@ -34,7 +36,7 @@ int fittedColumnWidth(int designWidth, const QFontMetrics& metrics, const QStrin
 TextMargins gridTextMargins(const QTableView& view, int cellInset) {
   const QHeaderView* header = view.horizontalHeader();
   const int headerMargin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-  return {2 * headerMargin + kGridLine, 2 * cellInset + kGridLine};
+  return {2 * headerMargin + kGridLine + kRounding, 2 * cellInset + kGridLine + kRounding};
 }
 
 }  // namespace obitrak::ui

@@ -426,6 +426,10 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(g.width() < 912);
     QVERIFY(g.geometry().right() < form.centralWidget()->width());
     QTRY_VERIFY(g.horizontalScrollBar()->isVisible());
+    // The rows fit: the grid takes the room of its scroll bar below, and nothing scrolls
+    // up and down.
+    QVERIFY(!g.verticalScrollBar()->isVisible());
+    QVERIFY(g.geometry().bottom() < form.centralWidget()->height());
     // The user reaches the last column by keyboard, and it scrolls into view.
     g.setFocus();
     g.setCurrentCell(7, 7);
@@ -558,10 +562,15 @@ class MainWindowTest : public QObject {
     auto* notice = control<QLabel>(app.form(), "StatusPanel1");
     QCOMPARE(notice->text(), QStringLiteral("BAD BLOCK. READING STOPPED."));
     QCOMPARE(rowNames(app.form()), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
-    // The notice stays whole however small the user makes the window.
+    // The notice stays whole however small the user makes the window, and the level's
+    // panel keeps its designed width beside it.
     app.form().resize(100, app.form().height());
     QTRY_VERIFY(notice->contentsRect().width() >=
                 notice->fontMetrics().horizontalAdvance(notice->text()));
+    auto* level = control<QLabel>(app.form(), "StatusPanel0");
+    QVERIFY(level->width() >= std::min(250, level->fontMetrics().horizontalAdvance(level->text()) +
+                                                2 * level->frameWidth()));
+    QVERIFY(notice->geometry().left() >= level->geometry().right());
   }
 
   void viewItemsShowTheirWindowsOnlyWithADemo() {
@@ -744,6 +753,7 @@ class MainWindowTest : public QObject {
       QCOMPARE(grid(app.form()).rowCount(), n + 1);
       QCOMPARE(grid(app.form()).columnCount(), n + 2);
       QCOMPARE(cell(app.form(), n + 1, 0), QStringLiteral("Frgs (Kills/Dths)"));
+      verifyHeadersWhole(grid(app.form()));
     }
     QCOMPARE(recorder.messages, QStringList());
   }

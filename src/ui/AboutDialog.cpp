@@ -112,9 +112,9 @@ void AboutDialog::buildMemo() {
   const QFontMetrics metrics = memo->fontMetrics();
   int widest = 0;
   for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
-  // The document's margin and the box's frame on both sides, and the cursor's pixel.
+  // The document's margin and the box's frame on both sides, and a little air.
   const int margins =
-      2 * (static_cast<int>(memo->document()->documentMargin()) + memo->frameWidth()) + 1;
+      2 * (static_cast<int>(memo->document()->documentMargin()) + memo->frameWidth() + 2);
   const AboutLayout fit = aboutLayout(
       {widest + margins, static_cast<int>(lines.size()) * metrics.lineSpacing() + margins});
   memo->setGeometry(144, 56, fit.memo.width, fit.memo.height);

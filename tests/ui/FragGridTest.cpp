@@ -115,66 +115,28 @@ class FragGridTest : public QObject {
   }
 
   // A column is as wide as designed, or as its header or its widest cell needs with the
-  // margins of its kind of cell.
-  void columnsFitTheirTexts_data() {
-    QTest::addColumn<QStringList>("headers");
-    QTest::addColumn<QStringList>("cells");
-    QTest::addColumn<QString>("deciding");  // the text that sets the width; none: designed
-    QTest::addColumn<bool>("header");
-    QTest::newRow("short names") << QStringList{"Ann"} << QStringList{"12", "0"} << QString()
-                                 << false;
-    QTest::newRow("totals header") << QStringList{"Frgs (Kills/Dths)"}
-                                   << QStringList{"51 (61 / 58)"} << "Frgs (Kills/Dths)" << true;
-    QTest::newRow("20-character name") << QStringList{"", "Adrenaline Hunter XX", "Bob"}
-                                       << QStringList() << "Adrenaline Hunter XX" << true;
-    QTest::newRow("wide cell") << QStringList{"Skin"}
-                               << QStringList{"male/grunt", "cyborg/disguiseXX"}
-                               << "cyborg/disguiseXX" << false;
-    QTest::newRow("nothing") << QStringList() << QStringList() << QString() << false;
-  }
+  // margins of its kind of cell; the grid and the window follow the columns.
   void columnsFitTheirTexts() {
-    QFETCH(QStringList, headers);
-    QFETCH(QStringList, cells);
-    QFETCH(QString, deciding);
-    QFETCH(bool, header);
-    QFont bold = designFont(QFont(), true);
-    const QFontMetrics metrics(bold);
-    const TextMargins margins{9, 6};
-    const int width = fittedColumnWidth(101, metrics, headers, cells, margins);
-    const int expected = deciding.isEmpty() ? 101
-                                            : metrics.horizontalAdvance(deciding) +
-                                                  (header ? margins.header : margins.cell);
-    QCOMPARE(width, std::max(101, expected));
-  }
-
-  void gridSizeFollowsItsColumns() {
+    const QFontMetrics m(designFont(QFont(), true));
+    auto fitted = [&m](const QStringList& headers, const QStringList& cells) {
+      return fittedColumnWidth(101, m, headers, cells, {9, 6});
+    };
+    QCOMPARE(fitted({"Ann"}, {"12", "0"}), 101);
+    const QString totals = QStringLiteral("Frgs (Kills/Dths)");
+    QCOMPARE(fitted({totals}, {"51 (61 / 58)"}), std::max(101, m.horizontalAdvance(totals) + 9));
+    const QString skin = QStringLiteral("cyborg/disguiseXX");
+    QCOMPARE(fitted({"Skin"}, {"male/grunt", skin}), std::max(101, m.horizontalAdvance(skin) + 6));
     FragGridShape shape = fragGridShape(2);
     fitColumnWidths(shape, {101, 90, 180, 130});
-    QCOMPARE(shape.columnWidths, (std::vector<int>{101, 101, 180, 130}));
     QCOMPARE(shape.size, (GridSize{101 + 101 + 180 + 130 + 3, 78}));
-    fitColumnWidths(shape, {});
-    QCOMPARE(shape.size, (GridSize{407, 78}));
   }
 
   // The first status panel keeps its designed 250 pixels (or its shorter text), the notice
   // panel all of its notice.
-  void narrowestWindowKeepsBothPanels_data() {
-    QTest::addColumn<int>("panel0");
-    QTest::addColumn<int>("panel1");
-    QTest::addColumn<int>("width");
-    QTest::newRow("no notice") << 240 << 4 << 256;
-    QTest::newRow("long level name and a notice") << 420 << 190 << 452;
-    QTest::newRow("short level name") << 90 << 190 << 292;
-  }
   void narrowestWindowKeepsBothPanels() {
-    QFETCH(int, panel0);
-    QFETCH(int, panel1);
-    QFETCH(int, width);
-    QCOMPARE(mainWindowMinimumWidth(panel0, panel1), width);
-    const std::optional<WindowRect> r =
-        mainWindowPlacement(fragGridShape(0).size, kScreen, false, width);
-    QCOMPARE(r->width, std::max(226, width));
-    QCOMPARE(r->left, (kScreen.width - r->width) / 2);
+    QCOMPARE(mainWindowMinimumWidth(420, 190), 250 + 190 + 12);
+    QCOMPARE(mainWindowMinimumWidth(90, 190), 90 + 190 + 12);
+    QCOMPARE(mainWindowPlacement(fragGridShape(0).size, kScreen, false, 452)->width, 452);
   }
 
   void gridKeepsItsSizeWhereItFits() {
@@ -190,25 +152,10 @@ class FragGridTest : public QObject {
 
   // A grid cut in one direction takes the room of its scroll bar in the other where there
   // is room for it, so that the second scroll bar appears only when the cells do not fit.
-  void scrollBarTakesRoomOfItsOwn_data() {
-    QTest::addColumn<QSize>("grid");
-    QTest::addColumn<QSize>("room");
-    QTest::addColumn<QSize>("viewport");
-    QTest::newRow("16 players on 1280 x 800")
-        << QSize(1821, 428) << QSize(1250, 478) << QSize(1250, 443);
-    QTest::newRow("no room below") << QSize(1821, 428) << QSize(1250, 435) << QSize(1250, 435);
-    QTest::newRow("cut below") << QSize(600, 900) << QSize(700, 500) << QSize(615, 500);
-    QTest::newRow("cut below, no room beside")
-        << QSize(600, 900) << QSize(610, 500) << QSize(610, 500);
-    QTest::newRow("fits") << QSize(407, 78) << QSize(500, 300) << QSize(407, 78);
-  }
   void scrollBarTakesRoomOfItsOwn() {
-    QFETCH(QSize, grid);
-    QFETCH(QSize, room);
-    QFETCH(QSize, viewport);
-    const GridSize size =
-        gridViewport({grid.width(), grid.height()}, {room.width(), room.height()}, 15);
-    QCOMPARE(QSize(size.width, size.height), viewport);
+    QCOMPARE(gridViewport({1821, 428}, {1250, 478}, 15), (GridSize{1250, 443}));
+    QCOMPARE(gridViewport({1821, 428}, {1250, 435}, 15), (GridSize{1250, 435}));
+    QCOMPARE(gridViewport({600, 900}, {700, 500}, 15), (GridSize{615, 500}));
   }
 
   void headerPlaceIsTheRowOrTheColumn() {

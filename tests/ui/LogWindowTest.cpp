@@ -72,22 +72,20 @@ class LogWindowTest : public QObject {
     QCOMPARE(grid.model()->index(4, 1).data().toString(), QStringLiteral("Ann died."));
   }
 
-  // The game's own characters read as what they look like, and a message of several lines
-  // shows them all in its row, and as lines in its tool tip; the log itself keeps the bytes.
+  // The game's own characters read as what they look like; a message of several lines shows
+  // them all in its row, and as lines in its tool tip.
   void messagesShowTheGameCharactersAndEveryLine() {
     TestApp app;
-    const std::string message =
-        "\x10"
-        "anticheat\x11 kicked Bob\nfor aiming";
-    app.state().tables.log.add(2, message, 0);
+    app.state().tables.log.add(2,
+                               "\x10"
+                               "anticheat\x11 kicked Bob\nfor aiming",
+                               0);
     app.state().tables.log.logCount = 1;
     ui::LogWindow window(app.state());
-    window.refillNow();
     const QModelIndex cell = window.grid().model()->index(0, 1);
     QCOMPARE(cell.data().toString(), QStringLiteral("[anticheat] kicked Bob / for aiming"));
     QCOMPARE(cell.data(Qt::ToolTipRole).toString(),
              QStringLiteral("[anticheat] kicked Bob\nfor aiming"));
-    QCOMPARE(app.state().tables.log[1].text, message);
   }
 
   void rowColours_data() {

@@ -28,14 +28,22 @@ constexpr int kDesignCharWidth = 6;
 constexpr int kPlainColourEntries = 20;
 constexpr int kWrittenColourEntries = 14;
 
-constexpr int kAreaLeft = 8;
-constexpr int kAreaTop = 8;
 constexpr int kDesignAreaWidth = 521;
 constexpr int kDesignAreaHeight = 329;
 constexpr int kSpareWidth = 55;         // right of the area, the label's room included
 constexpr int kSpareHeight = 21;        // below the area
 constexpr int kMinutesLabelShift = 15;  // the label's left, from the area's width
 constexpr int kMinutesLabelSpace = 2;   // kept free right of the label
+
+// The room the window keeps right of and below the drawing area: the designed room, or
+// what the "minutes" label there needs.
+int spareWidth(int labelWidth) {
+  return std::max(kSpareWidth, kMinutesLabelShift + labelWidth + kMinutesLabelSpace);
+}
+
+int spareHeight(int labelHeight) {
+  return std::max(kSpareHeight, labelHeight);
+}
 
 // Rounds to the nearest whole pixel, halves to the even neighbour, kept in a range that an
 // int holds whatever the scale.
@@ -258,21 +266,15 @@ TimeGraphFrame timeGraphFrame(int clientWidth, int clientHeight, int labelWidth,
   TimeGraphFrame f;
   f.clientWidth = clientWidth;
   f.clientHeight = clientHeight;
-  const int spareWidth =
-      std::max(kSpareWidth, kMinutesLabelShift + labelWidth + kMinutesLabelSpace);
-  const int spareHeight = std::max(kSpareHeight, labelHeight);
-  f.areaWidth = std::max(0, clientWidth - spareWidth);
-  f.areaHeight = std::max(0, clientHeight - spareHeight);
+  f.areaWidth = std::max(0, clientWidth - spareWidth(labelWidth));
+  f.areaHeight = std::max(0, clientHeight - spareHeight(labelHeight));
   f.minutesLabel = {f.areaWidth + kMinutesLabelShift, f.areaHeight};
   return f;
 }
 
 TimeGraphFrame timeGraphCreationFrame(int labelWidth, int labelHeight) {
-  const int spareWidth =
-      std::max(kSpareWidth, kMinutesLabelShift + labelWidth + kMinutesLabelSpace);
-  const int spareHeight = std::max(kSpareHeight, labelHeight);
-  return timeGraphFrame(kDesignAreaWidth + spareWidth, kDesignAreaHeight + spareHeight, labelWidth,
-                        labelHeight);
+  return timeGraphFrame(kDesignAreaWidth + spareWidth(labelWidth),
+                        kDesignAreaHeight + spareHeight(labelHeight), labelWidth, labelHeight);
 }
 
 int curveColourEntry(int place) {

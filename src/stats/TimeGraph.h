@@ -90,8 +90,8 @@ struct TimeGraphFrame {
 };
 
 // The drawing area and the label beside it in a client area of `clientWidth` x
-// `clientHeight`: the area at (8, 8) with the designed room of 55 pixels at its right and 21
-// below it, or more where the label of `labelWidth` x `labelHeight` would not fit whole.
+// `clientHeight`: the area (at 8, 8) with the designed room of 55 pixels at its right and
+// 21 below it, or more where the label of `labelWidth` x `labelHeight` would not fit whole.
 TimeGraphFrame timeGraphFrame(int clientWidth, int clientHeight, int labelWidth, int labelHeight);
 // The window at its creation: the client area in which the drawing area has its designed
 // 521 x 329 pixels.

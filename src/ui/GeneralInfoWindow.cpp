@@ -188,15 +188,16 @@ void GeneralInfoWindow::fillPlayerGrid() {
   const int rows = players.playerCount + players.idleCount + 1;
   m_playerModel->fill(state().tables, rows);
   m_playerGrid->horizontalHeader()->setVisible(m_playerModel->headerFixed());
-  int width = kGridFrame;
+  int gridWidth = kGridFrame;
   for (int column = 0; column < 2; ++column) {
     const int w = playerColumnWidth(column);
     m_playerGrid->horizontalHeader()->resizeSection(column, w);
-    width += w;
+    gridWidth += w;
   }
-  m_playerGrid->setGeometry(kGridLeft, kGridTop, width, playerGridHeight(rows));
+  m_playerGrid->setGeometry(kGridLeft, kGridTop, gridWidth, playerGridHeight(rows));
   // The window widens to show the whole grid; it is never made narrower.
-  setMinimumWidth(kGridLeft + width + kGridRightMargin);
+  const int wanted = kGridLeft + gridWidth + kGridRightMargin;
+  if (width() < wanted) resize(wanted, height());
 }
 
 // At least the designed 100 pixels and the grid line; wider where the header or the

@@ -1,10 +1,12 @@
 #include "scan/DemoTables.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace obitrak {
 
@@ -55,8 +57,7 @@ std::string_view MessageLog::storeText(std::string_view text) {
     const std::size_t next =
         m_chunks.empty() ? kTextChunkSize : std::min(2 * m_chunkSize, kLargeChunkSize);
     m_chunkSize = std::max(next, text.size());
-    const bool large = m_chunkSize >= kLargeChunkSize;
-    m_chunks.emplace_back(static_cast<char*>(allocateChunk(m_chunkSize, large)));
+    m_chunks.push_back(allocateChunk<char>(m_chunkSize));
     m_chunkUsed = 0;
   }
   char* at = m_chunks.back().get() + m_chunkUsed;
@@ -65,27 +66,56 @@ std::string_view MessageLog::storeText(std::string_view text) {
   return {at, text.size()};
 }
 
-LogRecord& MessageLog::record(std::uint32_t r) const {
-  if (r < 1 || r > m_size) throw std::out_of_range("MessageLog record out of range");
-  const std::size_t i = r - 1;
-  return m_recordChunks[i / kRecordsPerChunk].get()[i % kRecordsPerChunk];
+LogRecord& MessageLog::slot(std::size_t index) const {
+  constexpr std::size_t kGrowing = std::bit_width(kLargeChunkRecords / kFirstChunkRecords) - 1;
+  constexpr std::size_t kInGrowing = kFirstChunkRecords * ((std::size_t{1} << kGrowing) - 1);
+  if (index < kInGrowing) {
+    const std::size_t chunk = std::bit_width(index / kFirstChunkRecords + 1) - 1;
+    const std::size_t before = kFirstChunkRecords * ((std::size_t{1} << chunk) - 1);
+    return m_recordChunks[chunk].get()[index - before];
+  }
+  const std::size_t rest = index - kInGrowing;
+  return m_recordChunks[kGrowing + rest / kLargeChunkRecords].get()[rest % kLargeChunkRecords];
 }
 
-// Records fill chunks of the large chunk size; all but the first are advised huge pages, so
-// that a log of a few messages costs only the pages it touches.
+LogRecord& MessageLog::record(std::uint32_t r) const {
+  if (r < 1 || r > m_size) throw std::out_of_range("MessageLog record out of range");
+  return slot(r - 1);
+}
+
 LogRecord& MessageLog::add(std::uint8_t level, std::string_view text, std::int32_t time) {
-  if (m_size == m_recordChunks.size() * kRecordsPerChunk) {
-    void* chunk = allocateChunk(kLargeChunkSize, !m_recordChunks.empty());
-    m_recordChunks.emplace_back(static_cast<LogRecord*>(chunk));
+  if (m_size == m_capacity) {
+    const std::size_t k = m_recordChunks.size();
+    const std::size_t records =
+        std::min(kFirstChunkRecords << std::min<std::size_t>(k, 16), kLargeChunkRecords);
+    m_recordChunks.push_back(allocateChunk<LogRecord>(records));
+    m_capacity += records;
   }
-  LogRecord* slot = m_recordChunks.back().get() + m_size % kRecordsPerChunk;
-  LogRecord& r = *new (slot) LogRecord();
+  LogRecord& r = *new (&slot(m_size)) LogRecord();
   ++m_size;
   r.level = level;
   r.text = storeText(text);
   r.time = time;
   m_textBytes += text.size();
   return r;
+}
+
+MessageLog::MessageLog(MessageLog&& other) noexcept {
+  *this = std::move(other);
+}
+
+MessageLog& MessageLog::operator=(MessageLog&& other) noexcept {
+  if (this == &other) return *this;
+  m_recordChunks = std::exchange(other.m_recordChunks, {});
+  m_size = std::exchange(other.m_size, 0);
+  m_capacity = std::exchange(other.m_capacity, 0);
+  m_limits = other.m_limits;
+  m_textBytes = std::exchange(other.m_textBytes, 0);
+  m_chunks = std::exchange(other.m_chunks, {});
+  m_chunkUsed = std::exchange(other.m_chunkUsed, 0);
+  m_chunkSize = std::exchange(other.m_chunkSize, 0);
+  logCount = std::exchange(other.logCount, 0);
+  return *this;
 }
 
 MessageLog::MessageLog(const MessageLog& other) {

@@ -153,8 +153,6 @@ struct MessageLogLimits {
 // records live in large chunks owned by the log, which grow without moving or doubling
 // what they hold: a message costs its record (32 bytes) and its text, no more.
 class MessageLog {
-  static constexpr std::size_t kRecordsPerChunk = kLargeChunkSize / sizeof(LogRecord);
-
   template <typename Record>
   class Iterator {
    public:
@@ -165,11 +163,8 @@ class MessageLog {
     using reference = Record&;
 
     Iterator() = default;
-    Iterator(const std::vector<Chunk<LogRecord>>* chunks, std::size_t index)
-        : m_chunks(chunks), m_index(index) {}
-    Record& operator*() const {
-      return (*m_chunks)[m_index / kRecordsPerChunk].get()[m_index % kRecordsPerChunk];
-    }
+    Iterator(const MessageLog* log, std::size_t index) : m_log(log), m_index(index) {}
+    Record& operator*() const { return m_log->slot(m_index); }
     Record* operator->() const { return &**this; }
     Iterator& operator++() {
       ++m_index;
@@ -183,7 +178,7 @@ class MessageLog {
     bool operator==(const Iterator& other) const { return m_index == other.m_index; }
 
    private:
-    const std::vector<Chunk<LogRecord>>* m_chunks = nullptr;
+    const MessageLog* m_log = nullptr;
     std::size_t m_index = 0;
   };
 
@@ -191,8 +186,9 @@ class MessageLog {
   MessageLog() = default;
   MessageLog(const MessageLog& other);
   MessageLog& operator=(const MessageLog& other);
-  MessageLog(MessageLog&&) noexcept = default;
-  MessageLog& operator=(MessageLog&&) noexcept = default;
+  // A log moved from is empty.
+  MessageLog(MessageLog&& other) noexcept;
+  MessageLog& operator=(MessageLog&& other) noexcept;
 
   // Appends a record; its text is copied into the log. The limits are the caller's to
   // check (hasRoomFor).
@@ -210,19 +206,27 @@ class MessageLog {
   LogRecord& operator[](std::uint32_t r) { return record(r); }
   const LogRecord& operator[](std::uint32_t r) const { return record(r); }
   std::size_t size() const { return m_size; }
-  Iterator<LogRecord> begin() { return {&m_recordChunks, 0}; }
-  Iterator<LogRecord> end() { return {&m_recordChunks, m_size}; }
-  Iterator<const LogRecord> begin() const { return {&m_recordChunks, 0}; }
-  Iterator<const LogRecord> end() const { return {&m_recordChunks, m_size}; }
+  Iterator<LogRecord> begin() { return {this, 0}; }
+  Iterator<LogRecord> end() { return {this, m_size}; }
+  Iterator<const LogRecord> begin() const { return {this, 0}; }
+  Iterator<const LogRecord> end() const { return {this, m_size}; }
 
   std::uint32_t logCount = 0;
 
  private:
+  // Record chunk k holds kFirstChunkRecords << k records, up to a large chunk's worth
+  // (kLargeChunkRecords), and every later chunk that many: a short log stays small.
+  static constexpr std::size_t kFirstChunkRecords = 1024;
+  static constexpr std::size_t kLargeChunkRecords = kLargeChunkSize / sizeof(LogRecord);
+
   std::string_view storeText(std::string_view text);
   LogRecord& record(std::uint32_t r) const;
+  // The record at 0-based `index` (below the chunks' capacity).
+  LogRecord& slot(std::size_t index) const;
 
   std::vector<Chunk<LogRecord>> m_recordChunks;
   std::size_t m_size = 0;
+  std::size_t m_capacity = 0;  // records the chunks hold
   MessageLogLimits m_limits;
   std::size_t m_textBytes = 0;  // text held by the records
   std::vector<Chunk<char>> m_chunks;

@@ -87,6 +87,7 @@ class GeneralInfoWindow : public SecondaryWindow {
   void setBox(Box box, const std::string& text);
   void fillPlayerGrid();
   void showScoreboard();
+  int playerColumnWidth(int column) const;
 
   std::function<QString()> m_demoPath;
   std::array<QLineEdit*, BoxCount> m_boxes{};

@@ -47,15 +47,15 @@ KillMatrix& KillMatrix::operator=(const KillMatrix& other) {
 }
 
 namespace {
-constexpr std::size_t kTextChunkSize = 64 * 1024;
+constexpr std::size_t kFirstTextChunk = 64 * 1024;
 }
 
-// Text chunks double from 64 KiB to the large chunk size, so that a short log stays small.
+// Text chunks double from 64 KiB to the large chunk size.
 std::string_view MessageLog::storeText(std::string_view text) {
   if (text.empty()) return {};
   if (m_chunks.empty() || m_chunkSize - m_chunkUsed < text.size()) {
     const std::size_t next =
-        m_chunks.empty() ? kTextChunkSize : std::min(2 * m_chunkSize, kLargeChunkSize);
+        m_chunks.empty() ? kFirstTextChunk : std::min(2 * m_chunkSize, kLargeLogChunk);
     m_chunkSize = std::max(next, text.size());
     m_chunks.push_back(allocateChunk<char>(m_chunkSize));
     m_chunkUsed = 0;
@@ -85,9 +85,8 @@ LogRecord& MessageLog::record(std::uint32_t r) const {
 
 LogRecord& MessageLog::add(std::uint8_t level, std::string_view text, std::int32_t time) {
   if (m_size == m_capacity) {
-    const std::size_t k = m_recordChunks.size();
-    const std::size_t records =
-        std::min(kFirstChunkRecords << std::min<std::size_t>(k, 16), kLargeChunkRecords);
+    const std::size_t k = std::min<std::size_t>(m_recordChunks.size(), 16);
+    const std::size_t records = std::min(kFirstChunkRecords << k, kLargeChunkRecords);
     m_recordChunks.push_back(allocateChunk<LogRecord>(records));
     m_capacity += records;
   }

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scan/LargeChunks.h"
+#include "scan/LogChunks.h"
 #include "scan/ShortString.h"
 
 namespace obitrak {
@@ -149,9 +149,9 @@ struct MessageLogLimits {
   std::size_t textBytes = std::size_t{128} << 20;  // 128 MiB of message text
 };
 
-// Every print message of the demo, in demo order, numbered 1..logCount. The texts and the
-// records live in large chunks owned by the log, which grow without moving or doubling
-// what they hold: a message costs its record (32 bytes) and its text, no more.
+// Every print message of the demo, in demo order, numbered 1..logCount. The records and the
+// texts live in chunks owned by the log (see LogChunks.h), which grow without moving or
+// doubling what they hold: a message costs its record (32 bytes) and its text, no more.
 class MessageLog {
   template <typename Record>
   class Iterator {
@@ -215,9 +215,9 @@ class MessageLog {
 
  private:
   // Record chunk k holds kFirstChunkRecords << k records, up to a large chunk's worth
-  // (kLargeChunkRecords), and every later chunk that many: a short log stays small.
+  // (kLargeChunkRecords), and every later chunk that many.
   static constexpr std::size_t kFirstChunkRecords = 1024;
-  static constexpr std::size_t kLargeChunkRecords = kLargeChunkSize / sizeof(LogRecord);
+  static constexpr std::size_t kLargeChunkRecords = kLargeLogChunk / sizeof(LogRecord);
 
   std::string_view storeText(std::string_view text);
   LogRecord& record(std::uint32_t r) const;

@@ -102,7 +102,8 @@ TEST_F(LibraryTest, CancelledRunKeepsWhatItDid) {
   std::atomic<bool> cancel{false};
   LibraryStore store(library);
   LibraryIndexer indexer(&store, nullptr, 1);
-  const IndexCounts counts = indexer.run(demos, [&](IndexOutcome&&) { cancel = true; }, &cancel);
+  const IndexCounts counts = indexer.run(
+      demos, [&](IndexOutcome&&) { cancel = true; }, &cancel);
   EXPECT_TRUE(counts.cancelled);
   const Indexed next = index();
   EXPECT_EQ(next.counts.reused, counts.scanned);

@@ -1,5 +1,6 @@
 #include "library/LibraryIndexer.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -24,6 +25,7 @@ namespace {
 // A transaction is committed after this many demos or this long, whichever comes first.
 constexpr std::size_t kCommitEvery = 64;
 constexpr auto kCommitAfter = std::chrono::milliseconds(250);
+constexpr int kBackgroundNice = 5;
 
 struct FileFacts {
   int err = 0;  // errno of a failed stat, 0 when it succeeded
@@ -37,6 +39,14 @@ FileFacts factsOf(const std::string& path) {
   const std::int64_t ns =
       static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
   return {0, static_cast<std::int64_t>(st.st_size), ns};
+}
+
+// Lowers the priority of the calling thread: on Linux a nice value belongs to the thread
+// that sets it.
+void lowerOwnPriority() {
+  errno = 0;
+  const int nice = ::getpriority(PRIO_PROCESS, 0);
+  if (errno == 0) (void)::setpriority(PRIO_PROCESS, 0, nice + kBackgroundNice);
 }
 
 }  // namespace
@@ -136,6 +146,7 @@ class LibraryIndexer::Run {
   }
 
   void work() {
+    if (m_o.m_background && !m_workers.empty()) lowerOwnPriority();
     for (;;) {
       if (m_stop || cancelled()) break;
       const std::size_t j = m_next++;

@@ -43,6 +43,9 @@ class LibraryIndexer {
   // Whether the results of reused demos are loaded for the report (the summary needs
   // them; a list that already shows the library does not).
   void setLoadReused(bool load) { m_loadReused = load; }
+  // Whether the scans run at a lower priority than the rest of the program, so that a
+  // window stays quick while they use every core.
+  void setBackground(bool background) { m_background = background; }
   // Told when fewer worker threads could be started than asked for.
   void setThreadWarning(std::function<void(unsigned started)> warn) { m_warn = std::move(warn); }
 
@@ -63,6 +66,7 @@ class LibraryIndexer {
   const PhrasePack* m_pack;
   unsigned m_threads;
   bool m_loadReused = true;
+  bool m_background = false;
   std::function<void(unsigned)> m_warn;
 };
 

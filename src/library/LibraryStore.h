@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -66,6 +67,8 @@ class LibraryStore {
   std::optional<DemoResult> load(const std::string& path);
   // Every demo below `folder` (all with an empty folder), ordered by path.
   std::vector<LibraryRow> rows(const std::string& folder = {});
+  // The same, handed over one by one as they are read.
+  void forEachRow(const std::string& folder, const std::function<void(LibraryRow&&)>& each);
   std::vector<std::string> pathsUnder(const std::string& folder);
 
   void save(const std::string& path, const DemoResult& result, const std::string& analysis);

@@ -117,12 +117,18 @@ std::optional<DemoResult> LibraryStore::load(const std::string& path) {
 }
 
 std::vector<LibraryRow> LibraryStore::rows(const std::string& folder) {
+  std::vector<LibraryRow> out;
+  forEachRow(folder, [&](LibraryRow&& row) { out.push_back(std::move(row)); });
+  return out;
+}
+
+void LibraryStore::forEachRow(const std::string& folder,
+                              const std::function<void(LibraryRow&&)>& each) {
   std::string sql = "SELECT id, " + std::string(kDemoColumns) + " FROM demos";
   const std::pair<std::string, std::string> range = keyRangeUnder(folder);
   if (!folder.empty()) sql += " WHERE path >= ? AND path < ?";
   SqliteStatement s(*m_db, sql + " ORDER BY path");
   if (!folder.empty()) s.bind(1, range.first).bind(2, range.second);
-  std::vector<LibraryRow> out;
   while (s.step()) {
     LibraryRow row;
     row.path = s.bytes(cPath);
@@ -139,9 +145,8 @@ std::vector<LibraryRow> LibraryStore::rows(const std::string& folder) {
     row.winner = s.bytes(cWinner);
     row.winnerFrags = int32Of(s, cWinnerFrags);
     row.scoreboardAgrees = agreementOf(s);
-    out.push_back(std::move(row));
+    each(std::move(row));
   }
-  return out;
 }
 
 }  // namespace obitrak

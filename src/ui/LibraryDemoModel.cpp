@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QFile>
 #include <QPalette>
+#include <algorithm>
 #include <array>
 
 #include "stats/Summary.h"
@@ -62,20 +63,40 @@ QString libraryCellText(const LibraryRow& row, LibraryColumn column) {
   return {};
 }
 
-QVariant librarySortKey(const LibraryRow& row, LibraryColumn column) {
+namespace {
+
+// Numbers compare as numbers, texts without regard to case; a demo without a winner goes
+// below every frag count.
+template <typename T>
+int compare(const T& a, const T& b) {
+  return a < b ? -1 : b < a ? 1 : 0;
+}
+
+bool isTextColumn(LibraryColumn column) {
+  return column != LibraryColumn::Date && column != LibraryColumn::Duration &&
+         column != LibraryColumn::Players && column != LibraryColumn::WinnerFrags;
+}
+
+int compareRows(const LibraryRow& a, const LibraryRow& b, LibraryColumn column) {
   switch (column) {
     case LibraryColumn::Date:
-      return QVariant::fromValue<qint64>(row.modified);
+      return compare(a.modified, b.modified);
     case LibraryColumn::Duration:
-      return row.duration;
+      return compare(a.duration, b.duration);
     case LibraryColumn::Players:
-      return row.playerCount;
+      return compare(a.playerCount, b.playerCount);
     case LibraryColumn::WinnerFrags:
-      return row.winner.empty() ? QVariant::fromValue<qint64>(INT64_MIN)
-                                : QVariant::fromValue<qint64>(row.winnerFrags);
+      return compare(a.winner.empty() ? INT64_MIN : std::int64_t{a.winnerFrags},
+                     b.winner.empty() ? INT64_MIN : std::int64_t{b.winnerFrags});
     default:
-      return libraryCellText(row, column).toLower();
+      return libraryCellText(a, column).compare(libraryCellText(b, column), Qt::CaseInsensitive);
   }
+}
+
+}  // namespace
+
+bool libraryRowLess(const LibraryRow& a, const LibraryRow& b, LibraryColumn column) {
+  return compareRows(a, b, column) < 0;
 }
 
 LibraryDemoModel::LibraryDemoModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -86,41 +107,126 @@ QString LibraryDemoModel::haystackOf(const LibraryRow& row) {
       .toLower();
 }
 
+const LibraryRow& LibraryDemoModel::row(int r) const {
+  return m_rows.at(static_cast<std::size_t>(m_shown.at(static_cast<std::size_t>(r))));
+}
+
+bool LibraryDemoModel::accepted(int demo) const {
+  return m_search.isEmpty() || m_haystacks[static_cast<std::size_t>(demo)].contains(m_search);
+}
+
+// New demos join the shown ones at the end, or where the sort order puts them.
 void LibraryDemoModel::upsert(std::vector<LibraryRow> rows) {
-  std::vector<LibraryRow> added;
+  std::vector<int> added;
+  bool replaced = false;
   for (LibraryRow& r : rows) {
-    auto known = m_rowOfPath.find(r.path);
-    if (known == m_rowOfPath.end()) {
-      added.push_back(std::move(r));
-      continue;
+    auto [known, isNew] = m_demoOfPath.try_emplace(r.path, static_cast<int>(m_rows.size()));
+    const auto d = static_cast<std::size_t>(known->second);
+    if (isNew) {
+      m_haystacks.push_back(haystackOf(r));
+      m_rows.push_back(std::move(r));
+      if (accepted(known->second)) added.push_back(known->second);
+    } else {
+      m_haystacks[d] = haystackOf(r);
+      m_rows[d] = std::move(r);
+      if (d < m_sortKeys.size())
+        m_sortKeys[d] = libraryCellText(m_rows[d], LibraryColumn(m_sortKeysColumn)).toLower();
+      replaced = true;
     }
-    const auto i = static_cast<std::size_t>(known->second);
-    m_haystacks[i] = haystackOf(r);
-    m_rows[i] = std::move(r);
-    emit dataChanged(index(known->second, 0), index(known->second, columnCount() - 1));
   }
-  if (added.empty()) return;
-  const int first = static_cast<int>(m_rows.size());
-  beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
-  for (LibraryRow& r : added) {
-    m_rowOfPath.emplace(r.path, static_cast<int>(m_rows.size()));
-    m_haystacks.push_back(haystackOf(r));
-    m_rows.push_back(std::move(r));
+  if (!added.empty()) {
+    const int first = static_cast<int>(m_shown.size());
+    beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
+    m_shown.insert(m_shown.end(), added.begin(), added.end());
+    endInsertRows();
   }
-  endInsertRows();
+  if (m_sortColumn >= 0) {
+    sortShown();
+  } else if (replaced && !m_shown.empty()) {
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+  }
 }
 
 void LibraryDemoModel::reset(std::vector<LibraryRow> rows) {
   beginResetModel();
   m_rows.clear();
   m_haystacks.clear();
-  m_rowOfPath.clear();
+  m_demoOfPath.clear();
+  m_shown.clear();
+  m_sortKeys.clear();
   endResetModel();
   upsert(std::move(rows));
 }
 
+void LibraryDemoModel::setSearch(const QString& text) {
+  const QString search = text.trimmed().toLower();
+  if (search == m_search) return;
+  m_search = search;
+  beginResetModel();
+  rebuildShown();
+  endResetModel();
+}
+
+// Texts are compared through keys made once per demo, not once per comparison.
+void LibraryDemoModel::prepareSortKeys() {
+  const auto column = static_cast<LibraryColumn>(m_sortColumn);
+  if (m_sortColumn < 0 || !isTextColumn(column)) return;
+  if (m_sortKeysColumn != m_sortColumn) {
+    m_sortKeys.clear();
+    m_sortKeysColumn = m_sortColumn;
+  }
+  for (std::size_t d = m_sortKeys.size(); d < m_rows.size(); ++d)
+    m_sortKeys.push_back(libraryCellText(m_rows[d], column).toLower());
+}
+
+bool LibraryDemoModel::before(int a, int b) const {
+  const auto column = static_cast<LibraryColumn>(m_sortColumn);
+  const int c =
+      isTextColumn(column)
+          ? m_sortKeys[static_cast<std::size_t>(a)].compare(m_sortKeys[static_cast<std::size_t>(b)])
+          : compareRows(m_rows[static_cast<std::size_t>(a)], m_rows[static_cast<std::size_t>(b)],
+                        column);
+  return m_sortOrder == Qt::AscendingOrder ? c < 0 : c > 0;
+}
+
+void LibraryDemoModel::rebuildShown() {
+  m_shown.clear();
+  for (int d = 0; d < demoCount(); ++d) {
+    if (accepted(d)) m_shown.push_back(d);
+  }
+  if (m_sortColumn < 0) return;
+  prepareSortKeys();
+  std::stable_sort(m_shown.begin(), m_shown.end(), [this](int a, int b) { return before(a, b); });
+}
+
+// Sorts the shown rows and moves the view's selection and current row along with them.
+void LibraryDemoModel::sortShown() {
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const QModelIndexList before = persistentIndexList();
+  std::vector<int> demos;
+  for (const QModelIndex& i : before) demos.push_back(m_shown[static_cast<std::size_t>(i.row())]);
+  rebuildShown();
+  std::vector<int> rowOfDemo(m_rows.size(), -1);
+  for (std::size_t r = 0; r < m_shown.size(); ++r)
+    rowOfDemo[static_cast<std::size_t>(m_shown[r])] = static_cast<int>(r);
+  QModelIndexList after;
+  for (std::size_t i = 0; i < demos.size(); ++i) {
+    const int r = rowOfDemo[static_cast<std::size_t>(demos[i])];
+    after.push_back(r < 0 ? QModelIndex() : index(r, before[static_cast<qsizetype>(i)].column()));
+  }
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void LibraryDemoModel::sort(int column, Qt::SortOrder order) {
+  if (column >= columnCount()) return;
+  m_sortColumn = column < 0 ? -1 : column;
+  m_sortOrder = order;
+  sortShown();
+}
+
 int LibraryDemoModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+  return parent.isValid() ? 0 : static_cast<int>(m_shown.size());
 }
 
 int LibraryDemoModel::columnCount(const QModelIndex& parent) const {
@@ -134,8 +240,6 @@ QVariant LibraryDemoModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return libraryCellText(r, column);
-    case kSortRole:
-      return librarySortKey(r, column);
     case kPathRole:
       return QFile::decodeName(QByteArray::fromStdString(r.path));
     case Qt::ToolTipRole:
@@ -158,24 +262,6 @@ QVariant LibraryDemoModel::headerData(int section, Qt::Orientation orientation, 
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || section >= static_cast<int>(kHeadings.size())) return {};
   return QString::fromLatin1(kHeadings[static_cast<std::size_t>(section)]);
-}
-
-LibraryFilterModel::LibraryFilterModel(LibraryDemoModel& demos, QObject* parent)
-    : QSortFilterProxyModel(parent), m_demos(demos) {
-  setSourceModel(&demos);
-  setSortRole(LibraryDemoModel::kSortRole);
-  setDynamicSortFilter(true);
-}
-
-void LibraryFilterModel::setSearch(const QString& text) {
-  const QString search = text.trimmed().toLower();
-  if (search == m_search) return;
-  m_search = search;
-  invalidateFilter();
-}
-
-bool LibraryFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
-  return m_search.isEmpty() || m_demos.haystack(sourceRow).contains(m_search);
 }
 
 }  // namespace obitrak::ui

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QSortFilterProxyModel>
 #include <QString>
 #include <string>
 #include <unordered_map>
@@ -27,17 +26,19 @@ enum class LibraryColumn {
   Count
 };
 
-// What a cell of the demo table reads: its text, and the key it sorts by.
+// What a cell of the demo table reads.
 QString libraryCellText(const LibraryRow& row, LibraryColumn column);
-QVariant librarySortKey(const LibraryRow& row, LibraryColumn column);
+// Whether `a` goes before `b` when the table is sorted by `column` in ascending order.
+bool libraryRowLess(const LibraryRow& a, const LibraryRow& b, LibraryColumn column);
 
-// The demos of the library, one row each, added and updated as indexing reports them.
-// Rows sort through Qt::UserRole, which holds numbers as numbers.
+// The demos of the library, one row each, added and updated as indexing reports them. The
+// model filters and sorts itself: a library of tens of thousands of demos is filtered by a
+// plain pass over prepared texts and sorted by comparing the rows' own fields, without a
+// proxy model in between.
 class LibraryDemoModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  static constexpr int kSortRole = Qt::UserRole;
   static constexpr int kPathRole = Qt::UserRole + 1;
 
   explicit LibraryDemoModel(QObject* parent = nullptr);
@@ -46,38 +47,39 @@ class LibraryDemoModel : public QAbstractTableModel {
   void upsert(std::vector<LibraryRow> rows);
   // Replaces every row.
   void reset(std::vector<LibraryRow> rows);
-  const LibraryRow& row(int r) const { return m_rows.at(static_cast<std::size_t>(r)); }
-  // Lower-case file path, map and player names of a row: what the filter box searches.
-  const QString& haystack(int r) const { return m_haystacks.at(static_cast<std::size_t>(r)); }
+  // Shows only the rows whose file path, map or a player name contains `text`, any case.
+  void setSearch(const QString& text);
+
+  // Every demo, shown or not.
+  int demoCount() const { return static_cast<int>(m_rows.size()); }
+  // The demo shown in row `r`.
+  const LibraryRow& row(int r) const;
+  int sortColumn() const { return m_sortColumn; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  void sort(int column, Qt::SortOrder order) override;
 
  private:
   static QString haystackOf(const LibraryRow& row);
+  bool accepted(int demo) const;
+  bool before(int a, int b) const;
+  void prepareSortKeys();
+  void rebuildShown();
+  void sortShown();
 
   std::vector<LibraryRow> m_rows;
-  std::vector<QString> m_haystacks;
-  std::unordered_map<std::string, int> m_rowOfPath;
-};
-
-// The demo table as shown: filtered by the text of the filter box (file, map or player
-// name, any case) and sorted by any column.
-class LibraryFilterModel : public QSortFilterProxyModel {
-  Q_OBJECT
-
- public:
-  explicit LibraryFilterModel(LibraryDemoModel& demos, QObject* parent = nullptr);
-  void setSearch(const QString& text);
-
- protected:
-  bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
-
- private:
-  LibraryDemoModel& m_demos;
+  std::vector<QString> m_haystacks;  // lower-case path, map and names of each demo
+  std::unordered_map<std::string, int> m_demoOfPath;
+  std::vector<int> m_shown;  // the demos shown, in their order
   QString m_search;
+  int m_sortColumn = -1;  // -1: in the order the demos came
+  // The lower-case texts of the sort column, by demo, while it is a column of text.
+  std::vector<QString> m_sortKeys;
+  int m_sortKeysColumn = -1;
+  Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 
 }  // namespace obitrak::ui

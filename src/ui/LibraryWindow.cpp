@@ -1,5 +1,6 @@
 #include "ui/LibraryWindow.h"
 
+#include <sys/resource.h>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,6 +21,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <cerrno>
+
 #include "export/SummaryExport.h"
 #include "ui/ErrorHandler.h"
 #include "ui/LibraryDemoModel.h"
@@ -33,6 +36,7 @@ namespace {
 
 const QString kFoldersKey = QStringLiteral("library/folders");
 constexpr int kSummaryDelayMs = 150;
+constexpr int kWorkerNice = 5;
 
 std::optional<QString> runFolderDialog(QWidget* parent) {
   const QString folder = QFileDialog::getExistingDirectory(parent, QStringLiteral("Add folder"));
@@ -49,15 +53,15 @@ LibraryWindow::LibraryWindow(AppState& state, std::string libraryPath, QWidget* 
       m_folderDialog(runFolderDialog),
       m_saveDialog(runSaveFileDialog) {
   qRegisterMetaType<std::vector<obitrak::LibraryRow>>();
-  qRegisterMetaType<obitrak::Summary>();
+  qRegisterMetaType<std::shared_ptr<const obitrak::Summary>>();
   qRegisterMetaType<std::shared_ptr<const obitrak::PhrasePack>>();
   qRegisterMetaType<std::vector<std::string>>();
   m_folders = QSettings(QStringLiteral("Obitrak"), QStringLiteral("obitrak"))
                   .value(kFoldersKey)
                   .toStringList();
   m_demoModel = new LibraryDemoModel(this);
-  m_filterModel = new LibraryFilterModel(*m_demoModel, this);
   m_playersModel = new LibraryPlayersModel(this);
+  m_summary = std::make_shared<Summary>();
   m_summaryTimer = new QTimer(this);
   m_summaryTimer->setSingleShot(true);
   m_summaryTimer->setInterval(kSummaryDelayMs);
@@ -95,8 +99,15 @@ void LibraryWindow::startWorkers() {
   connect(m_indexWorker, &LibraryWorker::progress, this, &LibraryWindow::indexProgress);
   connect(m_indexWorker, &LibraryWorker::indexFinished, this, &LibraryWindow::indexFinished);
   connect(m_readWorker, &LibraryWorker::summaryReady, this, &LibraryWindow::summaryArrived);
-  m_indexThread->start();
-  m_readThread->start();
+  // The window's own thread goes first: the workers run at a lower priority.
+  for (QThread* thread : {m_indexThread, m_readThread}) {
+    connect(thread, &QThread::started, [] {
+      errno = 0;
+      const int nice = ::getpriority(PRIO_PROCESS, 0);
+      if (errno == 0) (void)::setpriority(PRIO_PROCESS, 0, nice + kWorkerNice);
+    });
+    thread->start();
+  }
 }
 
 // ---- Building the window
@@ -116,9 +127,12 @@ void LibraryWindow::buildControls() {
   connect(m_cancelButton, &QPushButton::clicked, this, &LibraryWindow::cancelIndexing);
   m_status = new QLabel(this);
   m_status->setObjectName(QStringLiteral("IndexStatus"));
+  // Its text changes often while indexing: a label of a fixed size does not make the
+  // window lay itself out again every time.
+  m_status->setFixedSize(fontMetrics().averageCharWidth() * 70, fontMetrics().height() + 4);
   progressRow->addWidget(m_progress, 1);
   progressRow->addWidget(m_cancelButton);
-  progressRow->addWidget(m_status, 2);
+  progressRow->addWidget(m_status);
   layout->addLayout(progressRow);
 
   auto* filterRow = new QHBoxLayout;
@@ -139,8 +153,10 @@ void LibraryWindow::buildControls() {
   connect(exportButton, &QPushButton::clicked, this, &LibraryWindow::exportSummary);
   m_summaryStatus = new QLabel(this);
   m_summaryStatus->setObjectName(QStringLiteral("SummaryStatus"));
+  m_summaryStatus->setFixedSize(fontMetrics().averageCharWidth() * 50, fontMetrics().height() + 4);
   exportRow->addWidget(exportButton);
-  exportRow->addWidget(m_summaryStatus, 1);
+  exportRow->addWidget(m_summaryStatus);
+  exportRow->addStretch(1);
   layout->addLayout(exportRow);
 }
 
@@ -176,7 +192,7 @@ QWidget* LibraryWindow::buildTabs() {
   m_tabs->setObjectName(QStringLiteral("LibraryTabs"));
   m_demoTable = new QTableView(m_tabs);
   m_demoTable->setObjectName(QStringLiteral("LibraryDemos"));
-  m_demoTable->setModel(m_filterModel);
+  m_demoTable->setModel(m_demoModel);
   m_demoTable->setSortingEnabled(true);
   m_demoTable->sortByColumn(-1, Qt::AscendingOrder);
   m_demoTable->setSelectionBehavior(QAbstractItemView::SelectRows);

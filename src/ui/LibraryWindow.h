@@ -29,7 +29,6 @@ class QTreeView;
 namespace obitrak::ui {
 
 class LibraryDemoModel;
-class LibraryFilterModel;
 class LibraryPlayersModel;
 class LibraryWorker;
 
@@ -55,10 +54,9 @@ class LibraryWindow : public SecondaryWindow {
   QStringList folders() const { return m_folders; }
   bool indexing() const { return m_indexing; }
   const LibraryDemoModel& demos() const { return *m_demoModel; }
-  const LibraryFilterModel& shownDemos() const { return *m_filterModel; }
   const LibraryPlayersModel& players() const { return *m_playersModel; }
   // The totals the players tab shows, and whether newer ones are on their way.
-  const Summary& summary() const { return m_summary; }
+  const Summary& summary() const { return *m_summary; }
   bool summaryPending() const { return m_summaryPending; }
 
  public slots:
@@ -82,7 +80,7 @@ class LibraryWindow : public SecondaryWindow {
   void rowsArrived(const std::vector<obitrak::LibraryRow>& rows, bool replace);
   void indexProgress(int done, int total);
   void indexFinished(const QString& note);
-  void summaryArrived(quint64 generation, const obitrak::Summary& summary);
+  void summaryArrived(quint64 generation, std::shared_ptr<const obitrak::Summary> summary);
   void workerFailed(const QString& message);
   void filterChanged(const QString& text);
   void demoActivated(const QModelIndex& index);
@@ -114,9 +112,8 @@ class LibraryWindow : public SecondaryWindow {
   LibraryWorker* m_readWorker = nullptr;
 
   LibraryDemoModel* m_demoModel = nullptr;
-  LibraryFilterModel* m_filterModel = nullptr;
   LibraryPlayersModel* m_playersModel = nullptr;
-  Summary m_summary;
+  std::shared_ptr<const Summary> m_summary;
   quint64 m_summaryGeneration = 0;
   bool m_summaryPending = false;
   std::optional<QString> m_exportTarget;  // written when the requested totals arrive

@@ -107,7 +107,8 @@ void LibraryWindow::rowsArrived(const std::vector<LibraryRow>& rows, bool replac
   } else {
     m_demoModel->upsert(rows);
   }
-  scheduleSummary();
+  // While indexing runs, the totals wait for its end rather than follow every batch.
+  if (!m_indexing) scheduleSummary();
 }
 
 void LibraryWindow::workerFailed(const QString& message) {
@@ -117,7 +118,7 @@ void LibraryWindow::workerFailed(const QString& message) {
 // ---- The table
 
 void LibraryWindow::filterChanged(const QString& text) {
-  m_filterModel->setSearch(text);
+  m_demoModel->setSearch(text);
   scheduleSummary();
 }
 
@@ -130,13 +131,11 @@ void LibraryWindow::demoActivated(const QModelIndex& index) {
 // The selected demos, or every demo the filter shows when none is selected.
 std::vector<std::string> LibraryWindow::selectedPaths() const {
   std::set<int> rows;
-  for (const QModelIndex& i : m_demoTable->selectionModel()->selectedRows())
-    rows.insert(m_filterModel->mapToSource(i).row());
-  if (rows.empty()) {
-    for (int r = 0; r < m_filterModel->rowCount(); ++r)
-      rows.insert(m_filterModel->mapToSource(m_filterModel->index(r, 0)).row());
-  }
+  for (const QModelIndex& i : m_demoTable->selectionModel()->selectedRows()) rows.insert(i.row());
   std::vector<std::string> paths;
+  if (rows.empty()) {
+    for (int r = 0; r < m_demoModel->rowCount(); ++r) paths.push_back(m_demoModel->row(r).path);
+  }
   for (int r : rows) paths.push_back(m_demoModel->row(r).path);
   return paths;
 }
@@ -156,14 +155,14 @@ void LibraryWindow::requestSummary() {
   emit summaryRequested(++m_summaryGeneration, selectedPaths());
 }
 
-void LibraryWindow::summaryArrived(quint64 generation, const Summary& summary) {
+void LibraryWindow::summaryArrived(quint64 generation, std::shared_ptr<const Summary> summary) {
   if (generation != m_summaryGeneration) return;
-  m_summary = summary;
+  m_summary = std::move(summary);
   m_summaryPending = false;
-  m_playersModel->setSummary(m_summary);
+  m_playersModel->setSummary(*m_summary);
   const bool selected = m_demoTable->selectionModel()->hasSelection();
   m_summaryStatus->setText(QStringLiteral("Totals of %1 %2demos")
-                               .arg(m_summary.demos.size())
+                               .arg(m_summary->demos.size())
                                .arg(selected ? QStringLiteral("selected ") : QString()));
   if (m_exportTarget) {
     const QString target = *m_exportTarget;
@@ -187,11 +186,11 @@ void LibraryWindow::writeSummary(const QString& target) {
   runGuarded([&] {
     writeFile(localFileName(target), [&](ByteSink& out) {
       if (suffix == QLatin1String("htm") || suffix == QLatin1String("html")) {
-        WriteHtmlSummary(m_summary, state().htmlColors, out);
+        WriteHtmlSummary(*m_summary, state().htmlColors, out);
       } else if (suffix == QLatin1String("json")) {
-        WriteJsonSummary(m_summary, state().phrasePackInUse(), out);
+        WriteJsonSummary(*m_summary, state().phrasePackInUse(), out);
       } else {
-        WriteTextSummary(m_summary, out);
+        WriteTextSummary(*m_summary, out);
       }
     });
   });

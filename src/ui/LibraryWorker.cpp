@@ -16,7 +16,8 @@ namespace {
 // Rows go to the window at most this often while indexing, and this many at a time while
 // the library is read.
 constexpr int kBatchMs = 100;
-constexpr std::size_t kRowBatch = 2000;
+constexpr std::size_t kFirstRows = 100;
+constexpr std::size_t kRowBatch = 5000;
 
 }  // namespace
 
@@ -30,19 +31,20 @@ LibraryStore& LibraryWorker::store() {
   return *m_store;
 }
 
+// The first rows go out in a small batch, so that the window shows them at once.
 void LibraryWorker::sendRows(const QStringList& folders) {
   std::vector<LibraryRow> batch;
   bool first = true;
   std::set<std::string> seen;  // a folder inside another one lists its demos once
   for (const QString& folder : folders) {
-    for (LibraryRow& row : store().rows(libraryKey(localFileName(folder)))) {
-      if (!seen.insert(row.path).second) continue;
+    store().forEachRow(libraryKey(localFileName(folder)), [&](LibraryRow&& row) {
+      if (!seen.insert(row.path).second) return;
       batch.push_back(std::move(row));
-      if (batch.size() < kRowBatch) continue;
+      if (batch.size() < (first ? kFirstRows : kRowBatch)) return;
       emit rowsReady(batch, first);
       first = false;
       batch.clear();
-    }
+    });
   }
   if (first || !batch.empty()) emit rowsReady(batch, first);
 }
@@ -77,6 +79,7 @@ void LibraryWorker::index(const QStringList& folders,
     emit progress(0, total);
     LibraryIndexer indexer(&store(), pack.get(), std::max(1u, std::thread::hardware_concurrency()));
     indexer.setLoadReused(false);
+    indexer.setBackground(true);
     std::vector<LibraryRow> pending;
     int done = 0;
     QElapsedTimer sinceSent;
@@ -123,9 +126,9 @@ void LibraryWorker::summarize(quint64 generation, const std::vector<std::string>
       std::optional<DemoResult> r = store().load(path);
       if (r) results.push_back(std::move(*r));
     }
-    Summary summary = Summarize(results, false);
-    summary.unreadable = static_cast<int>(paths.size() - results.size());
-    emit summaryReady(generation, summary);
+    auto summary = std::make_shared<Summary>(Summarize(results, false));
+    summary->unreadable = static_cast<int>(paths.size() - results.size());
+    emit summaryReady(generation, std::move(summary));
   } catch (const std::exception& e) {
     emit failed(QString::fromLocal8Bit(e.what()));
   }

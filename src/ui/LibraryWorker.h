@@ -39,7 +39,7 @@ class LibraryWorker : public QObject {
   void rowsReady(const std::vector<obitrak::LibraryRow>& rows, bool replace);
   void progress(int done, int total);
   void indexFinished(const QString& note);
-  void summaryReady(quint64 generation, const obitrak::Summary& summary);
+  void summaryReady(quint64 generation, std::shared_ptr<const obitrak::Summary> summary);
   void failed(const QString& message);
 
  private:

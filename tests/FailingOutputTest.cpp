@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -69,7 +72,7 @@ TEST_F(FailingOutput, EveryExportSaysWhatWentWrong) {
     std::string message;
   };
   std::vector<Case> cases{{m_dir.file("no-such-folder/out.txt"), "Folder not found"},
-                          {m_dir.file("folder.txt"), "File access denied"}};
+                          {m_dir.file("folder.txt"), "Is a folder"}};
   if (fs::exists("/dev/full")) cases.push_back({"/dev/full", "Disk full"});
   for (const Export& e : exports()) {
     for (const Case& c : cases) {
@@ -90,6 +93,29 @@ TEST_F(FailingOutput, ReadOnlyFolder) {
     EXPECT_EQ(status, 0) << e.name;
   }
   EXPECT_FALSE(fs::exists(target));
+}
+
+// A write that fails half-way (here at the file size limit, as on a full disk) leaves the
+// file that was there as it was, and no temporary file beside it.
+TEST_F(FailingOutput, AFailedWriteKeepsTheOldFile) {
+  fs::permissions(m_dir.path(), fs::perms::all);
+  const std::string target = m_dir.file("old.out");
+  for (const Export& e : exports()) {
+    writeFile(target, "the last whole file");
+    int status = runUnprivileged([&] {
+      std::signal(SIGXFSZ, SIG_IGN);
+      rlimit small{10, 10};
+      setrlimit(RLIMIT_FSIZE, &small);
+      return failureOf(e, target) == "I/O error 27: File too large" ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << e.name;
+    EXPECT_EQ(readFile(target), "the last whole file") << e.name;
+  }
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(m_dir.path()))
+    names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"folder.txt", "old.out", "read-only"}));
 }
 
 TEST_F(FailingOutput, TheCommandExitsWithOneAndCountsNothingAsWritten) {

@@ -22,9 +22,9 @@ TEST(FileError, MessagesFollowTheErrorCode) {
        {Case{ENOENT, inFolder, "File not found"}, Case{ENOENT, inMissingFolder, "Folder not found"},
         Case{ENOTDIR, inFolder, "Not a folder"}, Case{ENAMETOOLONG, inFolder, "File name too long"},
         Case{EINVAL, inFolder, "Invalid filename"},
-        Case{ELOOP, inFolder, "I/O error 40: Too many levels of symbolic links"},
+        Case{ELOOP, inFolder, "Too many levels of symbolic links"},
         Case{EMFILE, inFolder, "Too many open files"}, Case{EACCES, inFolder, "File access denied"},
-        Case{EISDIR, inFolder, "File access denied"}, Case{EROFS, inFolder, "File access denied"},
+        Case{EISDIR, inFolder, "Is a folder"}, Case{EROFS, inFolder, "Read-only file system"},
         Case{ENOSPC, inFolder, "Disk full"}, Case{EIO, inFolder, "I/O error 5: Input/output error"},
         Case{EFBIG, inFolder, "I/O error 27: File too large"}}) {
     EXPECT_EQ(std::string(fileErrorFromErrno(c.err, c.path).what()), c.message) << c.err;

@@ -66,7 +66,7 @@ TEST(HtmlColors, FailedLoadsLeaveTheDefaults) {
   writeFile(dir.file("short.cfg"), std::string(23, '\x11'));
   std::filesystem::create_directory(dir.file("folder.cfg"));
   for (const Case& c : {Case{dir.file("short.cfg"), "Read beyond end of file"},
-                        Case{dir.file("folder.cfg"), "File access denied"}}) {
+                        Case{dir.file("folder.cfg"), "Is a folder"}}) {
     HtmlColorSet colors;
     colors[HtmlColorSet::Background] = 0x123;
     try {

@@ -5,14 +5,16 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "SmallDemos.h"
 #include "TestSupport.h"
-#include "cli/ReportFile.h"
 #include "cli/ReportPlan.h"
+#include "cli/SignalCleanup.h"
 
 namespace obitrak::test {
 namespace {
@@ -102,19 +104,99 @@ TEST_F(ReportSafety, OnlyWholeReportsGetTheirNames) {
   });
   EXPECT_TRUE(WIFEXITED(failed) && WEXITSTATUS(failed) == 0);
   EXPECT_EQ(readFile(out + "/a.txt"), "the last whole report");
-
-  for (int signal : {SIGINT, SIGTERM}) {
-    int killed = inChild([&] {
-      TemporaryFileCleanup cleanup;
-      ReportFile file(out + "/b.txt");
-      file.write("half a report");
-      std::raise(signal);
-      return 0;
-    });
-    EXPECT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == signal) << signal;
-  }
   EXPECT_EQ(namesIn(out), (std::vector<std::string>{"a.txt"}));
 }
+
+// A demo of many print messages, whose log report takes a while to write.
+std::string longDemo() {
+  DemoWriter w = demoWithPlayers({{0, "Ann", "x"}});
+  for (int block = 0; block < 400; ++block) {
+    while (w.currentBlockSize() + 40 <= 1400) w.print(2, "a message of the server, one of many\n");
+    w.endBlock();
+  }
+  return w.finish();
+}
+
+// The built command started on `args` with the signals at their defaults; its standard error
+// comes through `err`.
+pid_t startCommand(const std::vector<std::string>& args, int& err) {
+  int channel[2];
+  if (pipe(channel) != 0) return -1;
+  std::fflush(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(s, SIG_DFL);
+    dup2(channel[1], 2);
+    close(channel[0]);
+    std::vector<std::string> all{OBITRAK_REPORT_EXE};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(122);
+  }
+  close(channel[1]);
+  err = channel[0];
+  return pid;
+}
+
+// Temporary files anywhere below `folder`.
+std::vector<std::string> temporariesBelow(const fs::path& folder) {
+  std::vector<std::string> found;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    if (e.path().filename().string().starts_with(".obitrak-")) found.push_back(e.path());
+  }
+  return found;
+}
+
+// The signals that end a run: each removes every temporary file, whichever thread it reaches,
+// and the run ends as the signal ends a program.
+class ReportSignals : public ReportSafety, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ReportSignals, LeaveNoTemporaryFile) {
+  const int signal = GetParam();
+  const std::string out = makeFolder("out");
+  int killed = inChild([&] {
+    TemporaryFileCleanup cleanup;
+    WholeFile file(out + "/b.txt", &reportTemporaries());
+    file.write("half a report");
+    std::thread([signal] { std::raise(signal); }).join();
+    return 0;
+  });
+  EXPECT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == signal) << killed;
+
+  // A run on 16 threads, ended as its first reports are written.
+  const std::string demos = makeFolder("demos");
+  writeFile(demos + "/0.dm2", longDemo());
+  for (int i = 1; i < 48; ++i)
+    fs::copy_file(demos + "/0.dm2", demos + "/" + std::to_string(i) + ".dm2");
+  int err = -1;
+  pid_t pid =
+      startCommand({"-j", "16", "--progress", "--format", "log", demos, "--output", out}, err);
+  ASSERT_GT(pid, 0);
+  std::string progress;
+  char c = 0;
+  while (progress.find("1/48") == std::string::npos && read(err, &c, 1) == 1) progress += c;
+  kill(pid, signal);
+  while (read(err, &c, 1) == 1) {
+  }
+  close(err);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+  EXPECT_EQ(temporariesBelow(m_dir.path()), std::vector<std::string>());
+}
+
+std::string signalName(const ::testing::TestParamInfo<int>& signal) {
+  return sigabbrev_np(signal.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ReportSignals,
+                         ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGPIPE), signalName);
 
 TEST_F(ReportSafety, AnUnreadableFolderIsNamedAndTheRestSearched) {
   const std::string demos = makeFolder("demos");
@@ -182,30 +264,63 @@ TEST_F(ReportSafety, TooFewThreadsAreAWarningNotAnEnd) {
   EXPECT_TRUE(fs::exists(out + "/b.txt"));
 }
 
-// A demo that needs more memory than there is fails alone.
-TEST_F(ReportSafety, OutOfMemoryEndsOneDemoNotTheRun) {
-  if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than the limit";
+// A demo of `blocks` blocks full of empty print messages: the message log of a scan of 3000
+// of them needs some 30 MB.
+std::string emptyPrints(int blocks) {
   DemoWriter w = demoWithPlayers({{0, "Ann", "x"}});
-  for (int block = 0; block < 3000; ++block) {
+  for (int block = 0; block < blocks; ++block) {
     while (w.currentBlockSize() + 3 <= 1400) w.print(2, "");
     w.endBlock();
   }
+  return w.finish();
+}
+
+// Leaves this process `more` bytes of address space beyond what it uses now.
+void limitAddressSpace(rlim_t more) {
+  rlimit limit{};
+  getrlimit(RLIMIT_AS, &limit);
+  const rlim_t used =
+      std::stoull(readFile("/proc/self/statm")) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+  limit.rlim_cur = used + more;
+  setrlimit(RLIMIT_AS, &limit);
+}
+
+// A demo that needs more memory than there is fails alone.
+TEST_F(ReportSafety, OutOfMemoryEndsOneDemoNotTheRun) {
+  if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than the limit";
   const std::string big = m_dir.file("big.dm2");
-  writeFile(big, w.finish());
+  writeFile(big, emptyPrints(3000));
   const std::string out = makeFolder("out");
   int status = inChild([&] {
-    rlimit limit{};
-    getrlimit(RLIMIT_AS, &limit);
-    std::string maps = readFile("/proc/self/statm");
-    const rlim_t used = std::stoull(maps) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
-    limit.rlim_cur = used + (24 << 20);
-    setrlimit(RLIMIT_AS, &limit);
+    limitAddressSpace(24 << 20);
     CommandResult r = runCommand({"-j", "1", big, m_demo, "--output", out});
     return r.status == 1 && contains(r.err, big + ": Out of memory\n") ? 0 : 1;
   });
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_TRUE(fs::exists(out + "/a.txt"));
   EXPECT_FALSE(fs::exists(out + "/big.txt"));
+}
+
+// Under a memory limit a run on many threads starts those it can, hands back the jobs that
+// run out of memory to the threads left, and reports every demo.
+TEST_F(ReportSafety, MemoryRunningOutLeavesFewerThreadsAndEveryDemoReported) {
+  if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than the limit";
+  writeFile(m_dir.file("big"), emptyPrints(3000));
+  writeFile(m_dir.file("mid"), emptyPrints(300));
+  const std::string demos = makeFolder("demos");
+  for (int i = 0; i < 32; ++i) {
+    fs::copy_file(m_dir.file(i < 4 ? "big" : "mid"), demos + "/" + std::to_string(i) + ".dm2");
+  }
+  const std::string out = makeFolder("out");
+  int status = inChild([&] {
+    limitAddressSpace(200 << 20);  // less than the stacks of 32 threads
+    CommandResult r = runCommand({"-j", "64", demos, "--output", out});
+    return r.status == 0 && contains(r.err, "could start only") ? 0 : 1;
+  });
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  std::size_t reports = 0;
+  for (const auto& e : fs::directory_iterator(out)) reports += e.path().extension() == ".txt";
+  EXPECT_EQ(reports, 32u);
 }
 
 }  // namespace

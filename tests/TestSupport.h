@@ -82,6 +82,12 @@ struct CommandResult {
 CommandResult runCommand(const std::vector<std::string>& args,
                          const std::string& programFolder = {});
 
+// The same run in a child process, as an unprivileged user when the tests run as root (who
+// would pass checks that stop anyone else, and whose mistakes reach system files). A run that
+// hangs is ended after a minute and answers status -1.
+CommandResult runCommandUnprivileged(const std::vector<std::string>& args,
+                                     const std::string& programFolder = {});
+
 // Everything written to a temporary file, which is closed.
 std::string contentsOf(std::FILE* f);
 

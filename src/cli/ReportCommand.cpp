@@ -1,28 +1,27 @@
 #include "cli/ReportCommand.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 #include <new>
 #include <optional>
 #include <string_view>
 #include <system_error>
 #include <thread>
 
-#include "cli/ReportFile.h"
+#include "cli/JobRunner.h"
 #include "cli/ReportOptions.h"
 #include "cli/ReportPlan.h"
+#include "cli/SignalCleanup.h"
 #include "export/ByteSink.h"
 #include "export/HtmlColors.h"
 #include "export/HtmlExport.h"
 #include "export/JsonExport.h"
 #include "export/LogExport.h"
 #include "export/TextExport.h"
+#include "export/WholeFile.h"
 #include "scan/DemoScan.h"
 #include "scan/FileError.h"
 #include "stats/Tally.h"
@@ -37,8 +36,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void print(std::FILE* stream, std::string_view text) {
-  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
+// Writes the pieces one after the other, so that no text is put together in memory: a
+// message about memory running out must not need any.
+template <typename... Pieces>
+void print(std::FILE* stream, const Pieces&... pieces) {
+  for (std::string_view text : {std::string_view(pieces)...}) {
+    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
+  }
   std::fflush(stream);
 }
 
@@ -61,11 +65,6 @@ class StreamSink : public ByteSink {
   std::FILE* m_stream;
 };
 
-struct JobResult {
-  bool ok = false;
-  std::string messages;  // lines for standard error
-};
-
 class ReportRun {
  public:
   ReportRun(const ReportOptions& o, std::FILE* out, std::FILE* err)
@@ -80,13 +79,12 @@ class ReportRun {
     if (m_plan.jobs.empty()) return m_plan.failed ? kExitFailed : kExitOk;
     std::optional<TemporaryFileCleanup> cleanup;
     if (!m_plan.toStandardOutput) cleanup.emplace();
-    std::vector<JobResult> results = runJobs();
-    std::size_t failed = 0;
-    for (const JobResult& r : results) failed += r.ok ? 0 : 1;
+    const std::size_t count = m_plan.jobs.size();
+    const std::size_t failed = runAll();
     if (showProgress()) {
-      print(m_err, progressPrefix() + std::to_string(results.size()) +
-                       " demos: " + std::to_string(results.size() - failed) + " written, " +
-                       std::to_string(failed) + " failed\n");
+      print(m_err, progressPrefix(), std::to_string(count),
+            " demos: ", std::to_string(count - failed), " written, ", std::to_string(failed),
+            " failed\n");
     }
     return failed == 0 && !m_plan.failed ? kExitOk : kExitFailed;
   }
@@ -95,17 +93,17 @@ class ReportRun {
   bool showProgress() const {
     return !m_plan.toStandardOutput && (m_o.progress || ::isatty(::fileno(m_err)) != 0);
   }
-  std::string progressPrefix() const { return ::isatty(::fileno(m_err)) != 0 ? "\r\033[K" : ""; }
+  std::string_view progressPrefix() const {
+    return ::isatty(::fileno(m_err)) != 0 ? "\r\033[K" : "";
+  }
 
   // The colours as the desktop application would use them, or from --colors.
   bool loadColors(const std::string& programFolder) {
     if (m_o.colors) {
-      std::error_code ec;
       try {
-        if (!fs::exists(*m_o.colors, ec)) throw FileError(kFileNotFound);
-        LoadHtmlColors(m_colors, *m_o.colors);
+        LoadHtmlColors(m_colors, *m_o.colors, true);
       } catch (const FileError& e) {
-        print(m_err, *m_o.colors + ": " + e.what() + "\n");
+        print(m_err, *m_o.colors, ": ", e.what(), "\n");
         return false;
       }
       return true;
@@ -126,67 +124,35 @@ class ReportRun {
     return true;
   }
 
-  // Starts up to `wanted` threads running `worker`; where the system refuses more, the
-  // run goes on with those it has (and with none, on this thread) after a warning.
-  template <typename Worker>
-  std::vector<std::thread> startThreads(unsigned wanted, Worker& worker) {
-    std::vector<std::thread> pool;
-    try {
-      for (unsigned t = 0; t < wanted; ++t) pool.emplace_back(worker);
-    } catch (const std::system_error& e) {
-      print(m_err, "obitrak-report: could start only " + std::to_string(pool.size()) + " of " +
-                       std::to_string(wanted) + " threads (" + e.what() + "); going on with " +
-                       std::to_string(std::max<std::size_t>(pool.size(), 1)) + "\n");
-    }
-    return pool;
-  }
-
   // Works on the jobs with the chosen number of threads and prints each job's messages in
-  // input order, so the output is the same whatever the number of threads.
-  std::vector<JobResult> runJobs() {
+  // input order, so the output is the same whatever the number of threads. Returns how many
+  // demos failed.
+  std::size_t runAll() {
     const std::size_t count = m_plan.jobs.size();
-    std::vector<JobResult> results(count);
-    std::vector<bool> done(count, false);
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::size_t next = 0;
-
     unsigned threads = m_o.jobs != 0 ? m_o.jobs : std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<std::size_t>(threads, count));
-    auto worker = [&]() {
-      for (;;) {
-        std::size_t i;
-        {
-          std::lock_guard lock(mutex);
-          if (next == count) return;
-          i = next++;
-        }
-        JobResult r = reportOne(m_plan.jobs[i]);
-        {
-          std::lock_guard lock(mutex);
-          results[i] = std::move(r);
-          done[i] = true;
-        }
-        finished.notify_all();
+    std::size_t failed = 0;
+    JobRun run;
+    run.count = count;
+    run.threads = static_cast<unsigned>(std::min<std::size_t>(threads, count));
+    run.work = [this](std::size_t i) { return reportOne(m_plan.jobs[i]); };
+    run.finished = [&](std::size_t i, const JobResult& r) {
+      failed += r.ok ? 0 : 1;
+      const std::string& demo = m_plan.jobs[i].demo;
+      const std::string_view prefix = showProgress() ? progressPrefix() : "";
+      if (r.outOfMemory) print(m_err, prefix, demo, ": Out of memory\n");
+      if (!r.messages.empty()) print(m_err, prefix, r.messages);
+      if (showProgress()) {
+        print(m_err, progressPrefix(), std::to_string(i + 1), "/", std::to_string(count), " ", demo,
+              progressPrefix().empty() ? "\n" : "");
       }
     };
-    std::vector<std::thread> pool = startThreads(threads, worker);
-    if (pool.empty()) worker();
-
-    for (std::size_t i = 0; i < count; ++i) {
-      std::unique_lock lock(mutex);
-      finished.wait(lock, [&] { return done[i]; });
-      std::string messages = results[i].messages;
-      lock.unlock();
-      if (!messages.empty()) print(m_err, (showProgress() ? progressPrefix() : "") + messages);
-      if (showProgress()) {
-        std::string line =
-            std::to_string(i + 1) + "/" + std::to_string(count) + " " + m_plan.jobs[i].demo;
-        print(m_err, progressPrefix().empty() ? line + "\n" : progressPrefix() + line);
-      }
-    }
-    for (std::thread& t : pool) t.join();
-    return results;
+    run.fewerThreads = [this](std::size_t started, unsigned wanted, const char* error) {
+      print(m_err, "obitrak-report: could start only ", std::to_string(started), " of ",
+            std::to_string(wanted), " threads (", error, "); going on with ",
+            std::to_string(std::max<std::size_t>(started, 1)), "\n");
+    };
+    runJobs(run);
+    return failed;
   }
 
   void writeReport(DemoTables& tables, const ReportJob& job, const ScanReport& scan,
@@ -207,15 +173,17 @@ class ReportRun {
     }
   }
 
-  // Scans one demo and writes its report. A demo that needs more memory than there is
-  // fails alone; the run goes on with the next.
+  // Scans one demo and writes its report. Running out of memory is left to the job runner;
+  // any other failure is this demo's alone.
   JobResult reportOne(const ReportJob& job) {
     JobResult result;
     try {
       reportOne(job, result);
     } catch (const std::bad_alloc&) {
+      throw;
+    } catch (const std::exception& e) {
       result.ok = false;
-      result.messages += job.demo + ": Out of memory\n";
+      result.messages += job.demo + ": " + e.what() + "\n";
     }
     return result;
   }
@@ -225,16 +193,12 @@ class ReportRun {
       result.messages = job.demo + ": " + job.problem + "\n";
       return;
     }
-    // Only a regular file is read: a device or a pipe never ends or blocks.
-    struct stat st {};
-    if (::stat(job.demo.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-      result.messages = job.demo + ": " + std::string(kNotARegularFile) + "\n";
-      return;
-    }
     DemoTables tables;
     ScanReport scan;
     try {
-      scan = DemoScan(tables, job.demo, nullptr, pack());
+      // Opened once, as the search found it, and only a regular file: a device or a pipe
+      // never ends or blocks, and a link put in its place since is not followed.
+      scan = DemoScanOpened(tables, openFoundFile(job.found, job.demo), job.demo, nullptr, pack());
     } catch (const FileError& e) {
       result.messages = job.demo + ": " + e.what() + "\n";
       return;
@@ -250,10 +214,7 @@ class ReportRun {
         writeReport(tables, job, scan, sink);
         sink.close();
       } else {
-        std::error_code ec;
-        fs::path folder = fs::path(job.output).parent_path();
-        if (!folder.empty() && !fs::exists(folder, ec)) fs::create_directories(folder, ec);
-        ReportFile file(job.output, job.direct);
+        WholeFile file = openReport(job);
         writeReport(tables, job, scan, file);
         file.commit();
       }
@@ -265,6 +226,20 @@ class ReportRun {
     result.ok = true;
   }
 
+  // The report's file: where the user named it (missing folders on the way made), or in its
+  // place beside the demo or under --output, reached without following links.
+  static WholeFile openReport(const ReportJob& job) {
+    if (job.place.name.empty()) {
+      std::error_code ec;
+      fs::path folder = fs::path(job.output).parent_path();
+      if (!folder.empty() && !fs::exists(folder, ec)) fs::create_directories(folder, ec);
+      return WholeFile(job.output, &reportTemporaries());
+    }
+    const ReportPlace& place = job.place;
+    return WholeFile(openFolderBelow(place.folder, place.below, place.create, job.output),
+                     place.name, job.output, &reportTemporaries());
+  }
+
   const PhrasePack* pack() const { return m_o.pack ? &*m_o.pack : nullptr; }
 
   const ReportOptions& m_o;
@@ -274,10 +249,8 @@ class ReportRun {
   ReportPlan m_plan;
 };
 
-}  // namespace
-
-int runReportCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
-                     const std::string& programFolder) {
+int runCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+               const std::string& programFolder) {
   ReportOptions o;
   if (std::optional<std::string> problem = parseReportArgs(args, o)) {
     print(err, "obitrak-report: " + *problem + "\n");
@@ -306,6 +279,20 @@ int runReportCommand(const std::vector<std::string>& args, std::FILE* out, std::
     o.pack = std::move(loaded.pack);
   }
   return ReportRun(o, out, err).run(programFolder);
+}
+
+}  // namespace
+
+// Memory that runs out outside a demo's own work (the options, the pack, the folder search)
+// ends the run with a message rather than an abort.
+int runReportCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+                     const std::string& programFolder) {
+  try {
+    return runCommand(args, out, err, programFolder);
+  } catch (const std::bad_alloc&) {
+    print(err, "obitrak-report: Out of memory\n");
+    return kExitFailed;
+  }
 }
 
 }  // namespace obitrak

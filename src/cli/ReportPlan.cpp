@@ -10,6 +10,7 @@
 #include <system_error>
 #include <utility>
 
+#include "cli/DemoSearch.h"
 #include "scan/FileError.h"
 
 namespace obitrak {
@@ -17,15 +18,6 @@ namespace obitrak {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A file as the system knows it, after links are resolved.
-using FileId = std::pair<dev_t, ino_t>;
-
-std::optional<FileId> fileIdOf(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return FileId{st.st_dev, st.st_ino};
-}
 
 std::string errorText(const std::error_code& ec, const std::string& path) {
   return fileErrorFromErrno(ec.value(), path).what();
@@ -42,6 +34,16 @@ fs::path folderName(const std::string& folder) {
   return normal.filename();
 }
 
+// The names under which standard output reaches this process.
+bool namesStandardOutput(const std::string& path) {
+  return path == "/dev/stdout" || path == "/dev/fd/1" || path == "/proc/self/fd/1";
+}
+
+std::string parentOf(const std::string& below) {
+  std::size_t slash = below.rfind('/');
+  return slash == std::string::npos ? std::string() : below.substr(0, slash);
+}
+
 class Planner {
  public:
   explicit Planner(const ReportOptions& o) : m_o(o) {}
@@ -52,8 +54,8 @@ class Planner {
     for (const std::string& input : m_o.inputs)
       anyFolder = anyFolder || fs::is_directory(input, ec);
     const bool batch = m_o.inputs.size() > 1 || anyFolder;
-    m_plan.toStandardOutput = !m_o.output && !batch;
-    if (m_o.output) {
+    m_plan.toStandardOutput = !batch && (!m_o.output || namesStandardOutput(*m_o.output));
+    if (m_o.output && !m_plan.toStandardOutput) {
       m_intoFolder = batch || fs::is_directory(*m_o.output, ec);
       if (batch && !fs::is_directory(*m_o.output, ec)) {
         fs::create_directories(*m_o.output, ec);
@@ -64,11 +66,15 @@ class Planner {
         }
       }
     }
-    for (const std::string& input : m_o.inputs) {
-      if (fs::is_directory(input, ec)) {
-        addFolder(input, m_o.inputs.size() > 1 ? folderName(input) : fs::path());
+    DemoSearch search = findDemos(m_o.inputs);
+    m_plan.messages += search.messages;
+    m_plan.failed = m_plan.failed || search.failed;
+    for (FoundDemo& demo : search.demos) {
+      if (demo.inFolder) {
+        const std::string& input = m_o.inputs[demo.input];
+        addFound(std::move(demo), m_o.inputs.size() > 1 ? folderName(input) : fs::path());
       } else {
-        addFile(input);
+        addFile(std::move(demo));
       }
     }
     checkOutputs();
@@ -76,18 +82,24 @@ class Planner {
   }
 
  private:
-  std::string reportName(const std::string& demo) const {
-    return reportNameFor(demo, m_o.format->extension);
+  std::string reportFileName(const std::string& demo) const {
+    return fs::path(reportNameFor(demo, m_o.format->extension)).filename().string();
   }
 
-  void addFile(const std::string& input) {
-    ReportJob job{input, {}, false, {}};
+  void addFile(FoundDemo demo) {
+    const std::string& input = demo.path;
+    ReportJob job{input, {}, {}, std::move(demo.file), {}};
     if (!m_plan.toStandardOutput) {
-      job.output = m_intoFolder
-                       ? (fs::path(*m_o.output) / fs::path(reportName(input)).filename()).string()
-                   : m_o.output ? *m_o.output
-                                : reportName(input);
-      job.direct = !m_intoFolder && m_o.output && isDeviceOrPipe(*m_o.output);
+      const std::string name = reportFileName(input);
+      if (m_intoFolder) {
+        job.output = (fs::path(*m_o.output) / name).string();
+        job.place = {*m_o.output, {}, name, false};
+      } else if (m_o.output) {
+        job.output = *m_o.output;
+      } else {
+        job.output = reportNameFor(input, m_o.format->extension);
+        job.place = {job.found.folder, {}, name, false};
+      }
     }
     struct stat st {};
     if (::stat(input.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
@@ -96,84 +108,25 @@ class Planner {
     addJob(std::move(job));
   }
 
-  static bool isDeviceOrPipe(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode));
-  }
-
-  void addFolder(const std::string& folder, const fs::path& keptName) {
-    std::vector<fs::path> demos = searchFolder(folder);
-    std::sort(demos.begin(), demos.end());
-    for (const fs::path& demo : demos) {
-      ReportJob job{demo.string(), {}, false, {}};
-      if (m_intoFolder) {
-        fs::path below = demo.lexically_relative(folder).parent_path();
-        job.output =
-            (fs::path(*m_o.output) / keptName / below / fs::path(reportName(job.demo)).filename())
-                .string();
-      } else {
-        job.output = reportName(job.demo);
-      }
-      addJob(std::move(job));
+  // A demo found in a folder argument: its report goes beside it, or under --output below
+  // the folder's kept name and the same subfolders.
+  void addFound(FoundDemo demo, const fs::path& keptName) {
+    const std::string name = reportFileName(demo.path);
+    ReportJob job{demo.path, {}, {}, std::move(demo.file), {}};
+    if (m_intoFolder) {
+      const std::string below = (keptName / demo.below).string();
+      job.output = (fs::path(*m_o.output) / below / name).string();
+      job.place = {*m_o.output, below, name, true};
+    } else {
+      job.output = (fs::path(job.demo).parent_path() / name).string();
+      job.place = {job.found.folder, parentOf(job.found.below), name, false};
     }
-  }
-
-  // The demos below `folder`. A folder that cannot be read is named and counted as a
-  // failure; the rest of the tree is searched all the same.
-  std::vector<fs::path> searchFolder(const std::string& folder) {
-    std::vector<fs::path> demos;
-    std::vector<fs::path> pending{fs::path(folder)};
-    bool anyProblem = false;
-    while (!pending.empty()) {
-      fs::path current = std::move(pending.back());
-      pending.pop_back();
-      std::vector<fs::path> subfolders;
-      std::error_code ec;
-      fs::directory_iterator it(current, ec);
-      for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const fs::path& p = it->path();
-        std::error_code typeEc;
-        const fs::file_status own = it->symlink_status(typeEc);
-        if (fs::is_directory(own)) {
-          subfolders.push_back(p);
-        } else if (hasDemoExtension(p.filename().string())) {
-          addFoundDemo(p, own, demos);
-        }
-      }
-      if (ec) {
-        m_plan.messages += current.string() + ": " + errorText(ec, current.string()) + "\n";
-        m_plan.failed = true;
-        anyProblem = true;
-      }
-      std::sort(subfolders.rbegin(), subfolders.rend());
-      for (fs::path& sub : subfolders) pending.push_back(std::move(sub));
-    }
-    if (demos.empty() && !anyProblem) m_plan.messages += folder + ": no demos found\n";
-    return demos;
-  }
-
-  // A link is taken as it is when it leads nowhere: its demo is reported missing.
-  void addFoundDemo(const fs::path& p, const fs::file_status& own, std::vector<fs::path>& demos) {
-    fs::file_status target = own;
-    if (fs::is_symlink(own)) {
-      std::error_code ec;
-      target = fs::status(p, ec);
-      if (!fs::exists(target)) {
-        demos.push_back(p);
-        return;
-      }
-    }
-    if (fs::is_directory(target)) return;
-    if (!fs::is_regular_file(target)) {
-      m_plan.messages += p.string() + ": " + std::string(kNotARegularFile) + "\n";
-      return;
-    }
-    demos.push_back(p);
+    addJob(std::move(job));
   }
 
   // The same demo named twice is one job.
   void addJob(ReportJob job) {
-    std::optional<FileId> id = fileIdOf(job.demo);
+    const std::optional<FileId>& id = job.found.seen;
     if (id) {
       if (!m_demoIds.insert(*id).second) return;
     } else {
@@ -181,29 +134,46 @@ class Planner {
       std::string key = fs::absolute(job.demo, ec).lexically_normal().string();
       if (!m_missingDemos.insert(key).second) return;
     }
-    m_jobIds.push_back(id);
     m_plan.jobs.push_back(std::move(job));
   }
 
-  // No report goes onto a .dm2 file, a demo of the run or another demo's report. Reports
-  // are compared by their folder, links resolved, and their name.
+  // The report's target, when it exists, and a key that two names of one target share:
+  // its folder, links resolved, and its name.
+  static std::pair<std::optional<FileId>, std::string> targetOf(const ReportJob& job) {
+    std::error_code ec;
+    const fs::path output(job.output);
+    if (job.place.name.empty()) {
+      return {fileIdOf(job.output), output.string()};
+    }
+    FileHandle folder;
+    struct stat st {};
+    try {
+      folder = openFolderBelow(job.place.folder, job.place.below, false, job.output);
+    } catch (const FileError&) {
+    }
+    if (!folder || ::fstat(folder.get(), &st) != 0) {
+      return {std::nullopt, fs::absolute(output, ec).lexically_normal().string()};
+    }
+    const std::string key = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "/";
+    if (::fstatat(folder.get(), job.place.name.c_str(), &st, 0) != 0) {
+      return {std::nullopt, key + job.place.name};
+    }
+    return {FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
+            key + job.place.name};
+  }
+
+  // No report goes onto a .dm2 file, a demo of the run or another demo's report.
   void checkOutputs() {
-    for (std::size_t i = 0; i < m_plan.jobs.size(); ++i) {
-      ReportJob& job = m_plan.jobs[i];
+    for (ReportJob& job : m_plan.jobs) {
       if (job.output.empty() || !job.problem.empty()) continue;
-      std::optional<FileId> target = fileIdOf(job.output);
+      const auto [target, key] = targetOf(job);
       if (hasDemoExtension(fs::path(job.output).filename().string()) ||
           (target && m_demoIds.contains(*target))) {
         job.problem = "the report " + job.output + " would overwrite " +
-                      (target && target == m_jobIds[i] ? "the demo" : "a demo");
+                      (target && target == job.found.seen ? "the demo" : "a demo");
         continue;
       }
-      if (job.direct) continue;
-      std::error_code ec;
-      fs::path output(job.output);
-      fs::path folder = fs::weakly_canonical(
-          output.parent_path().empty() ? fs::path(".") : output.parent_path(), ec);
-      std::string key = (folder / output.filename()).string();
+      if (job.place.name.empty()) continue;  // the one report of the run
       if (auto [it, inserted] = m_outputs.emplace(key, job.demo); !inserted) {
         job.problem = "the report " + job.output + " is already written for " + it->second;
       }
@@ -215,7 +185,6 @@ class Planner {
   bool m_intoFolder = false;
   std::set<FileId> m_demoIds;
   std::set<std::string> m_missingDemos;
-  std::vector<std::optional<FileId>> m_jobIds;
   std::map<std::string, std::string> m_outputs;  // report -> demo
 };
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -28,34 +27,5 @@ class StringSink : public ByteSink {
  private:
   std::string m_data;
 };
-
-// Writes the bytes to a file, created anew or truncated. Every open, write and close is
-// checked and a failure throws FileError; what was written before it stays in the file.
-class FileSink : public ByteSink {
- public:
-  explicit FileSink(const std::string& path);
-  ~FileSink() override;
-  FileSink(const FileSink&) = delete;
-  FileSink& operator=(const FileSink&) = delete;
-
-  void write(std::string_view bytes) override;
-  // Writes what is buffered and closes the file; throws FileError when that fails.
-  void close();
-
- private:
-  void flush();
-
-  std::string m_path;
-  std::FILE* m_file = nullptr;
-  std::string m_buffer;
-};
-
-// Writes a file through `write(sink)` and closes it, all checked.
-template <typename WriteFn>
-void writeFile(const std::string& path, WriteFn&& write) {
-  FileSink sink(path);
-  write(static_cast<ByteSink&>(sink));
-  sink.close();
-}
 
 }  // namespace obitrak

@@ -1,5 +1,8 @@
 #include "export/ExportNames.h"
 
+#include "scan/FileAccess.h"
+#include "scan/FileError.h"
+
 namespace obitrak {
 
 namespace {
@@ -9,31 +12,41 @@ std::string_view fileNamePart(std::string_view path) {
   return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
-// The path without a final ".gz" (any case) when something is left before it.
-std::string_view withoutGzipSuffix(std::string_view path) {
-  constexpr std::string_view kSuffix = ".gz";
-  if (fileNamePart(path).size() <= kSuffix.size()) return path;
-  std::string_view tail = path.substr(path.size() - kSuffix.size());
-  for (std::size_t i = 0; i < kSuffix.size(); ++i) {
+bool endsWithAnyCase(std::string_view name, std::string_view suffix) {
+  if (name.size() < suffix.size()) return false;
+  std::string_view tail = name.substr(name.size() - suffix.size());
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
     char c = tail[i];
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kSuffix[i]) return path;
+    if (c != suffix[i]) return false;
   }
-  return path.substr(0, path.size() - kSuffix.size());
+  return true;
+}
+
+// The length of the demo extension that ends the file name, or 0.
+std::size_t demoExtensionLength(std::string_view name) {
+  for (std::string_view extension : {".dm2", ".mvd2", ".dm2.gz", ".mvd2.gz"}) {
+    if (endsWithAnyCase(name, extension)) return extension.size();
+  }
+  return 0;
 }
 
 }  // namespace
 
 std::string defaultExportName(std::string_view demoPath, std::string_view extension) {
-  demoPath = withoutGzipSuffix(demoPath);
-  if (fileNamePart(demoPath).size() < 3) {
-    return std::string(demoPath) + "." + std::string(extension);
-  }
-  return std::string(demoPath.substr(0, demoPath.size() - 3)) + std::string(extension);
+  demoPath.remove_suffix(demoExtensionLength(fileNamePart(demoPath)));
+  return std::string(demoPath) + "." + std::string(extension);
 }
 
 std::string demoName(std::string_view demoPath) {
   return std::string(fileNamePart(demoPath).substr(0, 20));
+}
+
+void checkExportTarget(const std::string& target, const std::string& demoPath) {
+  std::optional<FileId> demo = fileIdOf(demoPath);
+  if (demo && fileIdOf(target) == demo) {
+    throw FileError(kFileAccessDenied, std::string(kWouldOverwriteDemo));
+  }
 }
 
 }  // namespace obitrak

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "export/ByteSink.h"
+#include "export/WholeFile.h"
+#include "scan/FileAccess.h"
 #include "scan/FileError.h"
 
 #if __has_include(<unistd.h>)
@@ -32,23 +33,16 @@ std::string htmlHex(std::uint32_t color) {
   return digits;
 }
 
-void LoadHtmlColors(HtmlColorSet& colors, const std::string& path) {
+void LoadHtmlColors(HtmlColorSet& colors, const std::string& path, bool mustExist) {
   colors = HtmlColorSet::defaults();
-  std::error_code ec;
-  if (!fs::exists(path, ec)) return;
-  errno = 0;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) throwFileError(errno != 0 ? errno : EIO, path);
-  unsigned char bytes[kColorSettingsSize];
-  errno = 0;
-  std::size_t got = std::fread(bytes, 1, sizeof bytes, f);
-  int readErrno = std::ferror(f) ? (errno != 0 ? errno : EIO) : 0;
-  std::fclose(f);
-  if (readErrno != 0) throwFileError(readErrno, path);
-  if (got != sizeof bytes) throw FileError(kReadBeyondEnd);
+  // Only a regular file is read: a FIFO or a device would never end or never answer.
+  std::optional<std::string> bytes = readSmallFile(path, kColorSettingsSize);
+  if (!bytes && !mustExist) return;
+  if (!bytes) throwFileError(ENOENT, path);
+  if (bytes->size() < kColorSettingsSize) throw FileError(kReadBeyondEnd);
   HtmlColorSet loaded;
   for (std::size_t i = 0; i < HtmlColorSet::Count; ++i) {
-    const unsigned char* p = bytes + 4 * i;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes->data()) + 4 * i;
     loaded.colors[i] = std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
                        (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
   }

@@ -43,11 +43,12 @@ std::string htmlHex(std::uint32_t color);
 // The settings file holds exactly the six colours as 32-bit little-endian numbers.
 inline constexpr std::size_t kColorSettingsSize = 24;
 
-// Loads the colours from `path` when that file exists, else sets the defaults. A file that
-// cannot be read, or is shorter than 24 bytes, throws FileError and leaves the defaults.
-void LoadHtmlColors(HtmlColorSet& colors, const std::string& path);
+// Loads the colours from `path` when that file exists, else sets the defaults (or, with
+// `mustExist`, throws "File not found"). A file that cannot be read, is no regular file or
+// is shorter than 24 bytes throws FileError and leaves the defaults.
+void LoadHtmlColors(HtmlColorSet& colors, const std::string& path, bool mustExist = false);
 
-// Writes the six colours to `path`, created or truncated. Throws FileError on failure.
+// Writes the six colours to `path` as a whole file (see WholeFile). Throws FileError on failure.
 void SaveHtmlColors(const HtmlColorSet& colors, const std::string& path);
 
 // Where the colour settings live: beside the program, under its name with the extension

@@ -3,6 +3,7 @@
 #include "export/ExportNames.h"
 #include "export/ProgramInfo.h"
 #include "export/TextFormat.h"
+#include "export/WholeFile.h"
 #include "scan/Phrases.h"
 #include "stats/RankedPlayers.h"
 #include "stats/VersionLabels.h"

@@ -1,5 +1,7 @@
 #include "export/LogExport.h"
 
+#include "export/WholeFile.h"
+
 namespace obitrak {
 
 void WriteLog(const DemoTables& tables, ByteSink& out) {

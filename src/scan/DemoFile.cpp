@@ -1,7 +1,5 @@
 #include "scan/DemoFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -26,29 +24,6 @@ std::int32_t readInt32LE(const char* p) {
   return static_cast<std::int32_t>(v);
 }
 
-// Opens `path` for reading and makes sure it is a regular file. A FIFO is opened without
-// waiting for a writer, so that the open itself cannot hang; the flag is cleared after.
-int openRegularFile(const std::string& path) {
-  int fd = -1;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) throwFileError(errno != 0 ? errno : ENOENT, path);
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    int err = errno;
-    ::close(fd);
-    throwFileError(err, path);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw FileError(kFileAccessDenied, std::string(kNotRegularFileMessage));
-  }
-  int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  return fd;
-}
-
 }  // namespace
 
 DemoFile::DemoFile(std::string_view bytes)
@@ -71,10 +46,13 @@ struct DemoFile::Inflater {
   bool finished = false;     // nothing more to inflate
 };
 
-DemoFile::DemoFile(const std::string& path) : m_path(path), m_buffer(kChunkSize) {
-  m_data = m_buffer.data();
-  m_fd = openRegularFile(path);
+DemoFile::DemoFile(const std::string& path) : DemoFile(openRegularFile(path), path) {}
+
+DemoFile::DemoFile(FileHandle file, const std::string& path) : m_path(path) {
+  m_fd = file.release();
   try {
+    m_buffer.resize(kChunkSize);
+    m_data = m_buffer.data();
     // Read once now, so that every failure to get at the file, damaged gzip headers
     // included, shows before the scan changes anything.
     ensure(1);

@@ -6,13 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/FileAccess.h"
+
 namespace obitrak {
 
 // The largest block body a demo may carry; a longer length field ends the read.
 inline constexpr std::int32_t kMaxBlockLength = 1400;
-
-// The message of the FileError for a path that is a folder, device, FIFO or socket.
-inline constexpr std::string_view kNotRegularFileMessage = "Not a regular file";
 
 // Reads a demo file block by block. The file is read in large chunks and each block is
 // handed out as a view into the chunk, so a block costs neither a system call nor a copy.
@@ -36,6 +35,8 @@ class DemoFile {
   // Opens the file for reading; throws FileError when it cannot be opened or read, when it
   // is not a regular file, or when its gzip data are damaged.
   explicit DemoFile(const std::string& path);
+  // Reads the regular file already opened as `file`; `path` names it in errors.
+  DemoFile(FileHandle file, const std::string& path);
   // Reads a demo held in memory; `bytes` must outlive the reader.
   explicit DemoFile(std::string_view bytes);
   ~DemoFile();

@@ -309,6 +309,13 @@ ScanReport DemoScan(DemoTables& tables, const std::string& path, ScanObserver* o
   return scanFile(tables, file, observer, pack);
 }
 
+ScanReport DemoScanOpened(DemoTables& tables, FileHandle file, const std::string& path,
+                          ScanObserver* observer, const PhrasePack* pack) {
+  tables.scanMarker = kScanMarkerSet;
+  DemoFile demo(std::move(file), path);
+  return scanFile(tables, demo, observer, pack);
+}
+
 ScanReport DemoScanBytes(DemoTables& tables, std::string_view bytes, ScanObserver* observer,
                          const PhrasePack* pack) {
   tables.scanMarker = kScanMarkerSet;

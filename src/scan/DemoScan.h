@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scan/DemoTables.h"
+#include "scan/FileAccess.h"
 
 namespace obitrak {
 
@@ -45,6 +46,11 @@ struct ScanReport {
 // messages to the built-in phrases (see ObituaryAnalysis).
 ScanReport DemoScan(DemoTables& tables, const std::string& path, ScanObserver* observer = nullptr,
                     const PhrasePack* pack = nullptr);
+
+// The same scan over a demo file that the caller has opened (see openFoundFile); `path`
+// names it in errors.
+ScanReport DemoScanOpened(DemoTables& tables, FileHandle file, const std::string& path,
+                          ScanObserver* observer = nullptr, const PhrasePack* pack = nullptr);
 
 // The same scan over a demo held in memory (tests, fuzzing).
 ScanReport DemoScanBytes(DemoTables& tables, std::string_view bytes,

@@ -60,6 +60,12 @@ FileError fileErrorFromErrno(int err, const std::string& path) {
       return FileError(kInvalidFilename, "Not a folder");
     case ENAMETOOLONG:
       return FileError(kInvalidFilename, "File name too long");
+    case ELOOP:
+      return FileError(kInvalidFilename, "Too many levels of symbolic links");
+    case EISDIR:
+      return FileError(kFileAccessDenied, "Is a folder");
+    case EROFS:
+      return FileError(kFileAccessDenied, "Read-only file system");
     case EINVAL:
       code = kInvalidFilename;
       break;
@@ -69,8 +75,6 @@ FileError fileErrorFromErrno(int err, const std::string& path) {
       break;
     case EACCES:
     case EPERM:
-    case EROFS:
-    case EISDIR:
     case ETXTBSY:
       code = kFileAccessDenied;
       break;

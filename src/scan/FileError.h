@@ -38,7 +38,8 @@ std::string systemErrorMessage(int err);
 
 // The error for a system errno met while working on `path`. `path` lets a missing file be
 // told apart from a missing folder on the way to it ("Folder not found"); a file where a
-// folder was expected is "Not a folder", an overlong name "File name too long". An errno
+// folder was expected is "Not a folder", an overlong name "File name too long", a folder where
+// a file was expected "Is a folder"; a read-only file system and a loop of links say so. An errno
 // without a fixed text keeps its number and says what it is: "I/O error 5: Input/output
 // error" for EIO, never confused with "File access denied".
 FileError fileErrorFromErrno(int err, const std::string& path);

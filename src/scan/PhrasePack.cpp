@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <utility>
 
+#include "scan/FileAccess.h"
 #include "scan/FileError.h"
 #include "scan/Phrases.h"
 
@@ -202,22 +202,16 @@ PhrasePackLoad ParsePhrasePack(std::string_view bytes, const std::string& path) 
 
 PhrasePackLoad LoadPhrasePack(const std::string& path) {
   PhrasePackLoad result;
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  std::string bytes;
-  bool read = file != nullptr;
-  if (read) {
-    // One byte beyond the limit tells a pack that is too large.
-    bytes.resize(kPackMaxBytes + 1);
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    read = std::ferror(file) == 0;
-    read = std::fclose(file) == 0 && read;
-  }
-  if (!read) {
-    result.error = path + ": " + fileErrorFromErrno(errno != 0 ? errno : EIO, path).what();
+  std::optional<std::string> bytes;
+  try {
+    // Only a regular file is read; one byte beyond the limit tells a pack that is too large.
+    bytes = readSmallFile(path, kPackMaxBytes);
+    if (!bytes) throw fileErrorFromErrno(ENOENT, path);
+  } catch (const FileError& e) {
+    result.error = path + ": " + e.what();
     return result;
   }
-  return ParsePhrasePack(bytes, path);
+  return ParsePhrasePack(*bytes, path);
 }
 
 }  // namespace obitrak

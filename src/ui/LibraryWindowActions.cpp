@@ -10,6 +10,7 @@
 #include <set>
 
 #include "export/SummaryExport.h"
+#include "export/WholeFile.h"
 #include "ui/ErrorHandler.h"
 #include "ui/LibraryDemoModel.h"
 #include "ui/LibraryPlayersModel.h"

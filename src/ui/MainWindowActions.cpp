@@ -104,10 +104,14 @@ QString MainWindow::defaultExportFile(const char* extension) const {
       QByteArray::fromStdString(defaultExportName(localFileName(m_demoPath), extension)));
 }
 
+// The file an export writes, never the demo itself (compared as files, links resolved).
 std::optional<QString> MainWindow::exportTarget(const FileDialogRequest& request,
                                                 const QString& skipSwitch) {
-  if (!skipSwitch.isEmpty() && commandLineSwitch(skipSwitch)) return request.fileName;
-  return m_saveDialog(this, request);
+  std::optional<QString> target = !skipSwitch.isEmpty() && commandLineSwitch(skipSwitch)
+                                      ? std::optional<QString>(request.fileName)
+                                      : m_saveDialog(this, request);
+  if (target) checkExportTarget(localFileName(*target), localFileName(m_demoPath));
+  return target;
 }
 
 void MainWindow::exportDescription() {

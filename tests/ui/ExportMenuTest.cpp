@@ -200,7 +200,7 @@ class ExportMenuTest : public QObject {
       QTest::newRow(qPrintable(name + " missing folder"))
           << name << QStringLiteral("missing/out.txt") << QStringLiteral("Folder not found");
       QTest::newRow(qPrintable(name + " folder"))
-          << name << QStringLiteral("folder") << QStringLiteral("File access denied");
+          << name << QStringLiteral("folder") << QStringLiteral("Is a folder");
     }
   }
 

@@ -169,7 +169,7 @@ class HtmlColorsWindowTest : public QObject {
     colours.setColourDialog([](QWidget*, const QColor&) { return QColor(9, 9, 9); });
     QTest::mouseClick(button(colours, "PCellB"), Qt::LeftButton);
     colours.close();
-    QCOMPARE(recorder.messages, QStringList{QStringLiteral("File access denied")});
+    QCOMPARE(recorder.messages, QStringList{QStringLiteral("Is a folder")});
     QVERIFY(!colours.isVisible());
     QCOMPARE(app.state().htmlColors[HtmlColorSet::PassiveCell], 0x090909u);
   }

@@ -51,17 +51,19 @@ void lowerOwnPriority() {
 
 }  // namespace
 
-DemoResult ScanDemoResult(const std::string& path, const PhrasePack* pack) {
+DemoResult ScanDemoResult(const std::string& path, const PhrasePack* pack, const FoundFile* found) {
   DemoTables tables;
-  const ScanReport report = DemoScan(tables, path, nullptr, pack);
+  const ScanReport report =
+      found != nullptr ? DemoScanOpened(tables, openFoundFile(*found, path), path, nullptr, pack)
+                       : DemoScan(tables, path, nullptr, pack);
   return DemoResultOf(tables, path, report.notices);
 }
 
 class LibraryIndexer::Run {
  public:
-  Run(LibraryIndexer& owner, const std::vector<std::string>& paths, const Report& report,
+  Run(LibraryIndexer& owner, const std::vector<IndexDemo>& demos, const Report& report,
       const std::atomic<bool>* cancel)
-      : m_o(owner), m_paths(paths), m_report(report), m_cancel(cancel) {
+      : m_o(owner), m_demos(demos), m_report(report), m_cancel(cancel) {
     if (m_o.m_store != nullptr) m_analysis = AnalysisVersion(m_o.m_pack);
   }
 
@@ -95,8 +97,8 @@ class LibraryIndexer::Run {
 
   // Reports the demos that need no scan and lists the others.
   void prepare() {
-    for (std::size_t i = 0; i < m_paths.size() && !cancelled(); ++i) {
-      Job job{i, libraryKey(m_paths[i]), factsOf(m_paths[i])};
+    for (std::size_t i = 0; i < m_demos.size() && !cancelled(); ++i) {
+      Job job{i, libraryKey(m_demos[i].path), factsOf(m_demos[i].path)};
       if (!reuse(job)) m_jobs.push_back(std::move(job));
     }
   }
@@ -114,7 +116,7 @@ class LibraryIndexer::Run {
       if (!stored) return false;
       out.result = std::move(*stored);
     }
-    out.result.path = m_paths[job.index];
+    out.result.path = m_demos[job.index].path;
     out.result.size = job.facts.size;
     out.result.modified = job.facts.modified;
     ++m_counts.reused;
@@ -154,7 +156,8 @@ class LibraryIndexer::Run {
       Done done{j, std::nullopt, {}};
       const Job& job = m_jobs[j];
       try {
-        done.result = ScanDemoResult(m_paths[job.index], m_o.m_pack);
+        const IndexDemo& demo = m_demos[job.index];
+        done.result = ScanDemoResult(demo.path, m_o.m_pack, demo.found ? &*demo.found : nullptr);
         done.result->size = job.facts.size;
         done.result->modified = job.facts.modified;
       } catch (const std::bad_alloc&) {
@@ -197,7 +200,7 @@ class LibraryIndexer::Run {
       ++m_counts.scanned;
     } else {
       out.kind = IndexOutcome::Kind::Failed;
-      out.result.path = m_paths[job.index];
+      out.result.path = m_demos[job.index].path;
       out.error = std::move(done.error);
       ++m_counts.failed;
     }
@@ -234,7 +237,7 @@ class LibraryIndexer::Run {
   }
 
   LibraryIndexer& m_o;
-  const std::vector<std::string>& m_paths;
+  const std::vector<IndexDemo>& m_demos;
   const Report& m_report;
   const std::atomic<bool>* m_cancel;
   std::string m_analysis;
@@ -257,10 +260,17 @@ class LibraryIndexer::Run {
 LibraryIndexer::LibraryIndexer(LibraryStore* store, const PhrasePack* pack, unsigned threads)
     : m_store(store), m_pack(pack), m_threads(threads) {}
 
+IndexCounts LibraryIndexer::run(const std::vector<IndexDemo>& demos, const Report& report,
+                                const std::atomic<bool>* cancel) {
+  Run run(*this, demos, report, cancel);
+  return run.go();
+}
+
 IndexCounts LibraryIndexer::run(const std::vector<std::string>& paths, const Report& report,
                                 const std::atomic<bool>* cancel) {
-  Run run(*this, paths, report, cancel);
-  return run.go();
+  std::vector<IndexDemo> demos;
+  for (const std::string& path : paths) demos.push_back({path, std::nullopt});
+  return run(demos, report, cancel);
 }
 
 std::size_t LibraryIndexer::removeVanished(const std::vector<std::string>& folders) {

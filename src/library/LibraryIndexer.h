@@ -4,15 +4,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "scan/FileAccess.h"
 #include "stats/DemoResult.h"
 
 namespace obitrak {
 
 class LibraryStore;
 class PhrasePack;
+
+// A demo to index: its path as the run names it and, when a folder search found it, how
+// to open it as it was found.
+struct IndexDemo {
+  std::string path;
+  std::optional<FoundFile> found;
+};
 
 // How one demo of an indexing run ended.
 struct IndexOutcome {
@@ -53,6 +62,8 @@ class LibraryIndexer {
 
   // Indexes `paths` and reports each demo on the calling thread as it is done. Once
   // `cancel` is set no further demo is started; what was done stays in the library.
+  IndexCounts run(const std::vector<IndexDemo>& demos, const Report& report,
+                  const std::atomic<bool>* cancel = nullptr);
   IndexCounts run(const std::vector<std::string>& paths, const Report& report,
                   const std::atomic<bool>* cancel = nullptr);
 
@@ -70,7 +81,9 @@ class LibraryIndexer {
   std::function<void(unsigned)> m_warn;
 };
 
-// Scans one demo into a result, or throws what the scan threw.
-DemoResult ScanDemoResult(const std::string& path, const PhrasePack* pack);
+// Scans one demo into a result, or throws what the scan threw. A found demo is opened as
+// it was found (openFoundFile).
+DemoResult ScanDemoResult(const std::string& path, const PhrasePack* pack,
+                          const FoundFile* found = nullptr);
 
 }  // namespace obitrak

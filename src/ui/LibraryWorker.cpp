@@ -4,7 +4,7 @@
 #include <set>
 #include <thread>
 
-#include "library/DemoSearch.h"
+#include "cli/DemoSearch.h"
 #include "library/LibraryIndexer.h"
 #include "ui/ErrorHandler.h"
 #include "ui/TextConversion.h"
@@ -57,25 +57,27 @@ void LibraryWorker::loadRows(const QStringList& folders) {
   }
 }
 
-std::vector<std::string> LibraryWorker::searchFolders(const QStringList& folders, int& problems) {
-  std::vector<std::string> paths;
+// The folders are searched as obitrak-report searches them; a demo in two of them once.
+std::vector<IndexDemo> LibraryWorker::searchFolders(const QStringList& folders, int& problems) {
+  std::vector<std::string> inputs;
+  for (const QString& folder : folders) inputs.push_back(localFileName(folder));
+  DemoSearch found = findDemos(inputs);
+  problems = found.failed ? 1 : 0;
+  std::vector<IndexDemo> demos;
   std::set<std::string> keys;
-  for (const QString& folder : folders) {
-    DemoSearchResult found = FindDemos(localFileName(folder));
-    problems += static_cast<int>(found.problems.size());
-    for (std::string& demo : found.demos) {
-      if (keys.insert(libraryKey(demo)).second) paths.push_back(std::move(demo));
-    }
+  for (FoundDemo& demo : found.demos) {
+    if (keys.insert(libraryKey(demo.path)).second)
+      demos.push_back({std::move(demo.path), std::move(demo.file)});
   }
-  return paths;
+  return demos;
 }
 
 void LibraryWorker::index(const QStringList& folders,
                           std::shared_ptr<const obitrak::PhrasePack> pack) {
   try {
     int problems = 0;
-    const std::vector<std::string> paths = searchFolders(folders, problems);
-    const int total = static_cast<int>(paths.size());
+    const std::vector<IndexDemo> demos = searchFolders(folders, problems);
+    const int total = static_cast<int>(demos.size());
     emit progress(0, total);
     LibraryIndexer indexer(&store(), pack.get(), std::max(1u, std::thread::hardware_concurrency()));
     indexer.setLoadReused(false);
@@ -91,7 +93,7 @@ void LibraryWorker::index(const QStringList& folders,
       sinceSent.restart();
     };
     const IndexCounts counts = indexer.run(
-        paths,
+        demos,
         [&](IndexOutcome&& o) {
           ++done;
           if (o.kind == IndexOutcome::Kind::Scanned) {
@@ -111,7 +113,7 @@ void LibraryWorker::index(const QStringList& folders,
                        .arg(counts.reused)
                        .arg(counts.failed);
     if (counts.cancelled) note += QStringLiteral(" (cancelled)");
-    if (problems > 0) note += QStringLiteral("; %1 folders could not be searched").arg(problems);
+    if (problems > 0) note += QStringLiteral("; some folders could not be searched");
     emit indexFinished(note);
   } catch (const std::exception& e) {
     emit failed(QString::fromLocal8Bit(e.what()));

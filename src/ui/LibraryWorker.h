@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "library/LibraryIndexer.h"
 #include "library/LibraryStore.h"
 #include "scan/PhrasePack.h"
 #include "stats/Summary.h"
@@ -45,7 +46,7 @@ class LibraryWorker : public QObject {
  private:
   LibraryStore& store();
   void sendRows(const QStringList& folders);
-  std::vector<std::string> searchFolders(const QStringList& folders, int& problems);
+  std::vector<IndexDemo> searchFolders(const QStringList& folders, int& problems);
 
   std::string m_libraryPath;
   const std::atomic<bool>& m_cancel;

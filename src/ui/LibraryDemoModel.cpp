@@ -39,7 +39,7 @@ QString libraryCellText(const LibraryRow& row, LibraryColumn column) {
     case LibraryColumn::Date:
       return latin1(summaryDate(row.modified));
     case LibraryColumn::Map:
-      return latin1(row.mapName);
+      return latin1(row.mapName).simplified();
     case LibraryColumn::LevelMessage:
       return failed ? QStringLiteral("Unreadable: ") + latin1(row.error)
                     : latin1(row.levelMessage).simplified();

@@ -48,7 +48,7 @@ std::optional<QString> runFolderDialog(QWidget* parent) {
 
 LibraryWindow::LibraryWindow(AppState& state, std::string libraryPath, QWidget* parent)
     : SecondaryWindow(state, QStringLiteral("LibraryWindow"), QStringLiteral("Demo library"),
-                      {960, 600}, parent),
+                      {1140, 640}, parent),
       m_libraryPath(std::move(libraryPath)),
       m_folderDialog(runFolderDialog),
       m_saveDialog(runSaveFileDialog) {
@@ -167,7 +167,7 @@ QWidget* LibraryWindow::buildFolderRow() {
   m_folderList = new QListWidget(row);
   m_folderList->setObjectName(QStringLiteral("LibraryFolders"));
   m_folderList->addItems(m_folders);
-  m_folderList->setMaximumHeight(m_folderList->sizeHintForRow(0) * 4 + 8);
+  m_folderList->setMaximumHeight(fontMetrics().height() * 4);
   layout->addWidget(m_folderList, 1);
   auto* buttons = new QVBoxLayout;
   const struct {
@@ -194,17 +194,23 @@ QWidget* LibraryWindow::buildTabs() {
   m_demoTable->setObjectName(QStringLiteral("LibraryDemos"));
   m_demoTable->setModel(m_demoModel);
   m_demoTable->setSortingEnabled(true);
-  m_demoTable->sortByColumn(-1, Qt::AscendingOrder);
   m_demoTable->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_demoTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_demoTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_demoTable->verticalHeader()->hide();
   m_demoTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   m_demoTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-  m_demoTable->horizontalHeader()->setDefaultSectionSize(90);
-  m_demoTable->setColumnWidth(static_cast<int>(LibraryColumn::File), 190);
-  m_demoTable->setColumnWidth(static_cast<int>(LibraryColumn::Date), 110);
-  m_demoTable->setColumnWidth(static_cast<int>(LibraryColumn::LevelMessage), 170);
+  const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+  const std::pair<LibraryColumn, int> widths[] = {
+      {LibraryColumn::File, 28},      {LibraryColumn::Date, 18},
+      {LibraryColumn::Map, 20},       {LibraryColumn::LevelMessage, 28},
+      {LibraryColumn::GameDir, 11},   {LibraryColumn::Version, 15},
+      {LibraryColumn::Duration, 8},   {LibraryColumn::Players, 8},
+      {LibraryColumn::Winner, 16},    {LibraryColumn::WinnerFrags, 7},
+      {LibraryColumn::Scoreboard, 11}};
+  for (const auto& [column, digits] : widths)
+    m_demoTable->setColumnWidth(static_cast<int>(column), digits * digit);
+  m_demoTable->sortByColumn(static_cast<int>(LibraryColumn::File), Qt::AscendingOrder);
   connect(m_demoTable, &QTableView::activated, this, &LibraryWindow::demoActivated);
   connect(m_demoTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &LibraryWindow::scheduleSummary);

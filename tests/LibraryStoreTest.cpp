@@ -12,6 +12,7 @@
 #include "SmallDemos.h"
 #include "TestSupport.h"
 #include "library/LibraryIndexer.h"
+#include "library/LibraryPlace.h"
 #include "library/LibraryStore.h"
 #include "scan/PhrasePack.h"
 
@@ -201,6 +202,74 @@ TEST_F(LibraryTest, TwoProgramsIndexTheSameLibraryAtOnce) {
   SqliteStatement check(store.db(), "PRAGMA integrity_check");
   ASSERT_TRUE(check.step());
   EXPECT_EQ(check.bytes(0), "ok");
+}
+
+TEST_F(LibraryTest, EveryFactComesBackAsStored) {
+  DemoResult result = ScanDemoResult(demos[0], nullptr);
+  result.notices = {"BAD BLOCK. READING STOPPED.", "MESSAGE LOG FULL."};
+  result.serverRecording = true;
+  result.size = 12345;
+  result.modified = 1'700'000'000'123'456'789LL;
+  LibraryStore store(library);
+  for (const std::optional<bool> agrees :
+       {std::optional<bool>(), std::optional(true), std::optional(false)}) {
+    result.scoreboardAgrees = agrees;
+    store.save("/season/a.dm2", result, "v");
+    std::optional<DemoResult> loaded = store.load("/season/a.dm2");
+    ASSERT_TRUE(loaded);
+    loaded->path = result.path;
+    EXPECT_EQ(*loaded, result);
+  }
+}
+
+TEST_F(LibraryTest, AFolderHoldsOnlyWhatIsBelowIt) {
+  LibraryStore store(library);
+  const DemoResult result = ScanDemoResult(demos[2], nullptr);
+  for (const char* path : {"/d/a.dm2", "/d/sub/b.dm2", "/d2/c.dm2", "/d-x/d.dm2", "/e.dm2"})
+    store.save(path, result, "v");
+  const struct {
+    const char* folder;
+    std::size_t rows;
+  } cases[] = {{"/d", 2}, {"/d/", 2}, {"/d/sub", 1}, {"/d2", 1}, {"", 5}, {"/none", 0}};
+  for (const auto& c : cases) EXPECT_EQ(store.rows(c.folder).size(), c.rows) << c.folder;
+}
+
+TEST(LibraryPlace, DataHomeOrHome) {
+  const struct {
+    const char* dataHome;
+    const char* home;
+    const char* path;
+  } cases[] = {
+      {"/x/data", "/home/ann", "/x/data/obitrak/library.sqlite"},
+      {"/x/data/", "/home/ann", "/x/data/obitrak/library.sqlite"},
+      {"", "/home/ann", "/home/ann/.local/share/obitrak/library.sqlite"},
+      {"relative", "/home/ann", "/home/ann/.local/share/obitrak/library.sqlite"},
+      {nullptr, "/home/ann", "/home/ann/.local/share/obitrak/library.sqlite"},
+      {nullptr, nullptr, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(defaultLibraryPath(c.dataHome, c.home), c.path);
+}
+
+TEST(LibraryRealDemos, StoredResultsAreTheScannedOnes) {
+  if (realDemosDir().empty()) GTEST_SKIP() << "no real demos in ../shared/demos";
+  TempDir dir;
+  LibraryStore store(dir.file("library.sqlite"));
+  std::vector<std::string> paths;
+  for (const fs::path& demo : realDemos()) paths.push_back(demo.string());
+  std::vector<IndexOutcome> first;
+  LibraryIndexer(&store, nullptr, 2).run(paths, [&](IndexOutcome&& o) {
+    first.push_back(std::move(o));
+  });
+  std::size_t reused = 0;
+  LibraryIndexer(&store, nullptr, 2).run(paths, [&](IndexOutcome&& o) {
+    ++reused;
+    auto scanned = std::find_if(first.begin(), first.end(),
+                                [&](const IndexOutcome& f) { return f.index == o.index; });
+    ASSERT_NE(scanned, first.end());
+    EXPECT_EQ(o.kind, IndexOutcome::Kind::Reused) << o.result.path;
+    EXPECT_EQ(o.result, scanned->result) << o.result.path;
+  });
+  EXPECT_EQ(reused, paths.size());
 }
 
 }  // namespace

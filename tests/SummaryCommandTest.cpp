@@ -8,6 +8,7 @@
 #include "SmallDemos.h"
 #include "TestSupport.h"
 #include "cli/ReportCommand.h"
+#include "library/LibraryStore.h"
 
 namespace obitrak::test {
 namespace {
@@ -104,6 +105,26 @@ TEST_F(SummaryCommandTest, WrongUseAndRefusedOutputs) {
   EXPECT_EQ(written.status, kExitOk);
   EXPECT_EQ(written.out, "");
   EXPECT_EQ(readFile(dir.file("summary.txt")), runCommand(with({"--summary"}, demos())).out);
+}
+
+TEST_F(SummaryCommandTest, ThePackAndVanishedDemosReachTheLibrary) {
+  const std::string library = dir.file("library.sqlite");
+  const std::string pack = dir.file("mod.pack");
+  writeFile(pack, "self \"tripped over\"\n");
+  auto summary = [&](const std::vector<std::string>& more) {
+    const CommandResult r =
+        runCommand(with(with({"--summary", "--format", "json"}, more), demos()));
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    return r.out;
+  };
+  const std::string withPack = summary({"--phrases", pack});
+  EXPECT_EQ(summary({"--library", library, "--phrases", pack}), withPack);
+  EXPECT_NE(withPack.find("\"phrasePack\": \"mod.pack\""), std::string::npos);
+  EXPECT_EQ(summary({"--library", library}), summary({}));
+
+  fs::remove(dir.file("season/rematch.dm2"));
+  EXPECT_EQ(summary({"--library", library}), summary({}));
+  EXPECT_EQ(LibraryStore(library).rows().size(), 2u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <algorithm>
 #include <array>
+#include <functional>
 
 #include "stats/Summary.h"
 #include "stats/VersionLabels.h"
@@ -134,14 +135,23 @@ void LibraryDemoModel::upsert(std::vector<LibraryRow> rows) {
       replaced = true;
     }
   }
+  const std::size_t first = m_shown.size();
   if (!added.empty()) {
-    const int first = static_cast<int>(m_shown.size());
-    beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
+    beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + added.size()) - 1);
     m_shown.insert(m_shown.end(), added.begin(), added.end());
     endInsertRows();
   }
-  if (m_sortColumn >= 0) {
-    sortShown();
+  if (m_sortColumn >= 0 && replaced) {
+    reorder([this] { rebuildShown(); });
+  } else if (m_sortColumn >= 0 && !added.empty()) {
+    // Only the new rows are sorted, then merged into the sorted ones.
+    reorder([this, first] {
+      prepareSortKeys();
+      const auto less = [this](int a, int b) { return before(a, b); };
+      const auto middle = m_shown.begin() + static_cast<std::ptrdiff_t>(first);
+      std::stable_sort(middle, m_shown.end(), less);
+      std::inplace_merge(m_shown.begin(), middle, m_shown.end(), less);
+    });
   } else if (replaced && !m_shown.empty()) {
     emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
   }
@@ -199,13 +209,14 @@ void LibraryDemoModel::rebuildShown() {
   std::stable_sort(m_shown.begin(), m_shown.end(), [this](int a, int b) { return before(a, b); });
 }
 
-// Sorts the shown rows and moves the view's selection and current row along with them.
-void LibraryDemoModel::sortShown() {
+// Puts the shown rows in a new order and moves the view's selection and current row along
+// with them.
+void LibraryDemoModel::reorder(const std::function<void()>& arrange) {
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   const QModelIndexList before = persistentIndexList();
   std::vector<int> demos;
   for (const QModelIndex& i : before) demos.push_back(m_shown[static_cast<std::size_t>(i.row())]);
-  rebuildShown();
+  arrange();
   std::vector<int> rowOfDemo(m_rows.size(), -1);
   for (std::size_t r = 0; r < m_shown.size(); ++r)
     rowOfDemo[static_cast<std::size_t>(m_shown[r])] = static_cast<int>(r);
@@ -222,7 +233,7 @@ void LibraryDemoModel::sort(int column, Qt::SortOrder order) {
   if (column >= columnCount()) return;
   m_sortColumn = column < 0 ? -1 : column;
   m_sortOrder = order;
-  sortShown();
+  reorder([this] { rebuildShown(); });
 }
 
 int LibraryDemoModel::rowCount(const QModelIndex& parent) const {

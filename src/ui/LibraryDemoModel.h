@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -68,7 +69,7 @@ class LibraryDemoModel : public QAbstractTableModel {
   bool before(int a, int b) const;
   void prepareSortKeys();
   void rebuildShown();
-  void sortShown();
+  void reorder(const std::function<void()>& arrange);
 
   std::vector<LibraryRow> m_rows;
   std::vector<QString> m_haystacks;  // lower-case path, map and names of each demo

@@ -17,7 +17,7 @@ namespace {
 // the library is read.
 constexpr int kBatchMs = 100;
 constexpr std::size_t kFirstRows = 100;
-constexpr std::size_t kRowBatch = 5000;
+constexpr std::size_t kRowBatch = 2000;
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -158,6 +159,27 @@ class LibraryWindowTest : public QObject {
     m_window->findChild<QPushButton*>(QStringLiteral("ExportSummary"))->click();
     QTRY_VERIFY(QFile::exists(target));
     QVERIFY(readBytes(target).startsWith("{\n  \"format\": \"obitrak-summary\","));
+  }
+
+  void cancelUpdateAndRemoveAFolder() {
+    const QString more = m_dir.filePath(QStringLiteral("more"));
+    QDir().mkpath(more);
+    for (int i = 0; i < 20; ++i)
+      writeBytes(more + QStringLiteral("/m%1.dm2").arg(i), i % 2 == 0 ? duelDemo() : teamDemo());
+    m_window->setFolderDialog([&](QWidget*) { return std::optional<QString>(more); });
+    m_window->addFolder();
+    m_window->cancelIndexing();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing(), 20000);
+    auto* status = m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"));
+    QVERIFY2(status->text().contains(QStringLiteral("(cancelled)")), qPrintable(status->text()));
+    QCOMPARE(m_window->demos().demoCount(), 3);
+
+    m_window->findChild<QPushButton*>(QStringLiteral("IndexFolders"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing() && m_window->demos().demoCount() == 23, 20000);
+    m_window->findChild<QListWidget*>(QStringLiteral("LibraryFolders"))->setCurrentRow(1);
+    m_window->findChild<QPushButton*>(QStringLiteral("RemoveFolder"))->click();
+    QCOMPARE(m_window->folders(), QStringList{folder()});
+    QTRY_COMPARE(m_window->demos().demoCount(), 3);
   }
 
   void nextOpeningReusesTheLibrary() {

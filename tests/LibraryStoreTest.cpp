@@ -220,6 +220,8 @@ TEST_F(LibraryTest, EveryFactComesBackAsStored) {
     loaded->path = result.path;
     EXPECT_EQ(*loaded, result);
   }
+  store.db().exec("UPDATE demos SET kill_counts = x'01'");
+  EXPECT_THROW(store.load("/season/a.dm2"), LibraryError);
 }
 
 TEST_F(LibraryTest, AFolderHoldsOnlyWhatIsBelowIt) {

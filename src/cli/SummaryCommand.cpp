@@ -43,28 +43,22 @@ class SummaryRun {
     if (!outputAllowed(demos)) return kExitFailed;
     std::unique_ptr<LibraryStore> store;
     if (m_o.library) store = std::make_unique<LibraryStore>(*m_o.library);
-    const std::vector<IndexOutcome> outcomes = index(store.get(), demos);
+    SummaryBuilder builder(m_o.teamPlay);
+    const std::vector<Said> said = index(store.get(), demos, builder);
     if (store) LibraryIndexer(store.get(), nullptr, 1).removeVanished(folderInputs());
 
-    std::vector<DemoResult> results;
     std::size_t failed = 0;
-    for (const IndexOutcome& o : outcomes) {
-      const std::string& path = demos[o.index].path;
-      if (o.kind == IndexOutcome::Kind::Failed) {
-        ++failed;
-        print(m_err, path + ": " + o.error + "\n");
-        continue;
-      }
-      for (const std::string& notice : o.result.notices) print(m_err, path + ": " + notice + "\n");
-      results.push_back(o.result);
+    for (std::size_t i = 0; i < said.size(); ++i) {
+      const std::string& path = demos[i].path;
+      if (said[i].failed) ++failed;
+      for (const std::string& line : said[i].lines) print(m_err, path + ": " + line + "\n");
     }
-    Summary summary = Summarize(results, m_o.teamPlay);
+    Summary summary = builder.finish();
     summary.unreadable = static_cast<int>(failed);
     if (!write(summary)) return kExitFailed;
     if (m_o.progress || ::isatty(::fileno(m_err)) != 0) {
-      print(m_err, std::to_string(outcomes.size()) +
-                       " demos: " + std::to_string(outcomes.size() - failed) + " read, " +
-                       std::to_string(failed) + " failed\n");
+      print(m_err, std::to_string(said.size()) + " demos: " + std::to_string(said.size() - failed) +
+                       " read, " + std::to_string(failed) + " failed\n");
     }
     return failed == 0 && !search.failed ? kExitOk : kExitFailed;
   }
@@ -102,8 +96,16 @@ class SummaryRun {
     return folders;
   }
 
-  // Every demo's outcome, in the order of the demos.
-  std::vector<IndexOutcome> index(LibraryStore* store, const std::vector<IndexDemo>& demos) {
+  // What a demo has to say on standard error: its notices, or why it could not be read.
+  struct Said {
+    bool failed = false;
+    std::vector<std::string> lines;
+  };
+
+  // Adds every demo that could be read to `builder` as it comes, so that the results need
+  // not all be held at once; returns what each demo has to say, in the order of the demos.
+  std::vector<Said> index(LibraryStore* store, const std::vector<IndexDemo>& demos,
+                          SummaryBuilder& builder) {
     const unsigned threads =
         m_o.jobs != 0 ? m_o.jobs : std::max(1u, std::thread::hardware_concurrency());
     LibraryIndexer indexer(store, m_o.pack ? &*m_o.pack : nullptr, threads);
@@ -112,11 +114,17 @@ class SummaryRun {
                        std::to_string(threads) + " threads; going on with " +
                        std::to_string(std::max(started, 1u)) + "\n");
     });
-    std::vector<IndexOutcome> outcomes;
-    indexer.run(demos, [&](IndexOutcome&& o) { outcomes.push_back(std::move(o)); });
-    std::sort(outcomes.begin(), outcomes.end(),
-              [](const auto& a, const auto& b) { return a.index < b.index; });
-    return outcomes;
+    std::vector<Said> said(demos.size());
+    indexer.run(demos, [&](IndexOutcome&& o) {
+      Said& s = said[o.index];
+      if (o.kind == IndexOutcome::Kind::Failed) {
+        s = {true, {o.error}};
+        return;
+      }
+      s.lines = o.result.notices;
+      builder.add(o.result, o.index);
+    });
+    return said;
   }
 
   void writeSummary(const Summary& summary, ByteSink& out) const {

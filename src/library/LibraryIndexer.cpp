@@ -95,12 +95,16 @@ class LibraryIndexer::Run {
 
   bool cancelled() const { return m_cancel != nullptr && m_cancel->load(); }
 
-  // Reports the demos that need no scan and lists the others.
+  // Reports the demos that need no scan and lists the others, all in one look at the
+  // library.
   void prepare() {
+    std::optional<SqliteTransaction> reading;
+    if (m_o.m_store != nullptr) reading.emplace(m_o.m_store->db(), SqliteTransaction::Kind::Read);
     for (std::size_t i = 0; i < m_demos.size() && !cancelled(); ++i) {
       Job job{i, libraryKey(m_demos[i].path), factsOf(m_demos[i].path)};
       if (!reuse(job)) m_jobs.push_back(std::move(job));
     }
+    if (reading) reading->commit();
   }
 
   bool reuse(const Job& job) {

@@ -37,12 +37,16 @@ constexpr std::array<std::string_view, kLibrarySchemaVersion> kSchemaSteps{{
     "CREATE TABLE kills(demo INTEGER NOT NULL, victim INTEGER NOT NULL,"
     " killer INTEGER NOT NULL, weapon INTEGER NOT NULL, count INTEGER NOT NULL,"
     " PRIMARY KEY(demo, victim, killer, weapon)) WITHOUT ROWID;",
-    // 2: server recordings, the game's scoreboard and the scan's notices. Results of the
-    // first layout lack them, so their demos are scanned again.
+    // 2: server recordings, the game's scoreboard and the scan's notices; the kill
+    // counters packed into one value per demo, which reads back many times faster than a
+    // row per counter. Results of the first layout lack the new facts, so their demos are
+    // scanned again.
     "ALTER TABLE demos ADD COLUMN server_recording INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE demos ADD COLUMN scoreboard_agrees INTEGER;"
+    "ALTER TABLE demos ADD COLUMN kill_counts BLOB NOT NULL DEFAULT x'';"
     "CREATE TABLE notices(demo INTEGER NOT NULL, seq INTEGER NOT NULL, text BLOB NOT NULL,"
     " PRIMARY KEY(demo, seq)) WITHOUT ROWID;"
+    "DROP TABLE kills;"
     "UPDATE demos SET analysis = '';",
 }};
 

@@ -80,7 +80,7 @@ std::vector<std::string> LibraryStore::pathsUnder(const std::string& folder) {
 }
 
 void LibraryStore::removeChildren(std::int64_t id) {
-  for (SqliteStatement* s : {&m_s->deletePlayers, &m_s->deleteKills, &m_s->deleteNotices}) {
+  for (SqliteStatement* s : {&m_s->deletePlayers, &m_s->deleteNotices}) {
     s->reset();
     s->bind(1, id).run();
   }
@@ -122,6 +122,7 @@ std::int64_t LibraryStore::insertDemo(const std::string& path, const LibraryRow&
   } else {
     s.bindNull(19);
   }
+  s.bind(20, result != nullptr ? packKillCounts(result->kills) : std::string());
   s.run();
   return m_db->lastInsertId();
 }

@@ -27,7 +27,10 @@ enum DemoColumn {
   cWinnerFrags,
   cServerRecording,
   cScoreboardAgrees,
+  cKillCounts,  // only where a whole result is read
 };
+
+constexpr std::size_t kPackedKillSize = 7;
 
 std::int32_t int32Of(const SqliteStatement& s, int column) {
   return clampToInt32(s.number(column));
@@ -40,6 +43,32 @@ std::optional<bool> agreementOf(const SqliteStatement& s) {
 
 }  // namespace
 
+std::string packKillCounts(const std::vector<DemoKillCount>& kills) {
+  std::string packed;
+  packed.reserve(kills.size() * kPackedKillSize);
+  for (const DemoKillCount& k : kills) {
+    packed += static_cast<char>(k.victim);
+    packed += static_cast<char>(k.killer);
+    packed += static_cast<char>(k.weapon);
+    for (int shift = 0; shift < 32; shift += 8) packed += static_cast<char>(k.count >> shift);
+  }
+  return packed;
+}
+
+std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::string& library) {
+  if (packed.size() % kPackedKillSize != 0)
+    throw LibraryError(library + ": the library is damaged");
+  std::vector<DemoKillCount> kills;
+  kills.reserve(packed.size() / kPackedKillSize);
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(packed[i]); };
+  for (std::size_t i = 0; i < packed.size(); i += kPackedKillSize) {
+    std::uint32_t count = 0;
+    for (int b = 3; b >= 0; --b) count = (count << 8) | byte(i + 3 + static_cast<std::size_t>(b));
+    kills.push_back({byte(i), byte(i + 1), byte(i + 2), count});
+  }
+  return kills;
+}
+
 void LibraryStore::save(const std::string& path, const DemoResult& result,
                         const std::string& analysis) {
   const std::int64_t id = insertDemo(path, LibraryRow::of(result), &result, analysis);
@@ -49,12 +78,6 @@ void LibraryStore::save(const std::string& path, const DemoResult& result,
     player.bind(1, id).bind(2, p.slot).bind(3, p.name).bind(4, p.skin).bind(5, p.place);
     player.bind(6, p.frags).bind(7, p.kills).bind(8, p.deaths).bind(9, p.selfKills);
     player.bind(10, p.teamPlace).bind(11, p.teamFrags).bind(12, p.team).run();
-  }
-  SqliteStatement& kill = m_s->insertKill;
-  for (const DemoKillCount& k : result.kills) {
-    kill.reset();
-    kill.bind(1, id).bind(2, k.victim).bind(3, k.killer).bind(4, k.weapon);
-    kill.bind(5, static_cast<std::int64_t>(k.count)).run();
   }
   SqliteStatement& notice = m_s->insertNotice;
   for (std::size_t i = 0; i < result.notices.size(); ++i) {
@@ -92,6 +115,7 @@ std::optional<DemoResult> LibraryStore::load(const std::string& path) {
   r.duration = int32Of(d, cDuration);
   r.serverRecording = d.number(cServerRecording) != 0;
   r.scoreboardAgrees = agreementOf(d);
+  r.kills = unpackKillCounts(d.bytes(cKillCounts), m_db->path());
   d.reset();
 
   SqliteStatement& p = m_s->players;
@@ -101,13 +125,6 @@ std::optional<DemoResult> LibraryStore::load(const std::string& path) {
     r.players.push_back({int32Of(p, 1), p.bytes(2), p.bytes(3), int32Of(p, 4), int32Of(p, 5),
                          int32Of(p, 6), int32Of(p, 7), int32Of(p, 8), int32Of(p, 9), int32Of(p, 10),
                          int32Of(p, 11)});
-  }
-  SqliteStatement& k = m_s->kills;
-  k.reset();
-  k.bind(1, id);
-  while (k.step()) {
-    r.kills.push_back(
-        {int32Of(k, 0), int32Of(k, 1), int32Of(k, 2), static_cast<std::uint32_t>(k.number(3))});
   }
   SqliteStatement& n = m_s->notices;
   n.reset();

@@ -132,8 +132,8 @@ bool SqliteStatement::isNull(int column) const {
   return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
-SqliteTransaction::SqliteTransaction(SqliteDb& db) : m_db(db) {
-  m_db.exec("BEGIN IMMEDIATE");
+SqliteTransaction::SqliteTransaction(SqliteDb& db, Kind kind) : m_db(db) {
+  m_db.exec(kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED");
 }
 
 SqliteTransaction::~SqliteTransaction() {

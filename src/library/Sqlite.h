@@ -72,11 +72,13 @@ class SqliteStatement {
   sqlite3_stmt* m_stmt = nullptr;
 };
 
-// A write transaction that is rolled back unless committed. It takes the write lock at
-// once, so that waiting for another program happens here and not halfway through.
+// A transaction that is rolled back unless committed. A write transaction takes the write
+// lock at once, so that waiting for another program happens here and not halfway through;
+// a read transaction lets many statements share one look at the database (and its locks).
 class SqliteTransaction {
  public:
-  explicit SqliteTransaction(SqliteDb& db);
+  enum class Kind { Write, Read };
+  explicit SqliteTransaction(SqliteDb& db, Kind kind = Kind::Write);
   ~SqliteTransaction();
   SqliteTransaction(const SqliteTransaction&) = delete;
   SqliteTransaction& operator=(const SqliteTransaction&) = delete;

@@ -2,9 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "scan/Phrases.h"
@@ -57,6 +60,25 @@ struct Summary {
   std::vector<PlayerTotals> players;  // most frags first, then most kills, then by name
   std::vector<KillsBetween> kills;    // by killer, then victim, as the players are ordered
   std::vector<SummaryDemo> demos;     // in the order given
+};
+
+// Totals demos one at a time, in any order, so that a caller need not hold them all: the
+// demo rows follow `position`, and everything else comes out the same whatever the order.
+class SummaryBuilder {
+ public:
+  explicit SummaryBuilder(bool teamPlay) : m_teamPlay(teamPlay) {}
+  void add(const DemoResult& demo, std::size_t position);
+  Summary finish();
+
+ private:
+  PlayerTotals& totalsOf(const std::string& name);
+  static void addKill(const DemoKillCount& k, const std::vector<PlayerTotals*>& bySlot);
+  SummaryDemo rowOf(const DemoResult& demo) const;
+
+  bool m_teamPlay;
+  std::deque<PlayerTotals> m_players;  // grows without moving what add() points at
+  std::unordered_map<std::string, std::size_t> m_index;
+  std::vector<std::pair<std::size_t, SummaryDemo>> m_demos;
 };
 
 // Totals the demos in the given mode. Players are matched by exact name; every number is

@@ -66,6 +66,10 @@ LibraryWindow::LibraryWindow(AppState& state, std::string libraryPath, QWidget* 
   m_summaryTimer->setSingleShot(true);
   m_summaryTimer->setInterval(kSummaryDelayMs);
   connect(m_summaryTimer, &QTimer::timeout, this, &LibraryWindow::requestSummary);
+  m_rowFeeder = new QTimer(this);
+  m_rowFeeder->setSingleShot(true);
+  m_rowFeeder->setInterval(0);
+  connect(m_rowFeeder, &QTimer::timeout, this, &LibraryWindow::feedRows);
   buildControls();
   startWorkers();
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -52,7 +53,8 @@ class LibraryWindow : public SecondaryWindow {
   void setOpenDemo(OpenDemo open) { m_openDemo = std::move(open); }
 
   QStringList folders() const { return m_folders; }
-  bool indexing() const { return m_indexing; }
+  // Whether indexing runs or rows it found are still being added to the table.
+  bool indexing() const { return m_indexing || !m_pendingRows.empty(); }
   const LibraryDemoModel& demos() const { return *m_demoModel; }
   const LibraryPlayersModel& players() const { return *m_playersModel; }
   // The totals the players tab shows, and whether newer ones are on their way.
@@ -78,6 +80,7 @@ class LibraryWindow : public SecondaryWindow {
 
  private slots:
   void rowsArrived(const std::vector<obitrak::LibraryRow>& rows, bool replace);
+  void feedRows();
   void indexProgress(int done, int total);
   void indexFinished(const QString& note);
   void summaryArrived(quint64 generation, std::shared_ptr<const obitrak::Summary> summary);
@@ -118,6 +121,8 @@ class LibraryWindow : public SecondaryWindow {
   bool m_summaryPending = false;
   std::optional<QString> m_exportTarget;  // written when the requested totals arrive
   QTimer* m_summaryTimer = nullptr;
+  std::deque<LibraryRow> m_pendingRows;  // rows waiting to join the table
+  QTimer* m_rowFeeder = nullptr;
 
   QListWidget* m_folderList = nullptr;
   QProgressBar* m_progress = nullptr;

@@ -7,6 +7,8 @@
 #include <QSettings>
 #include <QTableView>
 #include <QTimer>
+#include <algorithm>
+#include <iterator>
 #include <set>
 
 #include "export/SummaryExport.h"
@@ -22,6 +24,7 @@ namespace obitrak::ui {
 namespace {
 
 const QString kFoldersKey = QStringLiteral("library/folders");
+constexpr std::size_t kRowSlice = 500;
 const QString kSummaryFilter =
     QStringLiteral("Text files|*.txt|Web pages|*.htm|JSON files|*.json|All files|*.*");
 
@@ -102,14 +105,31 @@ void LibraryWindow::indexFinished(const QString& note) {
   scheduleSummary();
 }
 
+// Rows join the table a slice at a time, one slice per turn of the event loop, so that no
+// batch, however large, holds up the window.
 void LibraryWindow::rowsArrived(const std::vector<LibraryRow>& rows, bool replace) {
   if (replace) {
-    m_demoModel->reset(rows);
-  } else {
-    m_demoModel->upsert(rows);
+    m_pendingRows.clear();
+    m_demoModel->reset({});
   }
-  // While indexing runs, the totals wait for its end rather than follow every batch.
-  if (!m_indexing) scheduleSummary();
+  m_pendingRows.insert(m_pendingRows.end(), rows.begin(), rows.end());
+  if (!m_rowFeeder->isActive()) m_rowFeeder->start();
+}
+
+void LibraryWindow::feedRows() {
+  const std::size_t n = std::min(m_pendingRows.size(), kRowSlice);
+  std::vector<LibraryRow> slice(
+      std::make_move_iterator(m_pendingRows.begin()),
+      std::make_move_iterator(m_pendingRows.begin() + static_cast<std::ptrdiff_t>(n)));
+  m_pendingRows.erase(m_pendingRows.begin(),
+                      m_pendingRows.begin() + static_cast<std::ptrdiff_t>(n));
+  m_demoModel->upsert(std::move(slice));
+  if (!m_pendingRows.empty()) {
+    m_rowFeeder->start();
+  } else if (!m_indexing) {
+    // While indexing runs, the totals wait for its end rather than follow every batch.
+    scheduleSummary();
+  }
 }
 
 void LibraryWindow::workerFailed(const QString& message) {

@@ -11,6 +11,7 @@
 
 #include "SmallDemos.h"
 #include "TestSupport.h"
+#include "library/AnalysisVersion.h"
 #include "library/LibraryIndexer.h"
 #include "library/LibraryPlace.h"
 #include "library/LibraryStore.h"
@@ -234,6 +235,20 @@ TEST_F(LibraryTest, AFolderHoldsOnlyWhatIsBelowIt) {
     std::size_t rows;
   } cases[] = {{"/d", 2}, {"/d/", 2}, {"/d/sub", 1}, {"/d2", 1}, {"", 5}, {"/none", 0}};
   for (const auto& c : cases) EXPECT_EQ(store.rows(c.folder).size(), c.rows) << c.folder;
+}
+
+TEST(AnalysisVersion, FollowsThePacksLines) {
+  auto version = [](const char* lines) {
+    const PhrasePackLoad load = ParsePhrasePack(lines, "mod.pack");
+    return AnalysisVersion(&*load.pack);
+  };
+  const std::string builtIn = AnalysisVersion(nullptr);
+  EXPECT_EQ(version("kill RL \"spread\"\n"), version("# a comment\nkill 7 \"spread\"\n"));
+  for (const char* other : {"kill RL \"spread\"\nself \"tripped\"\n", "kill RG \"spread\"\n",
+                            "kill RL \"spread \"\n", "self \"spread\"\n"}) {
+    EXPECT_NE(version(other), version("kill RL \"spread\"\n")) << other;
+    EXPECT_NE(version(other), builtIn) << other;
+  }
 }
 
 TEST(LibraryPlace, DataHomeOrHome) {

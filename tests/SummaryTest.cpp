@@ -100,6 +100,18 @@ TEST_P(SummaryModes, TotalsAreTheSumsOfThePerDemoReports) {
 
 INSTANTIATE_TEST_SUITE_P(Summary, SummaryModes, ::testing::Values(false, true));
 
+// Results come in the order their scans end; the summary must not show it.
+TEST(SummaryBuilder, TheOrderOfAddingChangesNothing) {
+  const Season season;
+  SummaryBuilder builder(true);
+  for (std::size_t i = season.results.size(); i-- > 0;) builder.add(season.results[i], i);
+  StringSink reversed;
+  WriteJsonSummary(builder.finish(), nullptr, reversed);
+  StringSink inOrder;
+  WriteJsonSummary(Summarize(season.results, true), nullptr, inOrder);
+  EXPECT_EQ(reversed.data(), inOrder.data());
+}
+
 TEST(SummaryExport, TextHtmlAndJsonOfASeason) {
   const Season season;
   Summary summary = Summarize(season.results, false);

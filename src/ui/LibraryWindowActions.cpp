@@ -63,6 +63,13 @@ void LibraryWindow::removeFolder() {
     stillHeld = stillHeld || folder == other || folder.startsWith(other + QLatin1Char('/'));
   if (!stillHeld) emit forgetRequested(folder);
   emit loadRowsRequested(m_folders);
+  // The demos of a folder inside the one removed were forgotten with it: index them again.
+  for (const QString& other : m_folders) {
+    if (other.startsWith(folder + QLatin1Char('/'))) {
+      indexFolders();
+      break;
+    }
+  }
 }
 
 void LibraryWindow::indexFolders() {

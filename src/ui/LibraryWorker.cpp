@@ -104,9 +104,11 @@ void LibraryWorker::index(const QStringList& folders,
         },
         &m_cancel);
     send();
+    // A cancelled run ends at once (the window may be closing); the next one tidies up.
     std::vector<std::string> keys;
     for (const QString& f : folders) keys.push_back(localFileName(f));
-    if (indexer.removeVanished(keys) > 0 || counts.failed > 0) sendRows(folders);
+    if (!counts.cancelled && (indexer.removeVanished(keys) > 0 || counts.failed > 0))
+      sendRows(folders);
     QString note = QStringLiteral("%1 demos: %2 scanned, %3 unchanged, %4 unreadable")
                        .arg(done)
                        .arg(counts.scanned)

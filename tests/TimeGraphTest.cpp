@@ -48,17 +48,31 @@ DemoTables spanTables(int low, int high, int duration = 60) {
 
 std::vector<std::string> texts(const TimeGraphLayout& g, bool minutes) {
   std::vector<std::string> out;
-  const int minuteTop = kHeight - 15;
-  for (const GraphLabel& l : g.labels) {
-    if ((l.at.y == minuteTop) == minutes) out.push_back(l.text);
-  }
+  for (const GraphLabel& l : minutes ? g.minuteLabels : g.fragLabels) out.push_back(l.text);
   return out;
+}
+
+// Every character `charWidth` pixels wide, lines 13 pixels high.
+GraphTextMetrics fixedPitch(int charWidth) {
+  return {[charWidth](std::string_view t) { return charWidth * static_cast<int>(t.size()); }, 13};
 }
 
 std::vector<std::string> steps(int from, int step, int to) {
   std::vector<std::string> out;
   for (int v = from; v <= to; v += step) out.push_back(std::to_string(v));
   return out;
+}
+
+// `players` players over `duration` seconds and `frags` kills, all by the first seven, and
+// every twentieth a suicide.
+DemoTables longMatch(int players, int duration, int frags) {
+  std::vector<Event> events;
+  for (int i = 0; i < frags; ++i) {
+    const int killer = 1 + i % 7;
+    events.push_back({static_cast<int>(1LL * i * duration / frags), killer,
+                      i % 20 != 0 ? 1 + i * 5 % players : killer});
+  }
+  return graphTables(std::vector<int>(static_cast<std::size_t>(players), 0), duration, events);
 }
 
 int yOf(const TimeGraphLayout& g, int score) {
@@ -69,7 +83,8 @@ TEST(TimeGraph, FragLabelsStandAtLeastTwentyPixelsApart) {
   struct Row {
     int low, high, step, lastLabel;
   };
-  for (const Row& r : {Row{0, 10, 1, 12}, Row{0, 100, 8, 120}, Row{-3, 7, 1, 9}}) {
+  // The line of the last value that the grid reaches would have its label cut at the top.
+  for (const Row& r : {Row{0, 10, 1, 11}, Row{0, 100, 8, 112}, Row{-3, 7, 1, 8}}) {
     const TimeGraphLayout g = timeGraphLayout(spanTables(r.low, r.high), false, kWidth, kHeight);
     EXPECT_EQ(texts(g, false), steps(r.low, r.step, r.lastLabel)) << "span " << r.high - r.low;
     EXPECT_EQ(g.baseline, yOf(g, 0));
@@ -80,15 +95,51 @@ TEST(TimeGraph, FragLabelsStandAtLeastTwentyPixelsApart) {
   }
 }
 
+// The designed step of 20 pixels stands where the widest label fits in it; three-digit
+// labels of a wider font take a longer step.
 TEST(TimeGraph, MinuteLabelsStandAtLeastTwentyPixelsApart) {
   struct Row {
-    int duration, width, step, lastLabel;
+    int duration, width, charWidth, step, lastLabel;
   };
-  for (const Row& r : {Row{1800, kWidth, 2, 30}, Row{1800, 1200, 1, 30}, Row{600, kWidth, 1, 10},
-                       Row{7200, kWidth, 5, 120}}) {
-    const TimeGraphLayout g =
-        timeGraphLayout(spanTables(0, 5, r.duration), false, r.width, kHeight);
+  for (const Row& r : {Row{1800, kWidth, 6, 2, 30}, Row{1800, 1200, 6, 1, 30},
+                       Row{600, kWidth, 6, 1, 10}, Row{7200, kWidth, 6, 5, 120},
+                       Row{7200, kWidth, 7, 6, 120}, Row{14400, kWidth, 7, 12, 240}}) {
+    const TimeGraphLayout g = timeGraphLayout(spanTables(0, 5, r.duration), false, r.width, kHeight,
+                                              fixedPitch(r.charWidth));
     EXPECT_EQ(texts(g, true), steps(0, r.step, r.lastLabel)) << r.duration << " s, " << r.width;
+  }
+}
+
+// Every label and legend name lies wholly inside the area, none covers another, and the frag
+// labels stay left of the frag axis, whatever the demo's length, scores, players and window.
+TEST(TimeGraph, LabelsAndLegendNeverOverlapNorLeaveTheArea) {
+  struct Row {
+    DemoTables tables;
+    int width, height;
+  };
+  const DemoTables longDemo = longMatch(16, 4 * 3600, 35000);  // 4 hours, 16 players
+  const GraphTextMetrics metrics = fixedPitch(7);
+  for (const Row& r : {Row{longDemo, kWidth, kHeight}, Row{longDemo, 300, 200},
+                       Row{spanTables(-250, 40, 600), kWidth, kHeight},
+                       Row{longMatch(64, 3600, 3000), kWidth, kHeight}}) {
+    const TimeGraphLayout g = timeGraphLayout(r.tables, false, r.width, r.height, metrics);
+    std::vector<GraphLabel> texts = g.fragLabels;
+    texts.insert(texts.end(), g.minuteLabels.begin(), g.minuteLabels.end());
+    for (const GraphCurve& c : g.curves) texts.push_back(c.legend);
+    EXPECT_GE(g.minuteLabels.size(), 2u);
+    auto right = [&](const GraphLabel& l) { return l.at.x + metrics.widthOf(l.text); };
+    for (const GraphLabel& l : g.fragLabels) EXPECT_LT(right(l), g.plot.left) << l.text;
+    for (const GraphCurve& c : g.curves) EXPECT_GT(c.legend.at.x, g.plot.left) << c.legend.text;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      const GraphLabel& a = texts[i];
+      EXPECT_TRUE(a.at.x >= 0 && a.at.y >= 0 && right(a) <= r.width && a.at.y + 13 <= r.height)
+          << a.text << " at " << a.at.x << ", " << a.at.y << " in " << r.width;
+      for (std::size_t j = 0; j < i; ++j) {
+        const GraphLabel& b = texts[j];
+        EXPECT_FALSE(a.at.x < right(b) && b.at.x < right(a) && std::abs(a.at.y - b.at.y) < 13)
+            << a.text << " and " << b.text;
+      }
+    }
   }
 }
 
@@ -110,16 +161,19 @@ TEST(TimeGraph, SuicidesAndTeamKillsLowerTheCurve) {
 }
 
 TEST(TimeGraph, ResizeSpreadsTheTimeAxisAgain) {
+  // An event half way through a 30-minute demo; the time axis ends 5 pixels short of the
+  // area's edge, so that the label "30" under its end stays whole.
   struct Row {
-    int width, eventX;  // an event half way through the demo
+    int width, eventX, endX;
   };
-  for (const Row& r : {Row{kWidth, 270}, Row{1042, 531}, Row{320, 170}}) {
+  for (const Row& r : {Row{kWidth, 268, 516}, Row{1042, 528, 1037}, Row{320, 168, 315}}) {
     const DemoTables t = graphTables({1, 2}, 1800, {{900, 1, 2}});
     const TimeGraphLayout g = timeGraphLayout(t, false, r.width, kHeight);
     const std::vector<GraphPoint>& points = g.curves.at(0).points;
     ASSERT_EQ(points.size(), 3u);
     EXPECT_EQ(points[1].x, r.eventX) << "width " << r.width;
-    EXPECT_EQ(points[2].x, r.width);
+    EXPECT_EQ(points[2].x, r.endX);
+    EXPECT_EQ(g.plot.right, r.endX);
   }
 }
 
@@ -150,7 +204,7 @@ TEST(TimeGraph, EventsInOnePixelColumnKeepTheirExtremes) {
   events.insert(events.end(), 40, Event{100, 1, 2});
   const TimeGraphLayout g =
       timeGraphLayout(graphTables({1, 2}, 1800, events), false, kWidth, kHeight);
-  const int x = 20 + static_cast<int>(std::nearbyint(100 * g.timeScale));
+  const int x = g.plot.left + static_cast<int>(std::nearbyint(100 * g.timeScale));
   std::vector<int> column;
   for (const GraphPoint& p : g.curves.at(0).points) {
     if (p.x == x) column.push_back(p.y);

@@ -7,7 +7,13 @@
 //   make-large-demos folder OUTDIR [COUNT]           COUNT (200) demos of 1 to 2 MB
 //   make-large-demos empty-prints OUT.dm2 [MB]       blocks full of empty print messages, the
 //                                                    most messages a byte can carry (256 MB)
+//   make-large-demos long-match OUT.dm2              a 4-hour match of 16 players and about
+//                                                    35 000 frags, with names, skins, a level
+//                                                    name and messages that use the game's own
+//                                                    characters, long texts and line feeds;
+//                                                    it ends in an oversized block
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -144,12 +150,70 @@ std::string emptyPrints(std::uint64_t bytes) {
   return out;
 }
 
+// Four hours of a 16-player match, ten blocks a second, an obituary every four blocks or so;
+// the better players (lower client numbers) kill more often. Chat and server messages use
+// the game's brackets, gold digits and coloured letters.
+std::string longMatch() {
+  static const char* const kNames[16] = {"Adrenaline Hunter XX",
+                                         "\x10W\x11 Nightshade",
+                                         "Reaper",
+                                         "Maxine",
+                                         "Vortex",
+                                         "Kestrel \x12\x13",
+                                         "Havoc",
+                                         "Mira",
+                                         "Blink",
+                                         "Gorgon",
+                                         "Nyx",
+                                         "Lurker",
+                                         "Vex",
+                                         "Drifter",
+                                         "Quill",
+                                         "\x1d\x1e\x1f Dash"};
+  static const char* const kSkins[4] = {"cyborg/disguise_2", "female/venus_blue", "male/grunt",
+                                        "female/athena"};
+  DemoRandom random(2026);
+  DemoWriter w;
+  w.serverData(34, "baseq2", 0, "The Edge\nof the World")
+      .configString(0, "The Edge\nof the World")
+      .configString(33, "maps/edge.bsp");
+  for (int c = 0; c < 16; ++c) w.player(c, kNames[c], kSkins[c % 4]);
+  w.endBlock();
+  std::string out = w.finish(false);
+  constexpr int kBlocks = 4 * 3600 * 10;
+  DemoWriter blocks;
+  for (int block = 2; block <= kBlocks; ++block) {
+    if (random.below(100) < 24) {
+      const int killer = std::min(random.below(16), random.below(16));
+      const int victim = random.below(20) == 0 ? killer : random.below(16);
+      const std::string text =
+          victim == killer
+              ? std::string(kNames[victim]) + " blew himself up.\n"
+              : std::string(kNames[victim]) + " was railed by " + kNames[killer] + "\n";
+      blocks.print(1, text);
+    }
+    if (block % 3000 == 3) {
+      blocks.print(2,
+                   "\x10"
+                   "anticheat\x11 all \x13\x16 players checked\nnext check in "
+                   "\x17 minutes\n");
+      blocks.print(3, "\xcd\xe9\xf2\xe1: gg \xe1\xec\xec\n");
+    }
+    blocks.frame(40, random.next()).endBlock();
+  }
+  out += blocks.finish(false);
+  std::int32_t oversized = 5000;
+  out.append(reinterpret_cast<const char*>(&oversized), 4);
+  return out;
+}
+
 int usage() {
   std::fprintf(stderr,
                "Usage: make-large-demos duel SOURCE.dm2 OUT.dm2 [MB]\n"
                "       make-large-demos obituaries OUT.dm2 [MB]\n"
                "       make-large-demos folder OUTDIR [COUNT]\n"
-               "       make-large-demos empty-prints OUT.dm2 [MB]\n");
+               "       make-large-demos empty-prints OUT.dm2 [MB]\n"
+               "       make-large-demos long-match OUT.dm2\n");
   return 2;
 }
 
@@ -183,5 +247,6 @@ int main(int argc, char** argv) {
     std::uint64_t mb = args.size() > 2 ? std::stoull(args[2]) : 256;
     return writeFile(args[1], emptyPrints(mb * kMegabyte)) ? 0 : 1;
   }
+  if (args.size() >= 2 && args[0] == "long-match") return writeFile(args[1], longMatch()) ? 0 : 1;
   return usage();
 }

@@ -3,11 +3,14 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
+#include <algorithm>
 
 #include "export/ProgramInfo.h"
 #include "ui/Pictures.h"
 #include "ui/SecondaryWindow.h"
 #include "ui/TextConversion.h"
+#include "ui/WindowFit.h"
 
 namespace obitrak::ui {
 
@@ -15,7 +18,6 @@ namespace {
 
 constexpr int kClientWidth = 298;
 constexpr int kClientHeight = 220;
-constexpr int kMemoFontPixels = 9;
 const QColor kNavy(0, 0, 128);
 
 const QString kEmail = QStringLiteral("obitrak@example.org");
@@ -94,21 +96,29 @@ void AboutDialog::buildTitle() {
   }
 }
 
+// The memo in the window's font, one line a line: the disabled box can neither wrap nor be
+// scrolled, so it and the window grow where a line would not fit.
 void AboutDialog::buildMemo() {
   auto* memo = new QPlainTextEdit(this);
   memo->setObjectName(QStringLiteral("Memo1"));
-  memo->setGeometry(144, 56, 137, 153);
-  // Long lines wrap rather than scroll: the disabled box cannot be scrolled.
-  QFont small = memo->font();
-  small.setPixelSize(kMemoFontPixels);
-  memo->setFont(small);
-  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  memo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  memo->setPlainText(aboutNoteLines().join(QLatin1Char('\n')));
+  const QStringList lines = aboutNoteLines();
+  memo->setPlainText(lines.join(QLatin1Char('\n')));
   memo->setReadOnly(true);
   memo->setEnabled(false);
+
+  const QFontMetrics metrics = memo->fontMetrics();
+  int widest = 0;
+  for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+  // The document's margin and the box's frame on both sides, and a little air.
+  const int margins =
+      2 * (static_cast<int>(memo->document()->documentMargin()) + memo->frameWidth() + 2);
+  const AboutLayout fit = aboutLayout(
+      {widest + margins, static_cast<int>(lines.size()) * metrics.lineSpacing() + margins});
+  memo->setGeometry(144, 56, fit.memo.width, fit.memo.height);
+  setFixedSize(fit.window.width, fit.window.height);
 }
 
 void AboutDialog::showEvent(QShowEvent* event) {

@@ -7,6 +7,7 @@
 
 #include "stats/RankedPlayers.h"
 #include "ui/ColourRef.h"
+#include "ui/ColumnWidths.h"
 #include "ui/TextConversion.h"
 
 namespace obitrak::ui {
@@ -14,6 +15,8 @@ namespace obitrak::ui {
 namespace {
 
 const QString kTotalsHeader = QStringLiteral("Frgs (Kills/Dths)");
+// Cells are drawn this far right of their left edge, and keep as much free at their right.
+constexpr int kCellInset = 2;
 
 // Paints the ordinary cells: the diagonal (self-kills) white on dark green, the current cell
 // black on white instead of the usual highlight, the rest as the grid draws them.
@@ -38,7 +41,7 @@ class FragCellDelegate : public QStyledItemDelegate {
     painter->setClipRect(option.rect);
     painter->setFont(option.font);
     painter->setPen(toQColor(paint.text));
-    painter->drawText(option.rect.adjusted(2, 2, 0, 0),
+    painter->drawText(option.rect.adjusted(kCellInset, kCellInset, 0, 0),
                       Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                       index.data(Qt::DisplayRole).toString());
     painter->restore();
@@ -71,9 +74,9 @@ void FragGridModel::fill(const DemoTables& tables, int weapon) {
       if (row == 0 && column == n + 1) {
         text = kTotalsHeader;
       } else if (row == 0 && column >= 1) {
-        text = latin1(ranked.at(column).name.view());
+        text = quakeLine(ranked.at(column).name.view());
       } else if (row >= 1 && column == 0) {
-        text = latin1(ranked.at(row).name.view());
+        text = quakeLine(ranked.at(row).name.view());
       } else if (row >= 1 && column == n + 1) {
         const PlayerRecord& p = ranked.at(row);
         text = QStringLiteral("%1 (%2 / %3)").arg(p.frags).arg(p.kills).arg(p.deaths);
@@ -197,6 +200,29 @@ int FragGridView::currentRow() const {
 
 int FragGridView::currentColumn() const {
   return currentIndex().isValid() ? m_model.cellColumn(currentIndex()) : -1;
+}
+
+void FragGridView::fitColumns() {
+  const FragGridShape& shape = m_model.shape();
+  const QFontMetrics metrics = fontMetrics();  // the headers have the same bold font
+  const TextMargins margins = gridTextMargins(*this, kCellInset);
+  std::vector<int> needed;
+  for (int column = 0; column < shape.columns; ++column) {
+    QStringList headers;
+    QStringList cells;
+    for (int row = 0; row < shape.rows; ++row) {
+      const bool header = column < shape.fixedColumns || row < shape.fixedRows;
+      (header ? headers : cells) << m_model.cellText(column, row);
+    }
+    needed.push_back(
+        fittedColumnWidth(kDefaultColumnWidth + kGridLineWidth, metrics, headers, cells, margins));
+  }
+  m_model.setColumnWidths(needed);
+  verticalHeader()->setFixedWidth(shape.columnWidths.front());
+  for (int column = shape.fixedColumns; column < shape.columns; ++column) {
+    horizontalHeader()->resizeSection(column - shape.fixedColumns,
+                                      shape.columnWidths[static_cast<std::size_t>(column)]);
+  }
 }
 
 void FragGridView::shapeChanged() {

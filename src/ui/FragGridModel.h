@@ -28,6 +28,8 @@ class FragGridModel : public QAbstractTableModel {
   void fill(const DemoTables& tables, int weapon);
 
   const FragGridShape& shape() const { return m_shape; }
+  // Gives the columns the widths their texts need (see fitColumnWidths()).
+  void setColumnWidths(const std::vector<int>& needed) { fitColumnWidths(m_shape, needed); }
   const PlayerColourTable& colours() const { return m_colours; }
   QString cellText(int column, int row) const;
   // The team of the player a header cell names; 0 for none.
@@ -70,6 +72,9 @@ class FragGridView : public QTableView {
   void setCurrentCell(int row, int column);
   int currentRow() const;
   int currentColumn() const;
+  // Widens the columns whose header or cell texts would not fit after a fill, and gives the
+  // grid's shape the size that follows.
+  void fitColumns();
   // Takes the header sizes after a fill.
   void shapeChanged();
 

@@ -4,10 +4,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 
 #include "stats/RankedPlayers.h"
 #include "stats/VersionLabels.h"
+#include "ui/ColumnWidths.h"
 #include "ui/TextConversion.h"
 
 namespace obitrak::ui {
@@ -26,6 +28,8 @@ constexpr int kGridHeightBeforeFill = 128;
 constexpr int kGridColumnWidth = 100;
 constexpr int kGridRowHeight = 24;
 constexpr int kGridLine = 1;
+constexpr int kGridFrame = kGridWidth - 2 * (kGridColumnWidth + kGridLine);
+constexpr int kGridRightMargin = kOuterWidth - kGridLeft - kGridWidth;
 constexpr int kStatusBarHeight = 19;
 constexpr std::string_view kUnknownVersion = "Unknown";
 
@@ -61,8 +65,8 @@ void PlayerListModel::fill(const DemoTables& tables, int rows) {
   for (int slot = 1; slot <= slotsInUse && m_names.size() < m_rows - 1; ++slot) {
     const PlayerRecord& p = tables.players[slot];
     if (p.name.view().empty()) continue;
-    m_names << latin1(p.name.view());
-    m_skins << latin1(p.skin.view());
+    m_names << quakeLine(p.name.view());
+    m_skins << quakeLine(p.skin.view());
   }
   endResetModel();
 }
@@ -160,7 +164,7 @@ void GeneralInfoWindow::setDemoPathSource(std::function<QString()> source) {
 
 void GeneralInfoWindow::setBox(Box box, const std::string& text) {
   QLineEdit* edit = m_boxes[static_cast<std::size_t>(box)];
-  edit->setText(latin1(text));
+  edit->setText(quakeLine(text));
   edit->setCursorPosition(0);
 }
 
@@ -184,7 +188,31 @@ void GeneralInfoWindow::fillPlayerGrid() {
   const int rows = players.playerCount + players.idleCount + 1;
   m_playerModel->fill(state().tables, rows);
   m_playerGrid->horizontalHeader()->setVisible(m_playerModel->headerFixed());
-  m_playerGrid->setGeometry(kGridLeft, kGridTop, kGridWidth, playerGridHeight(rows));
+  int gridWidth = kGridFrame;
+  for (int column = 0; column < 2; ++column) {
+    const int w = playerColumnWidth(column);
+    m_playerGrid->horizontalHeader()->resizeSection(column, w);
+    gridWidth += w;
+  }
+  m_playerGrid->setGeometry(kGridLeft, kGridTop, gridWidth, playerGridHeight(rows));
+  // The window widens to show the whole grid; it is never made narrower.
+  const int wanted = kGridLeft + gridWidth + kGridRightMargin;
+  if (width() < wanted) resize(wanted, height());
+}
+
+// At least the designed 100 pixels and the grid line; wider where the header or the
+// longest name or skin would not fit.
+int GeneralInfoWindow::playerColumnWidth(int column) const {
+  QStringList headers;
+  QStringList cells;
+  for (int row = 0; row < m_playerModel->gridRows(); ++row) {
+    (row == 0 ? headers : cells) << m_playerModel->cellText(column, row);
+  }
+  // The grid's cells keep their text this far from their edges.
+  const int inset =
+      m_playerGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_playerGrid) + 1;
+  return fittedColumnWidth(kGridColumnWidth + kGridLine, m_playerGrid->fontMetrics(), headers,
+                           cells, gridTextMargins(*m_playerGrid, inset));
 }
 
 void GeneralInfoWindow::resizeEvent(QResizeEvent* event) {

@@ -75,6 +75,7 @@ class GeneralInfoWindow : public SecondaryWindow {
 
   void setBox(Box box, const std::string& text);
   void fillPlayerGrid();
+  int playerColumnWidth(int column) const;
 
   std::function<QString()> m_demoPath;
   std::array<QLineEdit*, BoxCount> m_boxes{};

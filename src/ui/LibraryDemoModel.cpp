@@ -40,12 +40,12 @@ QString libraryCellText(const LibraryRow& row, LibraryColumn column) {
     case LibraryColumn::Date:
       return latin1(summaryDate(row.modified));
     case LibraryColumn::Map:
-      return latin1(row.mapName).simplified();
+      return quakeLine(row.mapName);
     case LibraryColumn::LevelMessage:
       return failed ? QStringLiteral("Unreadable: ") + latin1(row.error)
-                    : latin1(row.levelMessage).simplified();
+                    : quakeLine(row.levelMessage);
     case LibraryColumn::GameDir:
-      return latin1(row.gameDir);
+      return quakeLine(row.gameDir);
     case LibraryColumn::Version:
       return failed ? QString() : latin1(VersionLabels(row.protocolVersion, "Unknown"));
     case LibraryColumn::Duration:
@@ -53,7 +53,7 @@ QString libraryCellText(const LibraryRow& row, LibraryColumn column) {
     case LibraryColumn::Players:
       return failed ? QString() : QString::number(row.playerCount);
     case LibraryColumn::Winner:
-      return latin1(row.winner);
+      return quakeLine(row.winner);
     case LibraryColumn::WinnerFrags:
       return row.winner.empty() ? QString() : QString::number(row.winnerFrags);
     case LibraryColumn::Scoreboard:
@@ -103,8 +103,8 @@ bool libraryRowLess(const LibraryRow& a, const LibraryRow& b, LibraryColumn colu
 LibraryDemoModel::LibraryDemoModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 QString LibraryDemoModel::haystackOf(const LibraryRow& row) {
-  return (QFile::decodeName(QByteArray::fromStdString(row.path)) + '\n' + latin1(row.mapName) +
-          '\n' + latin1(row.names))
+  return (QFile::decodeName(QByteArray::fromStdString(row.path)) + '\n' + quakeLine(row.mapName) +
+          '\n' + quakeText(row.names))
       .toLower();
 }
 

@@ -20,7 +20,7 @@ LibraryPlayersModel::LibraryPlayersModel(QObject* parent) : QAbstractItemModel(p
 
 LibraryPlayersModel::PlayerRows LibraryPlayersModel::rowsOf(const PlayerTotals& p) {
   PlayerRows rows;
-  rows.total = {latin1(p.name),
+  rows.total = {quakeLine(p.name),
                 {p.demos, p.frags, p.kills, p.deaths, p.selfKills},
                 {true, true, true, true, true}};
   for (int w = 1; w <= kWeaponCategories; ++w) {
@@ -34,7 +34,7 @@ LibraryPlayersModel::PlayerRows LibraryPlayersModel::rowsOf(const PlayerTotals& 
   for (const auto& [name, n] : p.victims) opponents[name].first = n;
   for (const auto& [name, n] : p.killers) opponents[name].second = n;
   for (const auto& [name, counts] : opponents) {
-    rows.details.push_back({QStringLiteral("against ") + latin1(name),
+    rows.details.push_back({QStringLiteral("against ") + quakeLine(name),
                             {0, 0, counts.first, counts.second, 0},
                             {false, false, true, true, false}});
   }

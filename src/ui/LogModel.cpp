@@ -49,7 +49,7 @@ QString LogModel::cellText(int column, int row) const {
   const LogRecord* rec = record(row);
   if (rec == nullptr) return {};
   if (column == 0) return QString::number(rec->level);
-  return latin1(rec->text);
+  return quakeLine(rec->text);
 }
 
 int LogModel::rowCount(const QModelIndex& parent) const {
@@ -64,9 +64,11 @@ QVariant LogModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const int r = entryOfRow(index.row());
   if (role == Qt::DisplayRole) return cellText(index.column(), r);
-  if (role != Qt::ForegroundRole && role != Qt::FontRole) return {};
+  if (role != Qt::ForegroundRole && role != Qt::FontRole && role != Qt::ToolTipRole) return {};
   const LogRecord* rec = r > 0 ? record(r) : nullptr;
   if (rec == nullptr) return {};
+  // The whole message, its lines as lines, for one that is longer than its cell.
+  if (role == Qt::ToolTipRole) return index.column() == 1 ? quakeText(rec->text) : QVariant();
   const LogRowStyle style = logRowStyle(rec->level);
   if (role == Qt::ForegroundRole) {
     return style.ownColour ? QVariant(QBrush(toQColor(style.colour))) : QVariant();

@@ -35,10 +35,6 @@ namespace {
 constexpr int kDesignWidth = 335;
 constexpr int kDesignHeight = 208;
 constexpr int kStatusBarHeight = 19;
-constexpr int kPanel0Width = 250;
-constexpr int kPanel1Width = 50;
-// What the status bar keeps around and between its panels.
-constexpr int kStatusBarSpacing = 12;
 constexpr int kWeaponFilterWidth = 137;
 
 const QString kDescrSwitch = QStringLiteral("-descr");
@@ -60,9 +56,9 @@ class ClientArea : public QWidget {
   std::function<void()> m_resized;
 };
 
-// A status bar panel of a design width. The first gives way when the window is narrower;
-// the notice panel never does, so that a notice can always be read whole (the window does
-// not become narrower than the notice).
+// A status bar panel of a design width. The window's minimum width keeps both panels
+// readable (mainWindowMinimumWidth()): the first gives way down to its designed width, the
+// notice panel never, so that a notice can always be read whole.
 class StatusPanel : public QLabel {
  public:
   StatusPanel(int width, bool keepsText, QWidget* parent)
@@ -73,7 +69,8 @@ class StatusPanel : public QLabel {
     return {std::max(m_width, QLabel::sizeHint().width()), QLabel::sizeHint().height()};
   }
   QSize minimumSizeHint() const override {
-    return {m_keepsText ? QLabel::sizeHint().width() : 0, QLabel::minimumSizeHint().height()};
+    const int whole = QLabel::sizeHint().width();
+    return {m_keepsText ? whole : std::min(m_width, whole), QLabel::minimumSizeHint().height()};
   }
 
  private:
@@ -179,9 +176,9 @@ void MainWindow::buildStatusBar() {
   bar->setObjectName(QStringLiteral("StatusBar1"));
   bar->setFixedHeight(kStatusBarHeight);
   bar->setSizeGripEnabled(false);
-  m_panel0 = new StatusPanel(kPanel0Width, false, bar);
+  m_panel0 = new StatusPanel(kStatusPanel0Width, false, bar);
   m_panel0->setObjectName(QStringLiteral("StatusPanel0"));
-  m_panel1 = new StatusPanel(kPanel1Width, true, bar);
+  m_panel1 = new StatusPanel(kStatusPanel1Width, true, bar);
   m_panel1->setObjectName(QStringLiteral("StatusPanel1"));
   bar->addWidget(m_panel0);
   // The notice panel reaches to the window's edge.
@@ -280,11 +277,11 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
   }
   m_teamScoresAction->setEnabled(false);
   setWindowTitle(path);
-  m_panel0->setText(latin1(panel0));
-  m_panel0->setToolTip(latin1(panel0));
+  m_panel0->setText(quakeLine(panel0));
+  m_panel0->setToolTip(quakeText(panel0));
   m_panel1->setText(latin1(panel1));
-  // The window keeps room for the whole notice.
-  setMinimumWidth(m_panel1->minimumSizeHint().width() + kStatusBarSpacing);
+  setMinimumWidth(mainWindowMinimumWidth(m_panel0->minimumSizeHint().width(),
+                                         m_panel1->minimumSizeHint().width()));
 
   m_startupPicture->hide();
   selectWeaponSilently(kWeaponAll);
@@ -332,6 +329,7 @@ void MainWindow::fillFragGrid() {
   const int keptRow = m_fragGrid->currentRow();
   const int keptColumn = m_fragGrid->currentColumn();
   m_fragModel->fill(m_state.tables, m_weaponFilter->currentIndex());
+  m_fragGrid->fitColumns();
   const FragGridShape& shape = m_fragModel->shape();
 
   // The current cell stays where it was while it is still an ordinary cell.

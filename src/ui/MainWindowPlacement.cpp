@@ -1,4 +1,5 @@
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 
 #include "ui/FragGridModel.h"
@@ -43,10 +44,11 @@ void MainWindow::applyPlacement() {
   if (screen() == nullptr) return;
   const QRect available = screen()->availableGeometry();
   const QMargins known = plausibleFrame().value_or(m_placedFrame);
-  const std::optional<WindowRect> client = mainWindowClientRect(
-      m_fragModel->shape().size,
-      {available.x(), available.y(), available.width(), available.height()},
-      {known.left(), known.top(), known.right(), known.bottom()}, isMaximized());
+  const std::optional<WindowRect> client =
+      mainWindowClientRect(m_fragModel->shape().size,
+                           {available.x(), available.y(), available.width(), available.height()},
+                           {known.left(), known.top(), known.right(), known.bottom()},
+                           isMaximized(), minimumWidth() + known.left() + known.right());
   if (!client) return;
   m_placedFrame = known;
   m_placedClient = QRect(client->left, client->top, client->width, client->height);
@@ -87,7 +89,9 @@ void MainWindow::fitGridIntoWindow() {
   const QWidget* area = centralWidget();
   const GridSize room{area->width() - kGridLeft - kGridMargin,
                       area->height() - kGridTop - kGridMargin};
-  const GridSize size = gridViewport(m_fragModel->shape().size, room);
+  const int scrollBar =
+      m_fragGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_fragGrid);
+  const GridSize size = gridViewport(m_fragModel->shape().size, room, scrollBar);
   m_fragGrid->setGeometry(kGridLeft, kGridTop, size.width, size.height);
 }
 

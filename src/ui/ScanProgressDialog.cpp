@@ -1,19 +1,22 @@
 #include "ui/ScanProgressDialog.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QProgressBar>
 #include <algorithm>
 
 #include "ui/Pictures.h"
 #include "ui/SecondaryWindow.h"
+#include "ui/WindowFit.h"
 
 namespace obitrak::ui {
 
 namespace {
 
-constexpr int kClientWidth = 180;
 constexpr int kClientHeight = 38;
 constexpr int kMargin = 8;
+// A title bar's buttons are about as wide as the bar is high: its text and this margin.
+constexpr int kTitleButtonMargin = 8;
 // The window is painted at most this often, so that painting never slows a scan down much.
 constexpr qint64 kPaintIntervalMs = 40;
 
@@ -26,13 +29,20 @@ ScanProgressDialog::ScanProgressDialog(QWidget* parent)
   setWindowTitle(QStringLiteral("Scanning demo..."));
   setWindowIcon(programIcon());
   setFont(designFont(font()));
-  setFixedSize(kClientWidth, kClientHeight);
+  // The caption is the message: the window is wide enough for a title bar that shows it
+  // whole, in the platform's title font (window managers write captions in bold).
+  QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  title.setBold(true);
+  const QFontMetrics titleMetrics(title);
+  setFixedSize(progressWindowWidth(titleMetrics.horizontalAdvance(windowTitle()),
+                                   titleMetrics.height() + kTitleButtonMargin),
+               kClientHeight);
   // Showing it must not take the activation from the main window, whose activation handler
   // would otherwise run again when the scan ends.
   setAttribute(Qt::WA_ShowWithoutActivating);
   m_bar = new QProgressBar(this);
   m_bar->setObjectName(QStringLiteral("ProgressBar"));
-  m_bar->setGeometry(kMargin, kMargin, kClientWidth - 2 * kMargin, kClientHeight - 2 * kMargin);
+  m_bar->setGeometry(kMargin, kMargin, width() - 2 * kMargin, kClientHeight - 2 * kMargin);
   m_bar->setRange(0, 100);
   m_bar->setTextVisible(false);
 }

@@ -79,9 +79,9 @@ void TeamScoresWindow::refill() {
   m_tree->clear();
   QList<QTreeWidgetItem*> teams;
   for (const TeamLine& line : teamTree(state().tables)) {
-    auto* team = new QTreeWidgetItem(QStringList{latin1(line.text)});
+    auto* team = new QTreeWidgetItem(QStringList{quakeLine(line.text)});
     for (const std::string& member : line.members) {
-      team->addChild(new QTreeWidgetItem(QStringList{latin1(member)}));
+      team->addChild(new QTreeWidgetItem(QStringList{quakeLine(member)}));
     }
     teams << team;
   }

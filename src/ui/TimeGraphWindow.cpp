@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/ColourRef.h"
+#include "ui/TextConversion.h"
 
 namespace obitrak::ui {
 
@@ -23,10 +24,15 @@ QPoint toQPoint(const GraphPoint& p) {
 // Texts are placed by their top-left corner, on the background colour.
 void drawLabel(QPainter& painter, const GraphLabel& label) {
   const QFontMetrics metrics = painter.fontMetrics();
-  painter.drawText(label.at.x, label.at.y + metrics.ascent(), QString::fromLatin1(label.text));
+  painter.drawText(label.at.x, label.at.y + metrics.ascent(), quakeLine(label.text));
 }
 
 }  // namespace
+
+GraphTextMetrics graphTextMetrics(const QFontMetrics& metrics) {
+  return {[metrics](std::string_view text) { return metrics.horizontalAdvance(quakeLine(text)); },
+          metrics.height()};
+}
 
 void drawTimeGraph(QPainter& painter, const TimeGraphLayout& graph,
                    const PlayerColourTable& colours, const QColor& background) {
@@ -40,7 +46,8 @@ void drawTimeGraph(QPainter& painter, const TimeGraphLayout& graph,
     painter.drawLine(toQPoint(line.from), toQPoint(line.to));
   }
   painter.setPen(Qt::black);
-  for (const GraphLabel& label : graph.labels) drawLabel(painter, label);
+  for (const GraphLabel& label : graph.fragLabels) drawLabel(painter, label);
+  for (const GraphLabel& label : graph.minuteLabels) drawLabel(painter, label);
 
   QPolygon polyline;
   for (const GraphCurve& curve : graph.curves) {
@@ -89,11 +96,15 @@ TimeGraphWindow::TimeGraphWindow(AppState& state, QWidget* parent)
   m_minutesLabel = new QLabel(QStringLiteral("minutes"), this);
   m_minutesLabel->setObjectName(QStringLiteral("Label1"));
   m_minutesLabel->adjustSize();
+  const TimeGraphFrame creation =
+      timeGraphCreationFrame(m_minutesLabel->width(), m_minutesLabel->height());
+  resize(creation.clientWidth, creation.clientHeight);
   placeControls();
 }
 
 TimeGraphLayout TimeGraphWindow::currentLayout() const {
-  return timeGraphLayout(state().tables, state().teamPlay, m_graph->width(), m_graph->height());
+  return timeGraphLayout(state().tables, state().teamPlay, m_graph->width(), m_graph->height(),
+                         graphTextMetrics(m_graph->fontMetrics()));
 }
 
 void TimeGraphWindow::refill() {
@@ -106,9 +117,10 @@ void TimeGraphWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void TimeGraphWindow::placeControls() {
-  m_graph->resize(width() - kTimeGraphAreaSpareWidth, height() - kTimeGraphAreaSpareHeight);
-  const GraphPoint label = minutesLabelPosition(m_graph->width(), m_graph->height());
-  m_minutesLabel->move(label.x, label.y);
+  const TimeGraphFrame frame =
+      timeGraphFrame(width(), height(), m_minutesLabel->width(), m_minutesLabel->height());
+  m_graph->resize(frame.areaWidth, frame.areaHeight);
+  m_minutesLabel->move(frame.minutesLabel.x, frame.minutesLabel.y);
 }
 
 }  // namespace obitrak::ui

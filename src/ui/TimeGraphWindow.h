@@ -12,18 +12,19 @@ class QPainter;
 
 namespace obitrak::ui {
 
-// The client area as designed (an outer 584 x 377 less a sizeable frame and caption), and
-// what the drawing area leaves of it: the "minutes" label to its right, a margin below.
+// The client area as designed (an outer 584 x 377 less a sizeable frame and caption); the
+// window starts larger where the "minutes" label needs more room beside the drawing area.
 inline constexpr QSize kTimeGraphClientSize{576, 350};
 inline constexpr int kTimeGraphAreaLeft = 8;
 inline constexpr int kTimeGraphAreaTop = 8;
-inline constexpr int kTimeGraphAreaSpareWidth = 55;
-inline constexpr int kTimeGraphAreaSpareHeight = 21;
 
 // Draws a laid-out graph: solid axes, dotted grid lines, black labels, then each curve
 // 2 pixels wide with its legend name in its player colour. Texts stand on `background`.
 void drawTimeGraph(QPainter& painter, const TimeGraphLayout& graph,
                    const PlayerColourTable& colours, const QColor& background);
+
+// How `metrics` measures the graph's texts: the names as the windows show them.
+GraphTextMetrics graphTextMetrics(const QFontMetrics& metrics);
 
 // How every ranked player's frag count developed over the demo: one curve a player on a
 // frag axis and a time axis in minutes, rebuilt from the tables at every repaint, so that

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
+#include "ui/ColumnWidths.h"
 #include "ui/FileDialogs.h"
 #include "ui/FragGrid.h"
 #include "ui/PlayerColours.h"
@@ -113,6 +114,31 @@ class FragGridTest : public QObject {
     QVERIFY(!mainWindowClientRect(fragGridShape(players).size, {0, 0, 1280, 800}, {}, true));
   }
 
+  // A column is as wide as designed, or as its header or its widest cell needs with the
+  // margins of its kind of cell; the grid and the window follow the columns.
+  void columnsFitTheirTexts() {
+    const QFontMetrics m(designFont(QFont(), true));
+    auto fitted = [&m](const QStringList& headers, const QStringList& cells) {
+      return fittedColumnWidth(101, m, headers, cells, {9, 6});
+    };
+    QCOMPARE(fitted({"Ann"}, {"12", "0"}), 101);
+    const QString totals = QStringLiteral("Frgs (Kills/Dths)");
+    QCOMPARE(fitted({totals}, {"51 (61 / 58)"}), std::max(101, m.horizontalAdvance(totals) + 9));
+    const QString skin = QStringLiteral("cyborg/disguiseXX");
+    QCOMPARE(fitted({"Skin"}, {"male/grunt", skin}), std::max(101, m.horizontalAdvance(skin) + 6));
+    FragGridShape shape = fragGridShape(2);
+    fitColumnWidths(shape, {101, 90, 180, 130});
+    QCOMPARE(shape.size, (GridSize{101 + 101 + 180 + 130 + 3, 78}));
+  }
+
+  // The first status panel keeps its designed 250 pixels (or its shorter text), the notice
+  // panel all of its notice.
+  void narrowestWindowKeepsBothPanels() {
+    QCOMPARE(mainWindowMinimumWidth(420, 190), 250 + 190 + 12);
+    QCOMPARE(mainWindowMinimumWidth(90, 190), 90 + 190 + 12);
+    QCOMPARE(mainWindowPlacement(fragGridShape(0).size, kScreen, false, 452)->width, 452);
+  }
+
   void gridKeepsItsSizeWhereItFits() {
     QCOMPARE(gridViewport({407, 78}, {500, 300}), (GridSize{407, 78}));
     QCOMPARE(gridViewport({407, 78}, {407, 78}), (GridSize{407, 78}));
@@ -122,6 +148,14 @@ class FragGridTest : public QObject {
     QCOMPARE(gridViewport({912, 203}, {787, 300}), (GridSize{787, 203}));
     QCOMPARE(gridViewport({912, 203}, {1000, 90}), (GridSize{912, 90}));
     QCOMPARE(gridViewport({912, 203}, {-5, -5}), (GridSize{0, 0}));
+  }
+
+  // A grid cut in one direction takes the room of its scroll bar in the other where there
+  // is room for it, so that the second scroll bar appears only when the cells do not fit.
+  void scrollBarTakesRoomOfItsOwn() {
+    QCOMPARE(gridViewport({1821, 428}, {1250, 478}, 15), (GridSize{1250, 443}));
+    QCOMPARE(gridViewport({1821, 428}, {1250, 435}, 15), (GridSize{1250, 435}));
+    QCOMPARE(gridViewport({600, 900}, {700, 500}, 15), (GridSize{615, 500}));
   }
 
   void headerPlaceIsTheRowOrTheColumn() {

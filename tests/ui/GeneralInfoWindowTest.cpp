@@ -165,6 +165,24 @@ class GeneralInfoWindowTest : public QObject {
     QCOMPARE(gridColumn(model, 1), skins);
   }
 
+  // Names of 20 characters and skins of 17 show whole: the columns are as wide as the grid's
+  // own measure asks, and the window widens with the grid.
+  void longNamesAndSkinsShowWhole() {
+    TestApp app;
+    ui::GeneralInfoWindow window(app.state());
+    namePlayers(app.state().tables, 3, 0);
+    app.state().tables.players[1].name = "Adrenaline Hunter XX";
+    app.state().tables.players[2].skin = "cyborg/disguise99";
+    window.refillNow();
+    const QTableView& grid = window.playerGrid();
+    const QAbstractItemView& view = grid;
+    for (int column = 0; column < 2; ++column) {
+      QVERIFY(grid.columnWidth(column) >= std::max(101, view.sizeHintForColumn(column)));
+      QVERIFY(grid.columnWidth(column) >= grid.horizontalHeader()->sectionSizeHint(column));
+    }
+    QVERIFY(grid.geometry().right() < window.width());
+  }
+
   // Once an activation finds no named player, the header row stays an ordinary row.
   void headerRowStaysOrdinaryAfterAnEmptyActivation() {
     TestApp app;

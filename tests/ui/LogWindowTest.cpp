@@ -72,6 +72,22 @@ class LogWindowTest : public QObject {
     QCOMPARE(grid.model()->index(4, 1).data().toString(), QStringLiteral("Ann died."));
   }
 
+  // The game's own characters read as what they look like; a message of several lines shows
+  // them all in its row, and as lines in its tool tip.
+  void messagesShowTheGameCharactersAndEveryLine() {
+    TestApp app;
+    app.state().tables.log.add(2,
+                               "\x10"
+                               "anticheat\x11 kicked Bob\nfor aiming",
+                               0);
+    app.state().tables.log.logCount = 1;
+    ui::LogWindow window(app.state());
+    const QModelIndex cell = window.grid().model()->index(0, 1);
+    QCOMPARE(cell.data().toString(), QStringLiteral("[anticheat] kicked Bob / for aiming"));
+    QCOMPARE(cell.data(Qt::ToolTipRole).toString(),
+             QStringLiteral("[anticheat] kicked Bob\nfor aiming"));
+  }
+
   void rowColours_data() {
     QTest::addColumn<int>("level");
     QTest::addColumn<QColor>("colour");

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 #include "DemoWriter.h"
 #include "UiTestSupport.h"
@@ -60,6 +61,16 @@ const QColor kBlue(0, 0, 255);
 
 QRect wholeImage(const QImage& image) {
   return image.rect();
+}
+
+// Every header of the frag grid is as wide as its text needs in the style's own measure.
+void verifyHeadersWhole(ui::FragGridView& g) {
+  const QHeaderView& top = *g.horizontalHeader();
+  for (int section = 0; section < top.count(); ++section) {
+    QVERIFY2(top.sectionSize(section) >= top.sectionSizeHint(section),
+             qPrintable(top.model()->headerData(section, Qt::Horizontal).toString()));
+  }
+  QVERIFY(g.verticalHeader()->width() >= g.verticalHeader()->sizeHint().width());
 }
 
 // 64 players, each of whom kills the next one: every slot is ranked. The players arrive in
@@ -189,14 +200,19 @@ class MainWindowTest : public QObject {
         QCOMPARE(cell(form, column, row), expected[row][column]);
       }
     }
-    QTRY_COMPARE(grid(form).size(), QSize(407, 78));
-    QCOMPARE(form.frameGeometry().size(), QSize(428, 278));
+    // Three columns of the designed 101 pixels; the totals column fits its header.
+    verifyHeadersWhole(grid(form));
+    const int totals = grid(form).columnWidth(2);
+    QVERIFY(totals >= 101);
+    QTRY_COMPARE(grid(form).size(), QSize(303 + totals + 3, 78));
+    QCOMPARE(form.frameGeometry().size(), QSize(303 + totals + 3 + 21, 278));
     // The rows fit: neither scroll bar shows.
     QVERIFY(!grid(form).verticalScrollBar()->isVisible());
     QVERIFY(!grid(form).horizontalScrollBar()->isVisible());
     const QRect screen = form.screen()->geometry();
-    QCOMPARE(form.frameGeometry().topLeft(),
-             QPoint((screen.width() - 428) / 2, (screen.height() - 278) / 2));
+    QCOMPARE(
+        form.frameGeometry().topLeft(),
+        QPoint((screen.width() - form.frameGeometry().width()) / 2, (screen.height() - 278) / 2));
   }
 
   void openingADemoRevealsTheControlsAndMenus() {
@@ -251,8 +267,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(grid(form).columnCount(), 2);
     QCOMPARE(cell(form, 0, 0), QString());
     QCOMPARE(cell(form, 1, 0), QStringLiteral("Frgs (Kills/Dths)"));
-    QTRY_COMPARE(grid(form).size(), QSize(205, 28));
-    QCOMPARE(form.frameGeometry().size(), QSize(226, 228));
+    // The totals header is an ordinary cell here, drawn 2 pixels in, and fits whole.
+    const int totals = grid(form).columnWidth(0);
+    QVERIFY(totals >= 101);
+    QVERIFY(totals > grid(form).fontMetrics().horizontalAdvance(cell(form, 1, 0)) + 2);
+    QTRY_COMPARE(grid(form).size(), QSize(101 + totals + 3, 28));
+    // The window is no narrower than its status bar needs.
+    const int frame = form.frameGeometry().width() - form.width();
+    QCOMPARE(form.frameGeometry().size(),
+             QSize(std::max(101 + totals + 3 + 21, form.minimumWidth() + frame), 228));
     // With nobody ranked the totals header is the one cell the user can select.
     QVERIFY(grid(form).gridModel().indexOfCell(1, 0).flags() & Qt::ItemIsSelectable);
     QVERIFY(!grid(form).gridModel().indexOfCell(0, 0).isValid());
@@ -403,6 +426,10 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(g.width() < 912);
     QVERIFY(g.geometry().right() < form.centralWidget()->width());
     QTRY_VERIFY(g.horizontalScrollBar()->isVisible());
+    // The rows fit: the grid takes the room of its scroll bar below, and nothing scrolls
+    // up and down.
+    QVERIFY(!g.verticalScrollBar()->isVisible());
+    QVERIFY(g.geometry().bottom() < form.centralWidget()->height());
     // The user reaches the last column by keyboard, and it scrolls into view.
     g.setFocus();
     g.setCurrentCell(7, 7);
@@ -468,8 +495,9 @@ class MainWindowTest : public QObject {
     app.showActive();
     app.open(sampleDemo());
     ui::MainWindow& form = app.form();
-    QCOMPARE(rowNames(form), (QStringList{"Mira", "Havoc", QString::fromLatin1("Z\xE5ro"), "Vex",
-                                          "Gorgon", "Nyx", "Blink"}));
+    // Zero's name has a high-bit "e", the game's coloured twin of the letter.
+    QCOMPARE(rowNames(form),
+             (QStringList{"Mira", "Havoc", "Zero", "Vex", "Gorgon", "Nyx", "Blink"}));
     QCOMPARE(cell(form, 8, 1), QStringLiteral("51 (61 / 58)"));
     QCOMPARE(cell(form, 2, 1), QStringLiteral("16"));
   }
@@ -534,10 +562,15 @@ class MainWindowTest : public QObject {
     auto* notice = control<QLabel>(app.form(), "StatusPanel1");
     QCOMPARE(notice->text(), QStringLiteral("BAD BLOCK. READING STOPPED."));
     QCOMPARE(rowNames(app.form()), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
-    // The notice stays whole however small the user makes the window.
+    // The notice stays whole however small the user makes the window, and the level's
+    // panel keeps its designed width beside it.
     app.form().resize(100, app.form().height());
     QTRY_VERIFY(notice->contentsRect().width() >=
                 notice->fontMetrics().horizontalAdvance(notice->text()));
+    auto* level = control<QLabel>(app.form(), "StatusPanel0");
+    QVERIFY(level->width() >= std::min(250, level->fontMetrics().horizontalAdvance(level->text()) +
+                                                2 * level->frameWidth()));
+    QVERIFY(notice->geometry().left() >= level->geometry().right());
   }
 
   void viewItemsShowTheirWindowsOnlyWithADemo() {
@@ -720,6 +753,7 @@ class MainWindowTest : public QObject {
       QCOMPARE(grid(app.form()).rowCount(), n + 1);
       QCOMPARE(grid(app.form()).columnCount(), n + 2);
       QCOMPARE(cell(app.form(), n + 1, 0), QStringLiteral("Frgs (Kills/Dths)"));
+      verifyHeadersWhole(grid(app.form()));
     }
     QCOMPARE(recorder.messages, QStringList());
   }

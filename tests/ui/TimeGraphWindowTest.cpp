@@ -73,26 +73,32 @@ class TimeGraphWindowTest : public QObject {
     m_state.reset();
   }
 
+  // The drawing area has its designed size at the window's creation; the window is as much
+  // wider as the "minutes" label needs to be read whole beside it.
   void areaAndLabelFollowTheWindowSize_data() {
-    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QSize>("growth");
     QTest::addColumn<QRect>("area");
     QTest::addColumn<QPoint>("label");
-    QTest::newRow("creation") << QSize(576, 350) << QRect(8, 8, 521, 329) << QPoint(536, 329);
-    QTest::newRow("wider") << QSize(876, 350) << QRect(8, 8, 821, 329) << QPoint(836, 329);
-    QTest::newRow("taller") << QSize(576, 500) << QRect(8, 8, 521, 479) << QPoint(536, 479);
+    QTest::newRow("creation") << QSize(0, 0) << QRect(8, 8, 521, 329) << QPoint(536, 329);
+    QTest::newRow("wider") << QSize(300, 0) << QRect(8, 8, 821, 329) << QPoint(836, 329);
+    QTest::newRow("taller") << QSize(0, 150) << QRect(8, 8, 521, 479) << QPoint(536, 479);
   }
   void areaAndLabelFollowTheWindowSize() {
-    QFETCH(QSize, client);
+    QFETCH(QSize, growth);
     QFETCH(QRect, area);
     QFETCH(QPoint, label);
     QCOMPARE(m_window->objectName(), QStringLiteral("Graph"));
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Time graph (frags)"));
+    QVERIFY(m_window->width() >= 576 && m_window->height() >= 350);
     m_window->show();  // a user resizes a window that is open
-    m_window->resize(client);
+    m_window->resize(m_window->size() + growth);
     QCOMPARE(m_window->findChild<QWidget*>(QStringLiteral("Gr"))->geometry(), area);
     auto* minutes = m_window->findChild<QLabel*>(QStringLiteral("Label1"));
     QCOMPARE(minutes->text(), QStringLiteral("minutes"));
     QCOMPARE(minutes->pos(), label);
+    QVERIFY(minutes->width() >= minutes->fontMetrics().horizontalAdvance(minutes->text()));
+    QVERIFY(minutes->geometry().right() < m_window->width());
+    QVERIFY(minutes->geometry().bottom() < m_window->height());
   }
 
   void linesStandWhereTheLayoutPutsThem() {
@@ -107,7 +113,7 @@ class TimeGraphWindowTest : public QObject {
     }
 
     // Solid: the frag axis above the curves, the baseline right of the last minute line.
-    QCOMPARE(blackPixels(image, {20, 0}, false, topCurve).black, topCurve);
+    QCOMPARE(blackPixels(image, {g.plot.left, 0}, false, topCurve).black, topCurve);
     QCOMPARE(blackPixels(image, {w - 30, g.baseline}, true, 30).black, 30);
 
     // Dotted: every other pixel black, and nothing black beside them.
@@ -135,8 +141,10 @@ class TimeGraphWindowTest : public QObject {
     }
     QVERIFY2(checked >= 2, "a dotted line each way");
 
-    // Ann's curve ends in red at her final score, at the right edge.
-    const QColor end = image.pixelColor(w - 3, g.curves.at(0).points.back().y);
+    // Ann's curve ends in red at her final score, at the end of the time axis.
+    const GraphPoint last = g.curves.at(0).points.back();
+    QCOMPARE(last.x, g.plot.right);
+    const QColor end = image.pixelColor(last.x - 3, last.y);
     QCOMPARE(end, QColor(255, 0, 0));
     QCOMPARE(image.pixelColor(w / 2, 2), kSilver);
   }

@@ -225,6 +225,22 @@ TEST_F(LibraryTest, EveryFactComesBackAsStored) {
   EXPECT_THROW(store.load("/season/a.dm2"), LibraryError);
 }
 
+// Names, texts and paths are bytes of no particular character set.
+TEST_F(LibraryTest, BytesStayBytes) {
+  DemoResult result = ScanDemoResult(demos[1], nullptr);
+  result.players.front().name = std::string("\x80\xff\0zed", 6);
+  result.levelMessage = "line\nfeed\xe7";
+  const std::string path = "/d/\xe9t\xe9.dm2";
+  LibraryStore store(library);
+  store.save(path, result, "v");
+  std::optional<DemoResult> loaded = store.load(path);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->path, path);
+  loaded->path = result.path;
+  EXPECT_EQ(*loaded, result);
+  EXPECT_EQ(store.rows("/d").front().names.substr(0, 7), std::string("\x80\xff\0zed\n", 7));
+}
+
 TEST_F(LibraryTest, AFolderHoldsOnlyWhatIsBelowIt) {
   LibraryStore store(library);
   const DemoResult result = ScanDemoResult(demos[2], nullptr);

@@ -100,8 +100,9 @@ TEST_F(SummaryCommandTest, WrongUseAndRefusedOutputs) {
   }
   EXPECT_EQ(readFile(dir.file("warmup.dm2")), before);
 
-  const CommandResult progress = runCommand(with({"--summary", "--progress"}, demos()));
-  EXPECT_EQ(progress.err, "3 demos: 3 read, 0 failed\n");
+  const CommandResult progress =
+      runCommand(with({"--summary", "--progress", dir.file("season/final.dm2")}, demos()));
+  EXPECT_EQ(progress.err, "3 demos: 3 read, 0 failed\n");  // a demo named twice counts once
 
   const CommandResult written =
       runCommand(with({"--summary", "--output", dir.file("summary.txt")}, demos()));

@@ -61,6 +61,8 @@ class LibraryWindowTest : public QObject {
     writeBytes(folder() + QStringLiteral("/team.DM2"), teamDemo());
     writeBytes(folder() + QStringLiteral("/sub/idle.dm2"), idleDemo());
     writeBytes(folder() + QStringLiteral("/notes.txt"), "not a demo");
+    writeBytes(folder() + QStringLiteral("/broken.dm2.gz"),
+               std::string("\x1f\x8b\x08\x00\0\0\0\0\0\x03 damaged", 18));
     openWindow();
     m_window->addFolder();
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing(), 20000);
@@ -88,7 +90,7 @@ class LibraryWindowTest : public QObject {
 
   void rowsShowTheDemos() {
     QFETCH(QString, file);
-    QCOMPARE(m_window->demos().demoCount(), 3);
+    QCOMPARE(m_window->demos().demoCount(), 4);
     const int row = shownRowOf(file);
     QVERIFY(row >= 0);
     QCOMPARE(shown(row, LibraryColumn::Map), QStringLiteral("Test Yard"));
@@ -96,6 +98,14 @@ class LibraryWindowTest : public QObject {
     QTEST(shown(row, LibraryColumn::Players), "players");
     QTEST(shown(row, LibraryColumn::Winner), "winner");
     QTEST(shown(row, LibraryColumn::WinnerFrags), "frags");
+  }
+
+  void anUnreadableDemoSaysWhy() {
+    const int row = shownRowOf(QStringLiteral("broken.dm2.gz"));
+    QVERIFY(row >= 0);
+    QVERIFY(shown(row, LibraryColumn::LevelMessage).startsWith(QStringLiteral("Unreadable: ")));
+    QVERIFY(m_window->demos().index(row, 0).data(Qt::ForegroundRole).isValid());
+    QCOMPARE(m_window->summary().unreadable, 1);
   }
 
   void everyColumnSorts() {
@@ -112,7 +122,7 @@ class LibraryWindowTest : public QObject {
   void filterMatchesFileMapAndPlayers_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("rows");
-    QTest::newRow("nothing") << "" << 3;
+    QTest::newRow("nothing") << "" << 4;
     QTest::newRow("a player in two demos, any case") << "aNN" << 2;
     QTest::newRow("a player in one") << "lone" << 1;
     QTest::newRow("a file name") << "team" << 1;
@@ -203,20 +213,20 @@ class LibraryWindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing(), 20000);
     auto* status = m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"));
     QVERIFY2(status->text().contains(QStringLiteral("(cancelled)")), qPrintable(status->text()));
-    QCOMPARE(m_window->demos().demoCount(), 3);
+    QCOMPARE(m_window->demos().demoCount(), 4);
 
     m_window->findChild<QPushButton*>(QStringLiteral("IndexFolders"))->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing() && m_window->demos().demoCount() == 23, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing() && m_window->demos().demoCount() == 24, 20000);
     m_window->findChild<QListWidget*>(QStringLiteral("LibraryFolders"))->setCurrentRow(1);
     m_window->findChild<QPushButton*>(QStringLiteral("RemoveFolder"))->click();
     QCOMPARE(m_window->folders(), QStringList{folder()});
-    QTRY_COMPARE(m_window->demos().demoCount(), 3);
+    QTRY_COMPARE(m_window->demos().demoCount(), 4);
   }
 
   void nextOpeningReusesTheLibrary() {
     openWindow();
     QCOMPARE(m_window->folders(), QStringList{folder()});
-    QCOMPARE(m_window->demos().rowCount(), 3);
+    QCOMPARE(m_window->demos().rowCount(), 4);
     QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"))
                 ->text()
                 .contains(QStringLiteral("3 unchanged")));
@@ -229,10 +239,10 @@ class LibraryWindowTest : public QObject {
     QVERIFY(app.windows->library().isVisible());
     QCOMPARE(app.windows->library().windowTitle(), QStringLiteral("Demo library"));
     LibraryWindow& library = app.windows->library();
-    QTRY_VERIFY_WITH_TIMEOUT(!library.indexing() && library.demos().rowCount() == 3, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!library.indexing() && library.demos().rowCount() == 4, 20000);
     // Enter on a demo opens it in the main window as "Open DM2" does.
     auto* demos = library.findChild<QTableView*>(QStringLiteral("LibraryDemos"));
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < library.demos().rowCount(); ++r) {
       if (library.demos().index(r, 0).data().toString() == QStringLiteral("duel.dm2"))
         demos->setCurrentIndex(library.demos().index(r, 0));
     }

@@ -2,6 +2,8 @@
 
 #include "DemoWriter.h"
 
+#include <vector>
+
 namespace obitrak::test {
 
 std::string smallTeamDemo() {
@@ -39,6 +41,25 @@ std::string smallTeamDemo() {
   }
   for (; block < 150; ++block) w.frame(16, static_cast<std::uint32_t>(block)).endBlock();
   return w.finish();  // 149 blocks and the end marker: 15 seconds
+}
+
+std::string smallRematchDemo(bool extraKill) {
+  tools::DemoWriter w;
+  w.serverData(34, "baseq2", 0, "Rematch")
+      .configString(0, "Second\nround")
+      .configString(33, "maps/rematch.bsp")
+      .player(0, "Dee", "female/athena")
+      .player(1, "<b>&Co", "male/grunt")
+      .player(2, "Ann", "male/grunt")
+      .player(3, "Dee", "male/grunt")
+      .endBlock();
+  std::vector<std::string> prints{"Dee was railed by Ann\n", "<b>&Co ate Ann's rocket\n",
+                                  "Ann was blasted by <b>&Co\n", "Ann was railed by Dee\n"};
+  if (extraKill) prints.push_back("Dee was railed by Ann\n");
+  for (const std::string& text : prints) w.print(1, text).frame(16).endBlock();
+  w.print(1, "Dee died.\n").endBlock();
+  w.frameBlocks(90 - static_cast<int>(w.blockCount()));
+  return w.finish();
 }
 
 }  // namespace obitrak::test

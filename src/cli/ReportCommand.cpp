@@ -15,6 +15,7 @@
 #include "cli/ReportOptions.h"
 #include "cli/ReportPlan.h"
 #include "cli/SignalCleanup.h"
+#include "cli/SummaryCommand.h"
 #include "export/ByteSink.h"
 #include "export/HtmlColors.h"
 #include "export/HtmlExport.h"
@@ -75,6 +76,7 @@ class ReportRun {
     if (m_o.format->format == ReportFormat::Html && !loadColors(programFolder)) {
       return kExitFailed;
     }
+    if (m_o.summary) return runSummaryCommand(m_o, m_colors, m_out, m_err);
     m_plan = planReports(m_o);
     print(m_err, m_plan.messages);
     if (m_plan.jobs.empty()) return m_plan.failed ? kExitFailed : kExitOk;

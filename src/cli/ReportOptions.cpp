@@ -27,6 +27,11 @@ const std::string_view kReportUsage =
     "                     FILE gives them (see packs/ and the README)\n"
     "  -j, --jobs N       work on N demos at once, 1 to 1024 (default: one per core)\n"
     "  --progress         show progress and a summary even when not on a terminal\n"
+    "  --summary          one summary of all the demos instead of a report each: every\n"
+    "                     player's totals, kills per weapon and between players, a\n"
+    "                     row per demo (format text, html or json; --output FILE)\n"
+    "  --library FILE     with --summary: keep the demos' results in the library FILE\n"
+    "                     and reuse those of demos whose size and time are unchanged\n"
     "  --help             show this help and exit\n"
     "  --version          show the version and exit\n"
     "\n"
@@ -56,6 +61,7 @@ constexpr OptionInfo kOptions[] = {
     {"--format", Kind::Value},    {"--teamplay", Kind::Switch}, {"--output", Kind::Value},
     {"--colors", Kind::Value},    {"--phrases", Kind::Value},   {"--jobs", Kind::Value},
     {"--progress", Kind::Switch}, {"--help", Kind::Switch},     {"--version", Kind::Switch},
+    {"--summary", Kind::Switch},  {"--library", Kind::Value},
 };
 
 void setSwitch(std::string_view name, ReportOptions& o) {
@@ -63,6 +69,7 @@ void setSwitch(std::string_view name, ReportOptions& o) {
   if (name == "--progress") o.progress = true;
   if (name == "--help") o.help = true;
   if (name == "--version") o.version = true;
+  if (name == "--summary") o.summary = true;
 }
 
 std::optional<std::string> setValue(std::string_view name, const std::optional<std::string>& v,
@@ -84,6 +91,9 @@ std::optional<std::string> setValue(std::string_view name, const std::optional<s
   } else if (name == "--phrases") {
     if (!v || v->empty()) return "--phrases needs a pack file";
     o.phrases = *v;
+  } else if (name == "--library") {
+    if (!v || v->empty()) return "--library needs a library file";
+    o.library = *v;
   } else if (name == "--jobs") {
     std::optional<unsigned> n = v ? parseJobs(*v) : std::nullopt;
     if (!n) return "--jobs needs a number from 1 to 1024";
@@ -125,6 +135,10 @@ std::optional<std::string> parseReportArgs(const std::vector<std::string>& args,
     }
     if (!value && i + 1 < args.size()) value = args[++i];
     if (std::optional<std::string> problem = setValue(name, value, o)) return problem;
+  }
+  if (o.library && !o.summary) return "--library is used with --summary";
+  if (o.summary && o.format->format == ReportFormat::Log) {
+    return "--summary is written as text, html or json";
   }
   return std::nullopt;
 }

@@ -34,6 +34,8 @@ struct ReportOptions {
   std::optional<PhrasePack> pack;  // loaded from `phrases`
   unsigned jobs = 0;               // 0: one per core
   bool progress = false;
+  bool summary = false;                // one summary of all the demos
+  std::optional<std::string> library;  // the library file that keeps the results
   bool help = false;
   bool version = false;
   std::vector<std::string> inputs;

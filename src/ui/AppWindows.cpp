@@ -1,8 +1,13 @@
 #include "ui/AppWindows.h"
 
 #include "ui/AboutDialog.h"
+
+#include <cstdlib>
+
+#include "library/LibraryPlace.h"
 #include "ui/GeneralInfoWindow.h"
 #include "ui/HtmlColorsWindow.h"
+#include "ui/LibraryWindow.h"
 #include "ui/LogWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/ScanProgressDialog.h"
@@ -24,6 +29,8 @@ AppWindows::AppWindows(const QStringList& commandLine, const std::string& progra
   m_progress = std::make_unique<ScanProgressDialog>();
   m_htmlColors = std::make_unique<HtmlColorsWindow>(m_state);
   m_teamScores = std::make_unique<TeamScoresWindow>(m_state);
+  m_library = std::make_unique<LibraryWindow>(
+      m_state, defaultLibraryPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
 
   MainWindow* main = m_mainWindow.get();
   m_generalInfo->setDemoPathSource([main] { return main->demoPath(); });
@@ -37,11 +44,19 @@ AppWindows::AppWindows(const QStringList& commandLine, const std::string& progra
   links.progress = m_progress.get();
   links.htmlColors = m_htmlColors.get();
   links.teamScores = m_teamScores.get();
+  links.library = m_library.get();
   m_mainWindow->setLinks(links);
+  // A demo opened from the library is scanned and shown as "Open DM2" would show it.
+  m_library->setOpenDemo([main](const QString& path) {
+    main->scanDemo(path);
+    main->raise();
+    main->activateWindow();
+  });
 }
 
 // The secondary windows go before the main window that refers to them.
 AppWindows::~AppWindows() {
+  m_library.reset();
   m_teamScores.reset();
   m_htmlColors.reset();
   m_progress.reset();

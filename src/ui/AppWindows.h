@@ -11,6 +11,7 @@ namespace obitrak::ui {
 class AboutDialog;
 class GeneralInfoWindow;
 class HtmlColorsWindow;
+class LibraryWindow;
 class LogWindow;
 class MainWindow;
 class ScanProgressDialog;
@@ -39,6 +40,7 @@ class AppWindows {
   TimeGraphWindow& timeGraph() { return *m_timeGraph; }
   WeaponsStatsWindow& weaponsStats() { return *m_weaponsStats; }
   TeamScoresWindow& teamScores() { return *m_teamScores; }
+  LibraryWindow& library() { return *m_library; }
 
  private:
   AppState m_state;
@@ -51,6 +53,7 @@ class AppWindows {
   std::unique_ptr<ScanProgressDialog> m_progress;
   std::unique_ptr<HtmlColorsWindow> m_htmlColors;
   std::unique_ptr<TeamScoresWindow> m_teamScores;
+  std::unique_ptr<LibraryWindow> m_library;
 };
 
 }  // namespace obitrak::ui

@@ -43,6 +43,7 @@ struct MainWindowLinks {
   ScanProgressDialog* progress = nullptr;
   HtmlColorsWindow* htmlColors = nullptr;
   SecondaryWindow* teamScores = nullptr;
+  SecondaryWindow* library = nullptr;
 };
 
 // The program's home: the menus, the weapon filter, the "TeamPlay" box and the frag grid
@@ -92,6 +93,7 @@ class MainWindow : public QMainWindow {
   void showLog();
   void showTimeGraph();
   void showTeamScores();
+  void showLibrary();
   void showHtmlColors();
   void showAbout();
   void weaponFilterChanged();
@@ -152,6 +154,7 @@ class MainWindow : public QMainWindow {
   int m_replacements = 0;
 
   QAction* m_openAction = nullptr;
+  QAction* m_libraryAction = nullptr;
   QAction* m_exportDescriptionAction = nullptr;
   QAction* m_exportHtmlAction = nullptr;
   QAction* m_exportLogAction = nullptr;

@@ -52,6 +52,8 @@ void MainWindow::buildMenus() {
   QMenu* file = bar->addMenu(QStringLiteral("File"));
   m_openAction = addMenuItem(file, "OpenDM21", QStringLiteral("Open DM2"), Qt::CTRL | Qt::Key_O,
                              true, &MainWindow::openDemo);
+  m_libraryAction = addMenuItem(file, "DemoLibrary1", QStringLiteral("Demo library..."),
+                                Qt::CTRL | Qt::Key_B, true, &MainWindow::showLibrary);
   file->addSeparator();
   m_exportDescriptionAction =
       addMenuItem(file, "Exportdescription1", QStringLiteral("Export description"),
@@ -171,6 +173,10 @@ void MainWindow::showLog() {
 void MainWindow::showTimeGraph() {
   if (m_demoPath.isEmpty() || m_state.tables.players.playerCount == 0) return;
   showLinked(m_links.timeGraph);
+}
+
+void MainWindow::showLibrary() {
+  showLinked(m_links.library);
 }
 
 void MainWindow::showTeamScores() {

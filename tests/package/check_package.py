@@ -24,7 +24,7 @@ FILES = [
     "usr/share/obitrak/packs/gladiator.pack",
 ] + ["usr/share/icons/hicolor/%dx%d/apps/obitrak.png" % (s, s) for s in ICON_SIZES]
 # Libraries the programs link; dpkg-shlibdeps must have found each.
-DEPENDS = ("libc6", "libstdc++6", "libqt6widgets6", "zlib1g")
+DEPENDS = ("libc6", "libstdc++6", "libqt6widgets6", "zlib1g", "libsqlite3-0")
 
 failures = []
 
@@ -88,7 +88,7 @@ def main():
               'type="application/x-quake2-demo"' in xml, "entry and MIME package name one type")
         man = open(os.path.join(root, "usr/share/man/man1/obitrak-report.1")).read()
         for option in ("--format", "--teamplay", "--output", "--colors", "--phrases", "--jobs",
-                       "--progress", "--version", "--help"):
+                       "--progress", "--summary", "--library", "--version", "--help"):
             check(option.replace("-", "\\-") in man, "the manual page documents " + option)
         check_programs(root, sample)
     depends = run(["dpkg-deb", "-f", deb, "Depends"]).stdout

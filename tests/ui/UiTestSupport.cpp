@@ -135,6 +135,8 @@ void isolateUserSettings() {
   static QTemporaryDir settingsDir;
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+  // The demo library too goes there, not into the user's own.
+  qputenv("XDG_DATA_HOME", settingsDir.path().toLocal8Bit());
 }
 
 void clearUserSettings() {

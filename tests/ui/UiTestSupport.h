@@ -32,8 +32,8 @@ namespace obitrak::uitest {
     return QTest::qExec(&test, argc, argv);          \
   }
 
-// Points the per-user settings (QSettings) of this process at a temporary folder, so that
-// no test reads or writes the settings of the user who runs it.
+// Points the per-user settings (QSettings) and data (the demo library) of this process at a
+// temporary folder, so that no test reads or writes those of the user who runs it.
 void isolateUserSettings();
 // Forgets every per-user setting of the program.
 void clearUserSettings();

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "export/ByteSink.h"
+#include "export/HtmlColors.h"
+#include "stats/Summary.h"
+
+namespace obitrak {
+
+class PhrasePack;
+
+// The version of the JSON summary's layout; raised when a field changes meaning or goes.
+inline constexpr int kJsonSummaryVersion = 1;
+
+// The summary as text: the players' totals, their kills per weapon and between each
+// other, and one row per demo, each in aligned columns. Lines end with CR LF; control
+// characters of names and level texts are written as blanks so that no column slips.
+void WriteTextSummary(const Summary& summary, ByteSink& out);
+
+// The summary as an HTML page in the colours of the HTML description, every table
+// sortable by a click on a column's heading; every text is written escaped.
+void WriteHtmlSummary(const Summary& summary, const HtmlColorSet& colors, ByteSink& out);
+
+// The summary for scripts ("format": "obitrak-summary"); `pack` is the death-message
+// pack the demos were analysed with, if any.
+void WriteJsonSummary(const Summary& summary, const PhrasePack* pack, ByteSink& out);
+
+// The summary's date of a modification time in the JSON form "YYYY-MM-DDTHH:MM:SSZ".
+std::string summaryTimestamp(std::int64_t modifiedNs);
+
+}  // namespace obitrak

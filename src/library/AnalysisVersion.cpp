@@ -1,0 +1,62 @@
+#include "library/AnalysisVersion.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+#include "scan/PhrasePack.h"
+#include "scan/Phrases.h"
+
+#ifndef OBITRAK_VERSION
+#error "OBITRAK_VERSION must name the program's version"
+#endif
+
+namespace obitrak {
+
+namespace {
+
+// FNV-1a over every piece, each followed by a 0 byte so that pieces cannot run together.
+class Digest {
+ public:
+  void add(std::string_view piece) {
+    for (char c : piece) mix(static_cast<unsigned char>(c));
+    mix(0);
+  }
+  void add(int value) { add(std::string_view(std::to_string(value))); }
+  std::uint64_t value() const { return m_hash; }
+
+ private:
+  void mix(unsigned char byte) {
+    m_hash ^= byte;
+    m_hash *= 0x100000001B3ULL;
+  }
+  std::uint64_t m_hash = 0xCBF29CE484222325ULL;
+};
+
+}  // namespace
+
+std::string AnalysisVersion(const PhrasePack* pack) {
+  Digest d;
+  for (const WeaponPhrase& p : kWeaponPhrases) {
+    d.add(p.phrase);
+    d.add(p.weapon);
+  }
+  for (const SelfKillPhrase& p : kSelfKillPhrases) {
+    d.add(p.phrase);
+    d.add(p.alsoContains);
+    d.add(p.mustNotContain);
+  }
+  for (std::string_view p : kJoinLeavePhrases) d.add(p);
+  if (pack != nullptr) {
+    for (const PackLine& line : pack->lines()) {
+      d.add(line.kind == PackLineKind::Kill ? "kill" : "self");
+      d.add(line.weapon);
+      for (const std::string& phrase : line.phrases) d.add(phrase);
+    }
+  }
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(d.value()));
+  return std::string(OBITRAK_VERSION) + "/" + hex;
+}
+
+}  // namespace obitrak

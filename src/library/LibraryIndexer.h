@@ -1,0 +1,89 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scan/FileAccess.h"
+#include "stats/DemoResult.h"
+
+namespace obitrak {
+
+class LibraryStore;
+class PhrasePack;
+
+// A demo to index: its path as the run names it and, when a folder search found it, how
+// to open it as it was found.
+struct IndexDemo {
+  std::string path;
+  std::optional<FoundFile> found;
+};
+
+// How one demo of an indexing run ended.
+struct IndexOutcome {
+  enum class Kind { Reused, Scanned, Failed };
+  std::size_t index = 0;  // its position in the list given to run()
+  Kind kind = Kind::Scanned;
+  std::string key;    // its key in the library
+  DemoResult result;  // with the path as given; Reused without loading has only that
+  std::string error;  // Failed: why the demo could not be read ("File not found")
+};
+
+struct IndexCounts {
+  std::size_t reused = 0;
+  std::size_t scanned = 0;
+  std::size_t failed = 0;
+  bool cancelled = false;
+};
+
+// Brings the library up to date for a list of demos: a demo whose size and modification
+// time are those stored, analysed the same way, is reused; every other one is scanned on
+// worker threads and its result stored. Without a store every demo is scanned and nothing
+// is kept. Results are committed in small transactions as they come, so a run that is
+// interrupted keeps what it had done.
+class LibraryIndexer {
+ public:
+  LibraryIndexer(LibraryStore* store, const PhrasePack* pack, unsigned threads);
+
+  // Whether the results of reused demos are loaded for the report (the summary needs
+  // them; a list that already shows the library does not).
+  void setLoadReused(bool load) { m_loadReused = load; }
+  // Whether the scans run at a lower priority than the rest of the program, so that a
+  // window stays quick while they use every core.
+  void setBackground(bool background) { m_background = background; }
+  // Told when fewer worker threads could be started than asked for.
+  void setThreadWarning(std::function<void(unsigned started)> warn) { m_warn = std::move(warn); }
+
+  using Report = std::function<void(IndexOutcome&&)>;
+
+  // Indexes `paths` and reports each demo on the calling thread as it is done. Once
+  // `cancel` is set no further demo is started; what was done stays in the library.
+  IndexCounts run(const std::vector<IndexDemo>& demos, const Report& report,
+                  const std::atomic<bool>* cancel = nullptr);
+  IndexCounts run(const std::vector<std::string>& paths, const Report& report,
+                  const std::atomic<bool>* cancel = nullptr);
+
+  // Forgets the demos kept below `folders` whose files are gone; returns how many.
+  std::size_t removeVanished(const std::vector<std::string>& folders);
+
+ private:
+  class Run;
+
+  LibraryStore* m_store;
+  const PhrasePack* m_pack;
+  unsigned m_threads;
+  bool m_loadReused = true;
+  bool m_background = false;
+  std::function<void(unsigned)> m_warn;
+};
+
+// Scans one demo into a result, or throws what the scan threw. A found demo is opened as
+// it was found (openFoundFile).
+DemoResult ScanDemoResult(const std::string& path, const PhrasePack* pack,
+                          const FoundFile* found = nullptr);
+
+}  // namespace obitrak

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "library/LibraryStore.h"
+
+namespace obitrak {
+
+// The columns of a demo's row, in the order that insertion binds and reading finds them.
+// The packed kill counters (kill_counts) follow them where a whole result is written or
+// read; a list of demos leaves them out.
+inline constexpr std::string_view kDemoColumns =
+    "path, size, modified, analysis, error, protocol, game_dir, view_player, view_from, map,"
+    " level_message, bsp, duration, player_count, names, winner, winner_frags,"
+    " server_recording, scoreboard_agrees";
+
+// The range of keys below a folder: "F/" up to "F0", '0' being the byte after '/'.
+inline std::pair<std::string, std::string> keyRangeUnder(const std::string& folder) {
+  std::string low = folder;
+  if (low.empty() || low.back() != '/') low += '/';
+  std::string high = low;
+  high.back() = '0';
+  return {low, high};
+}
+
+// The kill counters of a demo packed into one value, 7 bytes each: victim, killer and
+// weapon, then the count as 32 bits, least significant byte first. Reading a packed
+// value of a wrong length throws LibraryError.
+std::string packKillCounts(const std::vector<DemoKillCount>& kills);
+std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::string& library);
+
+// The statements a store runs again and again, prepared once.
+struct LibraryStore::Statements {
+  explicit Statements(SqliteDb& db)
+      : findId(db, "SELECT id FROM demos WHERE path = ?"),
+        insertDemo(db, "INSERT INTO demos(" + std::string(kDemoColumns) +
+                           ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        insertPlayer(db, "INSERT INTO players VALUES(?,?,?,?,?,?,?,?,?,?,?,?)"),
+        insertNotice(db, "INSERT INTO notices VALUES(?,?,?)"),
+        deleteDemo(db, "DELETE FROM demos WHERE id = ?"),
+        deletePlayers(db, "DELETE FROM players WHERE demo = ?"),
+        deleteNotices(db, "DELETE FROM notices WHERE demo = ?"),
+        state(db, "SELECT size, modified, analysis, error IS NOT NULL FROM demos WHERE path = ?"),
+        demo(db, "SELECT id, " + std::string(kDemoColumns) +
+                     ", kill_counts FROM demos WHERE path = ? AND error IS NULL"),
+        players(db, "SELECT * FROM players WHERE demo = ? ORDER BY slot"),
+        notices(db, "SELECT text FROM notices WHERE demo = ? ORDER BY seq") {}
+
+  SqliteStatement findId, insertDemo, insertPlayer, insertNotice;
+  SqliteStatement deleteDemo, deletePlayers, deleteNotices;
+  SqliteStatement state, demo, players, notices;
+};
+
+}  // namespace obitrak

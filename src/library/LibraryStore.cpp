@@ -1,0 +1,130 @@
+#include "library/LibraryStore.h"
+
+#include <filesystem>
+
+#include "library/LibrarySchema.h"
+#include "library/LibraryStatements.h"
+#include "scan/FileError.h"
+
+namespace obitrak {
+
+std::string libraryKey(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  if (ec) absolute = path;
+  return absolute.lexically_normal().string();
+}
+
+LibraryRow LibraryRow::of(const DemoResult& r) {
+  LibraryRow row;
+  row.path = r.path;
+  row.size = r.size;
+  row.modified = r.modified;
+  row.protocolVersion = r.protocolVersion;
+  row.gameDir = r.gameDir;
+  row.mapName = r.mapName;
+  row.levelMessage = r.levelMessage;
+  row.duration = r.duration;
+  row.scoreboardAgrees = r.scoreboardAgrees;
+  for (const DemoPlayerResult& p : r.players) row.names += p.name + "\n";
+  const std::vector<const DemoPlayerResult*> ranked = r.ranked(false);
+  row.playerCount = static_cast<int>(ranked.size());
+  if (!ranked.empty()) {
+    row.winner = ranked.front()->name;
+    row.winnerFrags = ranked.front()->frags;
+  }
+  return row;
+}
+
+LibraryStore::LibraryStore(const std::string& path) {
+  try {
+    m_db = openLibraryDatabase(path);
+  } catch (const FileError& e) {
+    throw LibraryError(path + ": " + e.what());
+  }
+  m_s = std::make_unique<Statements>(*m_db);
+}
+
+LibraryStore::~LibraryStore() = default;
+
+void LibraryStore::createWithSchema(const std::string& path, int version) {
+  createLibraryFile(path, version);
+}
+
+std::map<std::string, StoredState> LibraryStore::states() {
+  std::map<std::string, StoredState> out;
+  SqliteStatement s(*m_db, "SELECT path, size, modified, analysis, error IS NOT NULL FROM demos");
+  while (s.step()) {
+    out.emplace(s.bytes(0), StoredState{s.number(1), s.number(2), s.bytes(3), s.number(4) != 0});
+  }
+  return out;
+}
+
+std::optional<StoredState> LibraryStore::stateOf(const std::string& path) {
+  SqliteStatement& s = m_s->state;
+  s.reset();
+  s.bind(1, path);
+  if (!s.step()) return std::nullopt;
+  StoredState state{s.number(0), s.number(1), s.bytes(2), s.number(3) != 0};
+  s.reset();
+  return state;
+}
+
+std::vector<std::string> LibraryStore::pathsUnder(const std::string& folder) {
+  const auto [low, high] = keyRangeUnder(folder);
+  SqliteStatement s(*m_db, "SELECT path FROM demos WHERE path >= ? AND path < ? ORDER BY path");
+  s.bind(1, low).bind(2, high);
+  std::vector<std::string> out;
+  while (s.step()) out.push_back(s.bytes(0));
+  return out;
+}
+
+void LibraryStore::removeChildren(std::int64_t id) {
+  for (SqliteStatement* s : {&m_s->deletePlayers, &m_s->deleteNotices}) {
+    s->reset();
+    s->bind(1, id).run();
+  }
+}
+
+void LibraryStore::remove(const std::string& path) {
+  SqliteStatement& find = m_s->findId;
+  find.reset();
+  find.bind(1, path);
+  if (!find.step()) return;
+  const std::int64_t id = find.number(0);
+  find.reset();
+  removeChildren(id);
+  m_s->deleteDemo.reset();
+  m_s->deleteDemo.bind(1, id).run();
+}
+
+std::int64_t LibraryStore::insertDemo(const std::string& path, const LibraryRow& row,
+                                      const DemoResult* result, const std::string& analysis) {
+  remove(path);
+  SqliteStatement& s = m_s->insertDemo;
+  s.reset();
+  s.bind(1, path).bind(2, row.size).bind(3, row.modified).bind(4, analysis);
+  if (result == nullptr) {
+    s.bind(5, row.error);
+  } else {
+    s.bindNull(5);
+  }
+  s.bind(6, row.protocolVersion).bind(7, row.gameDir);
+  s.bind(8, result != nullptr ? result->viewPlayer : 0);
+  s.bind(9, result != nullptr ? result->viewFrom : std::string());
+  s.bind(10, row.mapName).bind(11, row.levelMessage);
+  s.bind(12, result != nullptr ? result->bspName : std::string());
+  s.bind(13, row.duration).bind(14, row.playerCount).bind(15, row.names);
+  s.bind(16, row.winner).bind(17, row.winnerFrags);
+  s.bind(18, result != nullptr && result->serverRecording ? 1 : 0);
+  if (row.scoreboardAgrees) {
+    s.bind(19, *row.scoreboardAgrees ? 1 : 0);
+  } else {
+    s.bindNull(19);
+  }
+  s.bind(20, result != nullptr ? packKillCounts(result->kills) : std::string());
+  s.run();
+  return m_db->lastInsertId();
+}
+
+}  // namespace obitrak

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "library/Sqlite.h"
+#include "stats/DemoResult.h"
+
+namespace obitrak {
+
+// The schema this program writes; a library of an earlier one is brought up to date when
+// opened, one of a later one is refused.
+inline constexpr int kLibrarySchemaVersion = 2;
+
+// What the library knows of a demo file without loading its results.
+struct StoredState {
+  std::int64_t size = 0;
+  std::int64_t modified = 0;  // nanoseconds since 1970
+  std::string analysis;       // AnalysisVersion of the stored result
+  bool failed = false;        // the demo could not be read
+};
+
+// A demo as a list of many shows it: the facts of the table, no kill counters.
+struct LibraryRow {
+  std::string path;
+  std::int64_t size = 0;
+  std::int64_t modified = 0;
+  std::string error;  // why the demo could not be read; empty when it could
+  std::int32_t protocolVersion = 0;
+  std::string gameDir;
+  std::string mapName;
+  std::string levelMessage;
+  std::int32_t duration = 0;
+  int playerCount = 0;  // ranked players
+  std::string names;    // every player name of the demo, each followed by a line feed
+  std::string winner;   // the free-for-all winner, empty when nobody was ranked
+  std::int32_t winnerFrags = 0;
+  std::optional<bool> scoreboardAgrees;
+
+  static LibraryRow of(const DemoResult& result);
+};
+
+// The demo library: one SQLite database holding, per demo file (by its absolute path),
+// its size and modification time, the analysis version and the DemoResult. Writes are the
+// caller's transactions (SqliteTransaction over db()). One store is one connection, for
+// one thread at a time; another program may use the same file at once.
+class LibraryStore {
+ public:
+  // Opens the library at `path`, creating it when no file has that name. A link at the
+  // name, a file that is not an Obitrak library, a damaged one or one of a newer schema
+  // throws LibraryError and the file is left as it is.
+  explicit LibraryStore(const std::string& path);
+  ~LibraryStore();
+  LibraryStore(const LibraryStore&) = delete;
+  LibraryStore& operator=(const LibraryStore&) = delete;
+
+  SqliteDb& db() { return *m_db; }
+
+  std::map<std::string, StoredState> states();
+  std::optional<StoredState> stateOf(const std::string& path);
+  // The stored result, its path being the stored one; none for an unknown or failed demo.
+  std::optional<DemoResult> load(const std::string& path);
+  // Every demo below `folder` (all with an empty folder), ordered by path.
+  std::vector<LibraryRow> rows(const std::string& folder = {});
+  // The same, handed over one by one as they are read.
+  void forEachRow(const std::string& folder, const std::function<void(LibraryRow&&)>& each);
+  std::vector<std::string> pathsUnder(const std::string& folder);
+
+  void save(const std::string& path, const DemoResult& result, const std::string& analysis);
+  void saveFailure(const std::string& path, std::int64_t size, std::int64_t modified,
+                   const std::string& error, const std::string& analysis);
+  void remove(const std::string& path);
+
+  // Creates an empty library of an earlier schema, as that release made it (for tests of
+  // the migration).
+  static void createWithSchema(const std::string& path, int version);
+
+ private:
+  struct Statements;
+  void removeChildren(std::int64_t id);
+  std::int64_t insertDemo(const std::string& path, const LibraryRow& row, const DemoResult* result,
+                          const std::string& analysis);
+
+  std::unique_ptr<SqliteDb> m_db;
+  std::unique_ptr<Statements> m_s;
+};
+
+// The key of a demo in a library: its absolute path, made plain ("a/./b" is "a/b"), links
+// not resolved.
+std::string libraryKey(const std::string& path);
+
+}  // namespace obitrak

@@ -1,0 +1,89 @@
+#include "stats/DemoResult.h"
+
+#include <algorithm>
+
+#include "stats/RankedPlayers.h"
+#include "stats/Scoreboard.h"
+
+namespace obitrak {
+
+std::vector<const DemoPlayerResult*> DemoResult::ranked(bool teamPlay) const {
+  std::vector<const DemoPlayerResult*> out;
+  for (const DemoPlayerResult& p : players) {
+    if ((teamPlay ? p.teamPlace : p.place) > 0) out.push_back(&p);
+  }
+  std::sort(out.begin(), out.end(), [teamPlay](const auto* a, const auto* b) {
+    return teamPlay ? a->teamPlace < b->teamPlace : a->place < b->place;
+  });
+  return out;
+}
+
+namespace {
+
+bool isPlace(std::uint8_t rank) {
+  return rank != 0 && rank != kRankIdle && rank != kRankEmpty;
+}
+
+void addPlayers(DemoTables& tables, DemoResult& result) {
+  recomputeAllWeapons(tables, true);
+  const PlayerTable& pt = tables.players;
+  for (int s = 1; s <= pt.slotCount; ++s) {
+    const PlayerRecord& p = pt[s];
+    if (p.name.empty()) continue;
+    DemoPlayerResult r;
+    r.slot = s;
+    r.name = p.name.str();
+    r.skin = p.skin.str();
+    r.teamPlace = isPlace(p.rank) ? p.rank : 0;
+    r.teamFrags = p.frags;
+    r.team = p.team;
+    r.selfKills =
+        static_cast<std::int32_t>(std::min<std::uint32_t>(tables.killMatrix(s, s, 0), INT32_MAX));
+    result.players.push_back(r);
+  }
+  recomputeAllWeapons(tables, false);
+  for (DemoPlayerResult& r : result.players) {
+    const PlayerRecord& p = pt[r.slot];
+    r.place = isPlace(p.rank) ? p.rank : 0;
+    r.frags = p.frags;
+    r.kills = p.kills;
+    r.deaths = p.deaths;
+  }
+}
+
+void addKills(const DemoTables& tables, DemoResult& result) {
+  const int slots = tables.players.slotCount;
+  for (int v = 1; v <= slots; ++v) {
+    for (int k = 1; k <= slots; ++k) {
+      for (int w = 0; w < kWeaponIndices; ++w) {
+        const std::uint32_t count = tables.killMatrix(v, k, w);
+        if (count != 0) result.kills.push_back({v, k, w, count});
+      }
+    }
+  }
+}
+
+}  // namespace
+
+DemoResult DemoResultOf(DemoTables& tables, const std::string& path,
+                        const std::vector<std::string>& notices) {
+  DemoResult result;
+  result.path = path;
+  const DemoHeader& h = tables.header;
+  result.protocolVersion = h.protocolVersion;
+  result.gameDir = h.gameDir;
+  result.viewPlayer = h.viewPlayer;
+  result.viewFrom = viewFromName(tables);
+  result.mapName = h.mapName;
+  result.levelMessage = h.levelMessage;
+  result.bspName = h.bspName;
+  result.duration = h.duration;
+  result.serverRecording = h.serverRecording;
+  if (tables.scoreboard) result.scoreboardAgrees = CompareScoreboard(tables).agrees();
+  result.notices = notices;
+  addPlayers(tables, result);
+  addKills(tables, result);
+  return result;
+}
+
+}  // namespace obitrak

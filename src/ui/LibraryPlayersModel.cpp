@@ -1,0 +1,115 @@
+#include "ui/LibraryPlayersModel.h"
+
+#include <array>
+
+#include "ui/TextConversion.h"
+
+namespace obitrak::ui {
+
+namespace {
+
+constexpr std::array<const char*, LibraryPlayersModel::ColumnCount> kHeadings{
+    "Player", "Demos", "Frags", "Kills", "Deaths", "Self-kills"};
+
+// Internal ids: 0 for a player's row, player + 1 for the rows below a player.
+constexpr quintptr kTopLevel = 0;
+
+}  // namespace
+
+LibraryPlayersModel::LibraryPlayersModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+LibraryPlayersModel::PlayerRows LibraryPlayersModel::rowsOf(const PlayerTotals& p) {
+  PlayerRows rows;
+  rows.total = {quakeLine(p.name),
+                {p.demos, p.frags, p.kills, p.deaths, p.selfKills},
+                {true, true, true, true, true}};
+  for (int w = 1; w <= kWeaponCategories; ++w) {
+    const std::int64_t kills = p.weaponKills[static_cast<std::size_t>(w)];
+    if (kills == 0) continue;
+    rows.details.push_back({latin1(kWeaponCategoryTable[static_cast<std::size_t>(w)].filterItem),
+                            {0, 0, kills, 0, 0},
+                            {false, false, true, false, false}});
+  }
+  std::map<std::string, std::pair<std::int64_t, std::int64_t>> opponents;
+  for (const auto& [name, n] : p.victims) opponents[name].first = n;
+  for (const auto& [name, n] : p.killers) opponents[name].second = n;
+  for (const auto& [name, counts] : opponents) {
+    rows.details.push_back({QStringLiteral("against ") + quakeLine(name),
+                            {0, 0, counts.first, counts.second, 0},
+                            {false, false, true, true, false}});
+  }
+  return rows;
+}
+
+void LibraryPlayersModel::setSummary(const Summary& summary) {
+  beginResetModel();
+  m_players.clear();
+  for (const PlayerTotals& p : summary.players) m_players.push_back(rowsOf(p));
+  endResetModel();
+}
+
+QModelIndex LibraryPlayersModel::index(int row, int column, const QModelIndex& parent) const {
+  if (row < 0 || column < 0 || column >= ColumnCount) return {};
+  if (!parent.isValid()) {
+    return row < static_cast<int>(m_players.size()) ? createIndex(row, column, kTopLevel)
+                                                    : QModelIndex();
+  }
+  if (parent.internalId() != kTopLevel) return {};
+  const PlayerRows& p = m_players.at(static_cast<std::size_t>(parent.row()));
+  if (row >= static_cast<int>(p.details.size())) return {};
+  return createIndex(row, column, static_cast<quintptr>(parent.row()) + 1);
+}
+
+QModelIndex LibraryPlayersModel::parent(const QModelIndex& child) const {
+  if (!child.isValid() || child.internalId() == kTopLevel) return {};
+  return createIndex(static_cast<int>(child.internalId() - 1), 0, kTopLevel);
+}
+
+int LibraryPlayersModel::rowCount(const QModelIndex& parent) const {
+  if (!parent.isValid()) return static_cast<int>(m_players.size());
+  if (parent.internalId() != kTopLevel || parent.column() != 0) return 0;
+  return static_cast<int>(m_players.at(static_cast<std::size_t>(parent.row())).details.size());
+}
+
+int LibraryPlayersModel::columnCount(const QModelIndex&) const {
+  return ColumnCount;
+}
+
+const LibraryPlayersModel::Line* LibraryPlayersModel::lineAt(const QModelIndex& index) const {
+  if (!index.isValid()) return nullptr;
+  if (index.internalId() == kTopLevel)
+    return &m_players.at(static_cast<std::size_t>(index.row())).total;
+  const PlayerRows& p = m_players.at(static_cast<std::size_t>(index.internalId() - 1));
+  return &p.details.at(static_cast<std::size_t>(index.row()));
+}
+
+QVariant LibraryPlayersModel::data(const QModelIndex& index, int role) const {
+  const Line* line = lineAt(index);
+  if (line == nullptr) return {};
+  const int c = index.column();
+  if (c == Player) {
+    if (role == Qt::DisplayRole) return line->label;
+    if (role == kSortRole) return line->label.toLower();
+    return {};
+  }
+  const auto v = static_cast<std::size_t>(c - 1);
+  const bool present = line->present.at(v);
+  switch (role) {
+    case Qt::DisplayRole:
+      return present ? QVariant(QString::number(line->values.at(v))) : QVariant();
+    case kSortRole:
+      return QVariant::fromValue<qint64>(present ? line->values.at(v) : INT64_MIN);
+    case Qt::TextAlignmentRole:
+      return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    default:
+      return {};
+  }
+}
+
+QVariant LibraryPlayersModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section < 0 || section >= ColumnCount) return {};
+  return QString::fromLatin1(kHeadings[static_cast<std::size_t>(section)]);
+}
+
+}  // namespace obitrak::ui

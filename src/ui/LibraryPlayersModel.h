@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "stats/Summary.h"
+
+namespace obitrak::ui {
+
+// The players' totals of a summary as a tree: a row per player (demos, frags, kills,
+// deaths, self-kills), expanding to a row per weapon he killed with and per opponent he
+// met (kills of and deaths by that opponent).
+class LibraryPlayersModel : public QAbstractItemModel {
+  Q_OBJECT
+
+ public:
+  static constexpr int kSortRole = Qt::UserRole;
+  enum Column { Player, Demos, Frags, Kills, Deaths, SelfKills, ColumnCount };
+
+  explicit LibraryPlayersModel(QObject* parent = nullptr);
+
+  void setSummary(const Summary& summary);
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  // A row's text and numbers; a missing number is an empty cell.
+  struct Line {
+    QString label;
+    std::vector<std::int64_t> values;  // Demos .. SelfKills, or fewer
+    std::vector<bool> present;
+  };
+  struct PlayerRows {
+    Line total;
+    std::vector<Line> details;
+  };
+
+  static PlayerRows rowsOf(const PlayerTotals& p);
+  const Line* lineAt(const QModelIndex& index) const;
+
+  std::vector<PlayerRows> m_players;
+};
+
+}  // namespace obitrak::ui

@@ -8,6 +8,7 @@ Exits 77 (skipped) when the folder holds no package.
 import glob
 import gzip
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -90,6 +91,12 @@ def main():
         for option in ("--format", "--teamplay", "--output", "--colors", "--phrases", "--jobs",
                        "--progress", "--summary", "--library", "--version", "--help"):
             check(option.replace("-", "\\-") in man, "the manual page documents " + option)
+        # Every option the page names is one the program accepts (its --help lists them).
+        usage = run([os.path.join(root, "usr/bin/obitrak-report"), "--help"]).stdout
+        for line in re.findall(r"^\.B[IR]? (.*)$", man, re.M):
+            for option in re.findall(r"(?<![\w-])-{1,2}[a-z][a-z-]*", line.replace("\\-", "-")):
+                check(option + " " in usage or option + "," in usage,
+                      "the manual page's " + option + " is an option of the program")
         check_programs(root, sample)
     depends = run(["dpkg-deb", "-f", deb, "Depends"]).stdout
     for lib in DEPENDS:

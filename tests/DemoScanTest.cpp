@@ -375,17 +375,6 @@ TEST(DemoScan, ObserverSeesTheReadStartAndEnd) {
   EXPECT_EQ(recorder.calls, "") << "nothing is shown for a file that does not open";
 }
 
-TEST(DemoScan, FolderIsNotADemo) {
-  TempDir dir;
-  DemoTables t;
-  try {
-    DemoScan(t, dir.path().string());
-    FAIL() << "no error";
-  } catch (const FileError& e) {
-    EXPECT_STREQ(e.what(), "Not a regular file");
-  }
-}
-
 TEST(DemoScan, EmptyPathClearsPlayersAndKeepsTheLog) {
   DemoTables t;
   DemoWriter w = twoPlayerDemo();

@@ -16,6 +16,7 @@
 #include "SmallDemos.h"
 #include "TestSupport.h"
 #include "cli/DemoSearch.h"
+#include "scan/DemoScan.h"
 #include "scan/FileAccess.h"
 #include "scan/FileError.h"
 
@@ -191,6 +192,17 @@ TEST_F(HostileInput, ADemoSwappedAfterTheSearchIsNotRead) {
       message = e.what();
     }
     EXPECT_EQ(message, c.message);
+  }
+}
+
+TEST(DemoScan, FolderIsNotADemo) {
+  TempDir dir;
+  DemoTables t;
+  try {
+    DemoScan(t, dir.path().string());
+    FAIL() << "no error";
+  } catch (const FileError& e) {
+    EXPECT_STREQ(e.what(), "Not a regular file");
   }
 }
 

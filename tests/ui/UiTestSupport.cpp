@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QSettings>
 
 #include "DemoWriter.h"
@@ -223,6 +224,15 @@ QStringList rowNames(ui::MainWindow& form) {
   QStringList names;
   for (int row = 1; row < grid(form).rowCount(); ++row) names << cell(form, 0, row);
   return names;
+}
+
+void verifyHeadersWhole(ui::FragGridView& g) {
+  const QHeaderView& top = *g.horizontalHeader();
+  for (int section = 0; section < top.count(); ++section) {
+    QVERIFY2(top.sectionSize(section) >= top.sectionSizeHint(section),
+             qPrintable(top.model()->headerData(section, Qt::Horizontal).toString()));
+  }
+  QVERIFY(g.verticalHeader()->width() >= g.verticalHeader()->sizeHint().width());
 }
 
 int countPixelsNear(const QImage& image, const QRect& rect, const QColor& colour, int tolerance) {

@@ -120,12 +120,20 @@ class StandInWindow : public ui::SecondaryWindow {
 };
 
 QAction* menuItem(QWidget& window, const char* name);
+// The control of `window` with the object name `name`, or null.
+template <typename T>
+T* control(QWidget& window, const char* name) {
+  return window.findChild<T*>(QString::fromLatin1(name));
+}
 // Picks weapon filter item `index` as the user does, by moving down the list from the top.
 void pickWeapon(ui::MainWindow& form, int index);
 ui::FragGridView& grid(ui::MainWindow& form);
 QString cell(ui::MainWindow& form, int column, int row);
 // The names of the rows, in order (the first column below the header).
 QStringList rowNames(ui::MainWindow& form);
+// Fails the test unless every header of the frag grid is as wide as its text needs in the
+// style's own measure.
+void verifyHeadersWhole(ui::FragGridView& g);
 
 // Pixels of `rect` in `image` that are near `colour` (each channel within `tolerance`).
 int countPixelsNear(const QImage& image, const QRect& rect, const QColor& colour,

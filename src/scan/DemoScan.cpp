@@ -27,8 +27,6 @@ constexpr std::uint8_t kConfigPlayersHigh = 5;      // high byte of 0x520..0x55F
 constexpr std::uint8_t kConfigPlayerSlotBase = 31;  // slot = low byte - 31
 constexpr int kSweptBlocks = 8;
 constexpr char kNameSeparator = '\\';
-// How often a window watching the scan hears how far it got.
-constexpr std::int64_t kProgressBlocks = 2048;
 
 // The reader of a Quake 2 demo (".dm2"): a light scan of each block's leading messages
 // and a sweep of the first blocks for the start-up config strings.
@@ -38,38 +36,17 @@ class BlockScanner {
       : m_w(writer), m_t(writer.tables()), m_report(writer.report()), m_observer(observer) {}
 
   void run(DemoFile& file) {
-    std::string_view body;
-    for (;;) {
-      DemoFile::Next next = file.next(body);
-      if (next == DemoFile::Next::EndOfFile) break;
-      ++m_blockNumber;
-      if (next == DemoFile::Next::EndMarker) break;
-      if (next == DemoFile::Next::Oversized || next == DemoFile::Next::Negative) {
-        m_w.notice(kNoticeBadBlock);
-        break;
-      }
-      if (next == DemoFile::Next::Incomplete) {
-        m_w.notice(kNoticeIncompleteBlock);
-        break;
-      }
-      m_bytesRead += body.size() + sizeof(std::int32_t);
-      if (m_observer != nullptr && m_blockNumber % kProgressBlocks == 0) {
-        m_observer->readProgress(m_bytesRead);
-      }
-      Block block(body);
-      leadingRun(block);
-      if (m_blockNumber == 1) serverData(block);
-      if (m_blockNumber <= kSweptBlocks) earlyBlockSweep(block);
-    }
-    m_t.header.duration =
-        static_cast<std::int32_t>(std::min<std::int64_t>(m_blockNumber / 10, INT32_MAX));
-    m_w.endRead();
+    readBlocks(file, m_w, m_observer, 0, sizeof(std::int32_t), m_blockNumber,
+               [this](const Block& block) {
+                 leadingRun(block);
+                 if (m_blockNumber == 1) serverData(block);
+                 if (m_blockNumber <= kSweptBlocks) earlyBlockSweep(block);
+                 return true;
+               });
   }
 
  private:
-  std::int32_t blockTime() const {
-    return static_cast<std::int32_t>(std::min<std::int64_t>(m_blockNumber / 10, INT32_MAX));
-  }
+  std::int32_t blockTime() const { return blockSeconds(m_blockNumber); }
 
   // The messages at the head of the block, up to the first one of another type.
   void leadingRun(const Block& b) {
@@ -147,7 +124,6 @@ class BlockScanner {
   DemoTables& m_t;
   ScanReport& m_report;
   ScanObserver* m_observer;
-  std::uint64_t m_bytesRead = 0;
   std::int64_t m_blockNumber = 0;
 };
 

@@ -40,8 +40,6 @@ constexpr std::uint8_t kSoundAttenuation = 2;
 constexpr std::uint8_t kSoundOffset = 16;
 constexpr std::uint8_t kSoundIndex16 = 32;
 
-constexpr std::int64_t kProgressBlocks = 2048;
-
 }  // namespace
 
 ServerRecordingScanner::ServerRecordingScanner(TableWriter& writer, ScanObserver* observer)
@@ -50,37 +48,12 @@ ServerRecordingScanner::ServerRecordingScanner(TableWriter& writer, ScanObserver
 }
 
 void ServerRecordingScanner::run(DemoFile& file) {
-  m_bytesRead = kServerRecordingMagic.size();
-  std::string_view body;
-  for (;;) {
-    const DemoFile::Next next = file.next(body);
-    if (next == DemoFile::Next::EndOfFile) break;
-    ++m_blockNumber;
-    if (next == DemoFile::Next::EndMarker) break;
-    if (next == DemoFile::Next::Oversized || next == DemoFile::Next::Negative) {
-      m_w.notice(kNoticeBadBlock);
-      break;
-    }
-    if (next == DemoFile::Next::Incomplete) {
-      m_w.notice(kNoticeIncompleteBlock);
-      break;
-    }
-    m_bytesRead += body.size() + sizeof(std::uint16_t);
-    if (m_observer != nullptr && m_blockNumber % kProgressBlocks == 0) {
-      m_observer->readProgress(m_bytesRead);
-    }
-    if (!block(Block(body))) {
-      m_w.notice(kNoticeBadBlock);
-      break;
-    }
-  }
-  m_t.header.duration =
-      static_cast<std::int32_t>(std::min<std::int64_t>(m_blockNumber / 10, INT32_MAX));
-  m_w.endRead();
+  readBlocks(file, m_w, m_observer, kServerRecordingMagic.size(), sizeof(std::uint16_t),
+             m_blockNumber, [this](const Block& b) { return block(b); });
 }
 
 std::int32_t ServerRecordingScanner::blockTime() const {
-  return static_cast<std::int32_t>(std::min<std::int64_t>(m_blockNumber / 10, INT32_MAX));
+  return blockSeconds(m_blockNumber);
 }
 
 // Every message of the block, in order. False when one cannot be decoded.

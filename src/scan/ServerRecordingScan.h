@@ -45,7 +45,6 @@ class ServerRecordingScanner {
   ScanObserver* m_observer;
   RecordingFormat m_format;
   std::int64_t m_blockNumber = 0;
-  std::uint64_t m_bytesRead = 0;
   int m_recorderClient = -1;  // the server's own recording client, -1 for none
   bool m_headerRead = false;  // the first level's server data was read
 };

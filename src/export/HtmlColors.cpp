@@ -33,6 +33,19 @@ std::string htmlHex(std::uint32_t color) {
   return digits;
 }
 
+HtmlHexColors::HtmlHexColors(const HtmlColorSet& colors)
+    : background(htmlHex(colors[HtmlColorSet::Background])),
+      font(htmlHex(colors[HtmlColorSet::Font])),
+      link(htmlHex(colors[HtmlColorSet::Link])),
+      vlink(htmlHex(colors[HtmlColorSet::VLink])),
+      active(htmlHex(colors[HtmlColorSet::ActiveCell])),
+      passive(htmlHex(colors[HtmlColorSet::PassiveCell])) {}
+
+std::string htmlBodyTag(const HtmlHexColors& hex) {
+  return "<body bgcolor=\"#" + hex.background + "\" link=\"#" + hex.link + "\" vlink=\"#" +
+         hex.vlink + "\" text=\"#" + hex.font + "\">";
+}
+
 void LoadHtmlColors(HtmlColorSet& colors, const std::string& path, bool mustExist) {
   colors = HtmlColorSet::defaults();
   // Only a regular file is read: a FIFO or a device would never end or never answer.

@@ -40,6 +40,15 @@ inline constexpr std::array<HtmlColorInfo, HtmlColorSet::Count> kHtmlColorTable{
 // non-zero top byte (only a hand-edited settings file has one) is ignored.
 std::string htmlHex(std::uint32_t color);
 
+// The six colours of a page as HTML writes them, each once.
+struct HtmlHexColors {
+  explicit HtmlHexColors(const HtmlColorSet& colors);
+  std::string background, font, link, vlink, active, passive;
+};
+
+// The page's <body> tag in those colours.
+std::string htmlBodyTag(const HtmlHexColors& hex);
+
 // The settings file holds exactly the six colours as 32-bit little-endian numbers.
 inline constexpr std::size_t kColorSettingsSize = 24;
 

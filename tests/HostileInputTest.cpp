@@ -15,7 +15,7 @@
 
 #include "SmallDemos.h"
 #include "TestSupport.h"
-#include "cli/DemoSearch.h"
+#include "scan/DemoSearch.h"
 #include "scan/DemoScan.h"
 #include "scan/FileAccess.h"
 #include "scan/FileError.h"

@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 #include "cli/ReportPlan.h"
 #include "cli/SignalCleanup.h"
+#include "export/ExportNames.h"
 
 namespace obitrak::test {
 namespace {
@@ -74,7 +75,7 @@ TEST(ReportNames, DotDm2IsReplacedAnyOtherNameKeptWhole) {
         Case{"abc", "abc.txt"}, Case{"game.demo", "game.demo.txt"},
         Case{"x.dm2/abc", "x.dm2/abc.txt"}, Case{".dm2", ".txt"}, Case{"dm2", "dm2.txt"},
         Case{"s.mvd2", "s.txt"}, Case{"up/S.MVD2.Gz", "up/S.txt"}, Case{"s.mvd", "s.mvd.txt"}}) {
-    EXPECT_EQ(reportNameFor(c.demo, "txt"), c.report) << c.demo;
+    EXPECT_EQ(defaultExportName(c.demo, "txt"), c.report) << c.demo;
   }
 }
 

@@ -10,7 +10,8 @@
 #include <system_error>
 #include <utility>
 
-#include "cli/DemoSearch.h"
+#include "export/ExportNames.h"
+#include "scan/DemoSearch.h"
 #include "scan/FileError.h"
 
 namespace obitrak {
@@ -83,7 +84,7 @@ class Planner {
 
  private:
   std::string reportFileName(const std::string& demo) const {
-    return fs::path(reportNameFor(demo, m_o.format->extension)).filename().string();
+    return fs::path(defaultExportName(demo, m_o.format->extension)).filename().string();
   }
 
   void addFile(FoundDemo demo) {
@@ -97,7 +98,7 @@ class Planner {
       } else if (m_o.output) {
         job.output = *m_o.output;
       } else {
-        job.output = reportNameFor(input, m_o.format->extension);
+        job.output = defaultExportName(input, m_o.format->extension);
         job.place = {job.found.folder, {}, name, false};
       }
     }
@@ -189,39 +190,6 @@ class Planner {
 };
 
 }  // namespace
-
-namespace {
-
-// The length of the demo extension that ends `name` (".dm2", ".dm2.gz", ".mvd2" or
-// ".mvd2.gz", any case), or 0.
-std::size_t demoSuffixLength(std::string_view name) {
-  auto endsWith = [&](std::string_view suffix) {
-    if (name.size() < suffix.size()) return false;
-    std::string_view tail = name.substr(name.size() - suffix.size());
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-      char c = tail[i];
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-      if (c != suffix[i]) return false;
-    }
-    return true;
-  };
-  for (std::string_view suffix : {".dm2", ".dm2.gz", ".mvd2", ".mvd2.gz"}) {
-    if (endsWith(suffix)) return suffix.size();
-  }
-  return 0;
-}
-
-}  // namespace
-
-bool hasDemoExtension(std::string_view name) {
-  return demoSuffixLength(name) > 0;
-}
-
-std::string reportNameFor(const std::string& demo, std::string_view extension) {
-  std::string_view base(demo);
-  base.remove_suffix(demoSuffixLength(fs::path(demo).filename().string()));
-  return std::string(base) + "." + std::string(extension);
-}
 
 ReportPlan planReports(const ReportOptions& options) {
   return Planner(options).plan();

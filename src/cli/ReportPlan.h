@@ -46,12 +46,4 @@ inline constexpr std::string_view kNotARegularFile = "Not a regular file";
 // output.
 ReportPlan planReports(const ReportOptions& options);
 
-// The command's report name for a demo: a name ending in ".dm2", ".dm2.gz", ".mvd2" or
-// ".mvd2.gz" (any case) has that extension replaced by `extension`, any other name gets it
-// appended.
-std::string reportNameFor(const std::string& demo, std::string_view extension);
-
-// Whether the name ends in ".dm2", ".dm2.gz", ".mvd2" or ".mvd2.gz", any case.
-bool hasDemoExtension(std::string_view name);
-
 }  // namespace obitrak

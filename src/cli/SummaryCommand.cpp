@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "cli/DemoSearch.h"
+#include "scan/DemoSearch.h"
 #include "cli/ReportCommand.h"
 #include "cli/ReportPlan.h"
 #include "cli/SignalCleanup.h"

@@ -4,7 +4,7 @@
 #include <set>
 #include <thread>
 
-#include "cli/DemoSearch.h"
+#include "scan/DemoSearch.h"
 #include "library/LibraryIndexer.h"
 #include "ui/ErrorHandler.h"
 #include "ui/TextConversion.h"

@@ -1,4 +1,4 @@
-#include "cli/DemoSearch.h"
+#include "scan/DemoSearch.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,10 +11,26 @@
 #include <system_error>
 #include <utility>
 
-#include "cli/ReportPlan.h"
 #include "scan/FileError.h"
 
 namespace obitrak {
+
+std::size_t demoExtensionLength(std::string_view name) {
+  auto endsWith = [&](std::string_view suffix) {
+    if (name.size() < suffix.size()) return false;
+    std::string_view tail = name.substr(name.size() - suffix.size());
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+      char c = tail[i];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      if (c != suffix[i]) return false;
+    }
+    return true;
+  };
+  for (std::string_view suffix : {".dm2", ".dm2.gz", ".mvd2", ".mvd2.gz"}) {
+    if (endsWith(suffix)) return suffix.size();
+  }
+  return 0;
+}
 
 namespace {
 

@@ -1,11 +1,20 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scan/FileAccess.h"
 
 namespace obitrak {
+
+// The length of the demo extension that ends the file name `name` (".dm2", ".dm2.gz",
+// ".mvd2" or ".mvd2.gz", any case), or 0.
+std::size_t demoExtensionLength(std::string_view name);
+inline bool hasDemoExtension(std::string_view name) {
+  return demoExtensionLength(name) > 0;
+}
 
 // A demo that the search found or that the user named.
 struct FoundDemo {

@@ -56,6 +56,27 @@ std::string jsonString(std::string_view bytes) {
   return out;
 }
 
+void writeJsonField(ByteSink& out, std::string_view key, std::string_view value, int indent,
+                    bool last) {
+  out.write(std::string(static_cast<std::size_t>(indent), ' '));
+  out.write(jsonString(key));
+  out.write(": ");
+  out.write(value);
+  out.write(last ? "\n" : ",\n");
+}
+
+void writeJsonList(ByteSink& out, std::string_view key, const std::vector<std::string>& items,
+                   bool last, int indent) {
+  const std::string outer(static_cast<std::size_t>(indent), ' ');
+  out.write(outer + jsonString(key) + ": [");
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    out.write(i == 0 ? "\n  " + outer : ",\n  " + outer);
+    out.write(items[i]);
+  }
+  out.write(items.empty() ? "]" : "\n" + outer + "]");
+  out.write(last ? "\n" : ",\n");
+}
+
 namespace {
 
 // Writes one JSON object per line of the nested lists, keys in a fixed order, so that the
@@ -103,24 +124,12 @@ class JsonReport {
 
  private:
   void field(std::string_view key, const std::string& value, int indent = 2, bool last = false) {
-    m_out.write(std::string(static_cast<std::size_t>(indent), ' '));
-    m_out.write(jsonString(key));
-    m_out.write(": ");
-    m_out.write(value);
-    m_out.write(last ? "\n" : ",\n");
+    writeJsonField(m_out, key, value, indent, last);
   }
 
-  // A list of items, one per line.
-  template <typename Items>
-  void list(std::string_view key, const Items& items, bool last = false, int indent = 2) {
-    const std::string outer(static_cast<std::size_t>(indent), ' ');
-    m_out.write(outer + jsonString(key) + ": [");
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      m_out.write(i == 0 ? "\n  " + outer : ",\n  " + outer);
-      m_out.write(items[i]);
-    }
-    m_out.write(items.empty() ? "]" : "\n" + outer + "]");
-    m_out.write(last ? "\n" : ",\n");
+  void list(std::string_view key, const std::vector<std::string>& items, bool last = false,
+            int indent = 2) {
+    writeJsonList(m_out, key, items, last, indent);
   }
 
   void notices() {

@@ -18,6 +18,15 @@ inline constexpr int kJsonReportVersion = 1;
 // written in UTF-8, so nothing is lost and every JSON parser reads it.
 std::string jsonString(std::string_view bytes);
 
+// One member of an object on a line of its own, `indent` spaces in: `"key": value`, then a
+// comma unless it is the `last` member.
+void writeJsonField(ByteSink& out, std::string_view key, std::string_view value, int indent = 2,
+                    bool last = false);
+
+// A member whose value is a list of `items` (each already JSON), one item per line.
+void writeJsonList(ByteSink& out, std::string_view key, const std::vector<std::string>& items,
+                   bool last = false, int indent = 2);
+
 // Writes the machine-readable report of the loaded demo: header, notices, players, kill
 // counts, weapon totals and the message log. The statistics are first recomputed for all
 // weapons in the chosen mode, as the descriptions do. `pack` is the death-message pack the

@@ -34,18 +34,10 @@ class JsonSummary {
   }
 
  private:
-  void field(std::string_view key, const std::string& value) {
-    m_out.write("  " + jsonString(key) + ": " + value + ",\n");
-  }
+  void field(std::string_view key, const std::string& value) { writeJsonField(m_out, key, value); }
 
   void list(std::string_view key, const std::vector<std::string>& items, bool last = false) {
-    m_out.write("  " + jsonString(key) + ": [");
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      m_out.write(i == 0 ? "\n    " : ",\n    ");
-      m_out.write(items[i]);
-    }
-    m_out.write(items.empty() ? "]" : "\n  ]");
-    m_out.write(last ? "\n" : ",\n");
+    writeJsonList(m_out, key, items, last);
   }
 
   void players() {

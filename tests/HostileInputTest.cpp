@@ -15,8 +15,8 @@
 
 #include "SmallDemos.h"
 #include "TestSupport.h"
-#include "scan/DemoSearch.h"
 #include "scan/DemoScan.h"
+#include "scan/DemoSearch.h"
 #include "scan/FileAccess.h"
 #include "scan/FileError.h"
 

@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "scan/DemoSearch.h"
 #include "cli/ReportCommand.h"
 #include "cli/ReportPlan.h"
 #include "cli/SignalCleanup.h"
@@ -20,6 +19,7 @@
 #include "export/WholeFile.h"
 #include "library/LibraryIndexer.h"
 #include "library/LibraryStore.h"
+#include "scan/DemoSearch.h"
 #include "scan/FileError.h"
 
 namespace obitrak {

@@ -4,8 +4,8 @@
 #include <set>
 #include <thread>
 
-#include "scan/DemoSearch.h"
 #include "library/LibraryIndexer.h"
+#include "scan/DemoSearch.h"
 #include "ui/ErrorHandler.h"
 #include "ui/TextConversion.h"
 

@@ -174,6 +174,43 @@ TEST(ObituaryAnalysis, EmptyNamesNeverMatch) {
   EXPECT_EQ(t.players.emptyCount, 1);
 }
 
+TEST(ObituaryAnalysis, ResolvedRecordsCountAsTheReaderSaysAndSurviveARerun) {
+  struct Case {
+    std::string why;
+    int victim, killer, weapon;
+    bool counted;
+  };
+  const std::vector<Case> cases{
+      {"a kill whatever the text", 2, 5, 13, true},
+      {"a self-kill", 2, 2, 0, true},
+      {"a slot not in use", 9, 5, 3, false},
+      {"a weapon beyond the demo's", 2, 5, 14, false},
+      {"no death", 0, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    DemoTables t;
+    t.weapons = WeaponSet(std::vector<Weapon>(13, Weapon{"X", "X"}));
+    t.players[2].name = "Bob";
+    t.players[5].name = "Alice";
+    t.players.playerCount = t.players.slotCount = 5;
+    LogRecord& r = t.log.add(2, "a text no phrase knows", 0);
+    r.resolved = true;
+    r.victim = c.victim;
+    r.killer = c.killer;
+    r.weapon = static_cast<std::uint8_t>(c.weapon);
+    t.log.logCount = 1;
+    RerunObituaryAnalysis(t);
+    RerunObituaryAnalysis(t);
+    const int victim = c.counted ? c.victim : 2;
+    const int killer = c.counted ? c.killer : 5;
+    EXPECT_EQ(t.killMatrix(victim, killer, 0), c.counted ? 1u : 0u) << c.why;
+    EXPECT_EQ(t.killMatrix(victim, killer, c.weapon), c.counted ? 1u : 0u) << c.why;
+    EXPECT_EQ(t.log[1].victim, c.counted ? c.victim : 0) << c.why;
+  }
+  DemoTables t = analysed({{2, "Bob"}, {5, "Alice"}}, {{1, "Bob was railed by Alice"}});
+  EXPECT_EQ(t.log[1].weapon, 9) << "a phrase's kill notes its weapon";
+}
+
 TEST(RankPlayers, OrderAndClassification) {
   // Slots 3 and 7 have 5 frags each, slot 5 has 1, slot 6 has -1 and slot 2 has -2; slot 1
   // is idle and slot 4 empty.

@@ -13,6 +13,7 @@
 
 #include "scan/LogChunks.h"
 #include "scan/ShortString.h"
+#include "scan/Weapons.h"
 
 namespace obitrak {
 
@@ -132,7 +133,7 @@ class KillMatrix {
   int m_rowsReady = 0;  // victims 1..m_rowsReady have zeroed or counted rows
 };
 
-// One kept server print message. (The level comes last so that a record takes 32 bytes.)
+// One kept server print message. (The bytes come last so that a record takes 32 bytes.)
 struct LogRecord {
   std::string_view text;    // held by the MessageLog: trailing line feed removed,
                             // high-bit characters reduced by 128
@@ -140,7 +141,14 @@ struct LogRecord {
   std::int32_t killer = 0;  // killer slot, the victim's own for a self-kill, 0 for no death
   std::int32_t victim = 0;  // victim slot, 0 for no death
   std::uint8_t level = 0;   // print level; obituaries come with level 1
+  std::uint8_t weapon = 0;  // WeaponIndex of a counted kill of another player, else 0
+  HitLocation hitLocation = HitLocation::None;  // where the kill's shot hit, when told
+  // A format that sends its deaths as keys rather than phrases tells the reader who died,
+  // by whose hand and with what: such a record comes resolved (killer, victim, weapon and
+  // hit location set by the reader) and the analysis counts it as it stands.
+  bool resolved = false;
 };
+static_assert(sizeof(LogRecord) == 32, "a record of the log takes 32 bytes");
 
 // How much a MessageLog keeps: a demo of nothing but empty print messages must not grow
 // it without end. The scan stops keeping messages when the next one would pass either.
@@ -242,6 +250,7 @@ struct DemoTables {
   KillMatrix killMatrix;
   MessageLog log;
   std::optional<Scoreboard> scoreboard;  // none when the demo carried no scoreboard
+  WeaponSet weapons;                     // what the WeaponIndex of the kill counters means
   std::int32_t scanMarker = 0;
 };
 

@@ -196,24 +196,53 @@ bool isSelfKill(std::string_view text) {
   return phrases.selfKill(phrases.present(text));
 }
 
+namespace {
+
+// Whether a record that a reader resolved names slots in use and a weapon of the demo; one
+// that does not (a message that is no death among them) counts nothing.
+bool resolvedHolds(const LogRecord& r, const DemoTables& tables) {
+  const int slots = tables.players.playerCount;
+  if (r.victim < 1 || r.victim > slots || r.killer < 1 || r.killer > slots) return false;
+  return r.killer == r.victim || (r.weapon >= 1 && r.weapon <= tables.weapons.count());
+}
+
+void count(KillMatrix& km, LogRecord& r) {
+  ++km(r.victim, r.killer, 0);
+  if (r.killer != r.victim) ++km(r.victim, r.killer, r.weapon);
+}
+
+}  // namespace
+
 void ObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
   KillMatrix& km = tables.killMatrix;
   km.clear();
   for (LogRecord& r : tables.log) {
+    if (r.resolved) continue;
     r.killer = 0;
     r.victim = 0;
+    r.weapon = 0;
+    r.hitLocation = HitLocation::None;
   }
   if (tables.players.playerCount == 0) return;
   Classifier classifier(tables.players, pack);
   for (std::uint32_t i = 1; i <= tables.log.logCount; ++i) {
     LogRecord& r = tables.log[i];
+    if (r.resolved) {
+      if (resolvedHolds(r, tables)) {
+        count(km, r);
+      } else {
+        r.killer = r.victim = kNoSlot;
+        r.weapon = 0;
+      }
+      continue;
+    }
     if (r.level != 1) continue;
     const Outcome o = classifier.outcome(r.text);
     if (o.victim == kNoSlot) continue;
-    ++km(o.victim, o.killer, 0);
-    if (o.killer != o.victim) ++km(o.victim, o.killer, o.weapon);
     r.killer = o.killer;
     r.victim = o.victim;
+    if (o.killer != o.victim) r.weapon = static_cast<std::uint8_t>(o.weapon);
+    count(km, r);
   }
 }
 

@@ -28,15 +28,20 @@ constexpr int kBackgroundNice = 5;
 struct FileFacts {
   int err = 0;  // errno of a failed stat, 0 when it succeeded
   std::int64_t size = 0;
-  std::int64_t modified = 0;
+  FileTime modified;
+  FileIdentity identity;
 };
+
+FileTime timeOf(const struct timespec& t) {
+  return {static_cast<std::int64_t>(t.tv_sec), static_cast<std::int32_t>(t.tv_nsec)};
+}
 
 FileFacts factsOf(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {errno != 0 ? errno : EIO, 0, 0};
-  const std::int64_t ns =
-      static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-  return {0, static_cast<std::int64_t>(st.st_size), ns};
+  if (::stat(path.c_str(), &st) != 0) return {errno != 0 ? errno : EIO, 0, {}, {}};
+  const FileIdentity identity{static_cast<std::uint64_t>(st.st_dev),
+                              static_cast<std::uint64_t>(st.st_ino), timeOf(st.st_ctim)};
+  return {0, static_cast<std::int64_t>(st.st_size), timeOf(st.st_mtim), identity};
 }
 
 // Lowers the priority of the calling thread: on Linux a nice value belongs to the thread
@@ -103,7 +108,8 @@ class LibraryIndexer::Run {
     if (m_o.m_store == nullptr || job.facts.err != 0) return false;
     const std::optional<StoredState> state = m_o.m_store->stateOf(job.key);
     if (!state || state->failed || state->size != job.facts.size ||
-        state->modified != job.facts.modified || state->analysis != m_analysis) {
+        state->modified != job.facts.modified || state->identity != job.facts.identity ||
+        state->analysis != m_analysis) {
       return false;
     }
     IndexOutcome out{job.index, IndexOutcome::Kind::Reused, job.key, {}, {}};
@@ -184,12 +190,13 @@ class LibraryIndexer::Run {
       m_transactionStart = std::chrono::steady_clock::now();
     }
     LibraryStore& store = *m_o.m_store;
+    const FileFacts& facts = job.facts;
     if (out.kind == IndexOutcome::Kind::Scanned) {
-      store.save(job.key, out.result, m_analysis);
-    } else if (job.facts.err == ENOENT || job.facts.err == ENOTDIR) {
+      store.save(job.key, out.result, m_analysis, facts.identity);
+    } else if (facts.err == ENOENT || facts.err == ENOTDIR) {
       store.remove(job.key);
     } else {
-      store.saveFailure(job.key, job.facts.size, job.facts.modified, out.error, m_analysis);
+      store.saveFailure(job.key, facts.size, facts.modified, facts.identity, out.error, m_analysis);
     }
     ++m_uncommitted;
   }

@@ -40,11 +40,11 @@ struct IndexCounts {
   bool cancelled = false;
 };
 
-// Brings the library up to date for a list of demos: a demo whose size and modification
-// time are those stored, analysed the same way, is reused; every other one is scanned on
-// worker threads and its result stored. Without a store every demo is scanned and nothing
-// is kept. Results are committed in small transactions as they come, so a run that is
-// interrupted keeps what it had done.
+// Brings the library up to date for a list of demos: a demo whose file is the one stored
+// (size, modification time, device, inode and change time), analysed the same way, is
+// reused; every other one is scanned on the job runner's threads and its result stored. Without a
+// store every demo is scanned and nothing is kept. Results are committed in small transactions as
+// they come, so a run that is interrupted keeps what it had done.
 class LibraryIndexer {
  public:
   LibraryIndexer(LibraryStore* store, const PhrasePack* pack, unsigned threads);

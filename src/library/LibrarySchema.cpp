@@ -48,6 +48,18 @@ constexpr std::array<std::string_view, kLibrarySchemaVersion> kSchemaSteps{{
     " PRIMARY KEY(demo, seq)) WITHOUT ROWID;"
     "DROP TABLE kills;"
     "UPDATE demos SET analysis = '';",
+    // 3: what tells a demo file apart for certain (device, inode, change time), and the
+    // modification time as seconds and nanoseconds apart, which hold every time a file can
+    // carry. Earlier rows lack the file's identity, so their demos are scanned again; their
+    // times, nanoseconds until now, are divided (rounding down) for the lists meanwhile.
+    "ALTER TABLE demos ADD COLUMN modified_ns INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE demos ADD COLUMN device INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE demos ADD COLUMN inode INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE demos ADD COLUMN changed INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE demos ADD COLUMN changed_ns INTEGER NOT NULL DEFAULT 0;"
+    "UPDATE demos SET"
+    " modified = modified / 1000000000 - (modified % 1000000000 < 0),"
+    " modified_ns = modified % 1000000000 + 1000000000 * (modified % 1000000000 < 0);",
 }};
 
 void migrate(SqliteDb& db, int from, int to) {

@@ -15,7 +15,12 @@ namespace obitrak {
 inline constexpr std::string_view kDemoColumns =
     "path, size, modified, analysis, error, protocol, game_dir, view_player, view_from, map,"
     " level_message, bsp, duration, player_count, names, winner, winner_frags,"
-    " server_recording, scoreboard_agrees";
+    " server_recording, scoreboard_agrees, modified_ns, device, inode, changed, changed_ns";
+
+// What tells a stored demo's file apart, and how its result came to be (a StoredState).
+inline constexpr std::string_view kStateColumns =
+    "size, modified, modified_ns, device, inode, changed, changed_ns, analysis,"
+    " error IS NOT NULL";
 
 // The range of keys below a folder: "F/" up to "F0", '0' being the byte after '/'.
 inline std::pair<std::string, std::string> keyRangeUnder(const std::string& folder) {
@@ -36,14 +41,15 @@ std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::
 struct LibraryStore::Statements {
   explicit Statements(SqliteDb& db)
       : findId(db, "SELECT id FROM demos WHERE path = ?"),
-        insertDemo(db, "INSERT INTO demos(" + std::string(kDemoColumns) +
-                           ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        insertDemo(db,
+                   "INSERT INTO demos(" + std::string(kDemoColumns) +
+                       ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         insertPlayer(db, "INSERT INTO players VALUES(?,?,?,?,?,?,?,?,?,?,?,?)"),
         insertNotice(db, "INSERT INTO notices VALUES(?,?,?)"),
         deleteDemo(db, "DELETE FROM demos WHERE id = ?"),
         deletePlayers(db, "DELETE FROM players WHERE demo = ?"),
         deleteNotices(db, "DELETE FROM notices WHERE demo = ?"),
-        state(db, "SELECT size, modified, analysis, error IS NOT NULL FROM demos WHERE path = ?"),
+        state(db, "SELECT " + std::string(kStateColumns) + " FROM demos WHERE path = ?"),
         demo(db, "SELECT id, " + std::string(kDemoColumns) +
                      ", kill_counts FROM demos WHERE path = ? AND error IS NULL"),
         players(db, "SELECT * FROM players WHERE demo = ? ORDER BY slot"),

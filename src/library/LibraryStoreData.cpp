@@ -27,6 +27,11 @@ enum DemoColumn {
   cWinnerFrags,
   cServerRecording,
   cScoreboardAgrees,
+  cModifiedNs,
+  cDevice,
+  cInode,
+  cChanged,
+  cChangedNs,
   cKillCounts,  // only where a whole result is read
 };
 
@@ -39,6 +44,10 @@ std::int32_t int32Of(const SqliteStatement& s, int column) {
 std::optional<bool> agreementOf(const SqliteStatement& s) {
   if (s.isNull(cScoreboardAgrees)) return std::nullopt;
   return s.number(cScoreboardAgrees) != 0;
+}
+
+FileTime modifiedOf(const SqliteStatement& s) {
+  return {s.number(cModified), int32Of(s, cModifiedNs)};
 }
 
 }  // namespace
@@ -70,8 +79,8 @@ std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::
 }
 
 void LibraryStore::save(const std::string& path, const DemoResult& result,
-                        const std::string& analysis) {
-  const std::int64_t id = insertDemo(path, LibraryRow::of(result), &result, analysis);
+                        const std::string& analysis, const FileIdentity& identity) {
+  const std::int64_t id = insertDemo(path, LibraryRow::of(result), &result, analysis, identity);
   SqliteStatement& player = m_s->insertPlayer;
   for (const DemoPlayerResult& p : result.players) {
     player.reset();
@@ -86,13 +95,14 @@ void LibraryStore::save(const std::string& path, const DemoResult& result,
   }
 }
 
-void LibraryStore::saveFailure(const std::string& path, std::int64_t size, std::int64_t modified,
-                               const std::string& error, const std::string& analysis) {
+void LibraryStore::saveFailure(const std::string& path, std::int64_t size, const FileTime& modified,
+                               const FileIdentity& identity, const std::string& error,
+                               const std::string& analysis) {
   LibraryRow row;
   row.size = size;
   row.modified = modified;
   row.error = error;
-  insertDemo(path, row, nullptr, analysis);
+  insertDemo(path, row, nullptr, analysis, identity);
 }
 
 std::optional<DemoResult> LibraryStore::load(const std::string& path) {
@@ -104,7 +114,7 @@ std::optional<DemoResult> LibraryStore::load(const std::string& path) {
   const std::int64_t id = d.number(cId);
   r.path = d.bytes(cPath);
   r.size = d.number(cSize);
-  r.modified = d.number(cModified);
+  r.modified = modifiedOf(d);
   r.protocolVersion = int32Of(d, cProtocol);
   r.gameDir = d.bytes(cGameDir);
   r.viewPlayer = int32Of(d, cViewPlayer);
@@ -150,7 +160,7 @@ void LibraryStore::forEachRow(const std::string& folder,
     LibraryRow row;
     row.path = s.bytes(cPath);
     row.size = s.number(cSize);
-    row.modified = s.number(cModified);
+    row.modified = modifiedOf(s);
     row.error = s.bytes(cError);
     row.protocolVersion = int32Of(s, cProtocol);
     row.gameDir = s.bytes(cGameDir);

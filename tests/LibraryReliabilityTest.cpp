@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,21 @@ namespace obitrak::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// Runs `sql` on a library as any program could, without the limits Obitrak reads with.
+void craft(const std::string& library, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(library.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
 
 void setModified(const std::string& path, const timespec& time) {
   const timespec both[2] = {time, time};
@@ -63,6 +79,60 @@ class LibraryReliability : public ::testing::Test {
   std::string warmup = season + "/warmup.dm2";
   std::string library = dir.file("library.sqlite");
 };
+
+// Rows that no scan writes, crafted over a real library: the demos are scanned again, the run
+// says so once and its output is that of a run without the library; the desktop's update,
+// which hands no stored result on, finds them too.
+TEST_F(LibraryReliability, HostileLibrariesAreReadAsDamaged) {
+  ASSERT_EQ(summary({"--library", library}).status, kExitOk);
+  const std::string pristine = readFile(library);
+  const std::string fresh = summary({}).out;
+  const char* statements[] = {
+      "UPDATE players SET slot = 1000 WHERE slot = 1",
+      "UPDATE players SET slot = -5 WHERE slot = 1",
+      "DELETE FROM players WHERE slot = 1",
+      "UPDATE demos SET kill_counts = x'C8010001000000'",  // a victim past the players
+      "UPDATE demos SET kill_counts = x'0101C801000000'",  // weapon 200
+      "UPDATE demos SET kill_counts = x'01020300000000'",  // a counter of nothing
+      "UPDATE demos SET kill_counts = x'0102'",
+      "UPDATE players SET place = 70",
+      "UPDATE players SET kills = -3",
+      "UPDATE players SET frags = 5000000000",
+      "UPDATE players SET name = randomblob(100)",
+      "UPDATE players SET name = ''",
+      "UPDATE players SET skin = zeroblob(2000000)",
+      "UPDATE demos SET duration = 'long'",
+      "UPDATE demos SET duration = -1",
+      "UPDATE demos SET view_player = -1",
+      "UPDATE demos SET player_count = 99",
+      "UPDATE demos SET winner_frags = winner_frags + 1",
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100)"
+      " INSERT INTO notices SELECT id, i, 'x' FROM demos, n",
+  };
+  const std::string told = library + ": ";
+  for (const char* sql : statements) {
+    SCOPED_TRACE(sql);
+    writeFile(library, pristine);
+    craft(library, sql);
+    const CommandResult damaged = summary({"--library", library});
+    EXPECT_EQ(damaged.status, kExitOk);
+    EXPECT_EQ(damaged.out, fresh);
+    EXPECT_EQ(occurrences(damaged.err, told), 1u) << damaged.err;
+    EXPECT_NE(damaged.err.find("did not hold; their demos were scanned again"), std::string::npos);
+    EXPECT_EQ(summary({"--library", library}).err, "");  // mended
+
+    writeFile(library, pristine);
+    craft(library, sql);
+    LibraryStore store(library);
+    EXPECT_LE(store.rows().size(), 3u);
+    LibraryIndexer window(&store, nullptr, 1);
+    window.setLoadReused(false);
+    EXPECT_GT(
+        window.run({season + "/final.dm2", season + "/rematch.dm2", warmup}, [](IndexOutcome&&) {})
+            .damaged,
+        0u);
+  }
+}
 
 // A demo replaced by a file of the same size and modification time, moved over it or written
 // into it, is scanned again.

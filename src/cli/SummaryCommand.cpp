@@ -46,6 +46,10 @@ class SummaryRun {
     SummaryBuilder builder(m_o.teamPlay);
     const std::vector<Said> said = index(store.get(), demos, builder);
     if (store) LibraryIndexer(store.get(), nullptr, 1).removeVanished(folderInputs());
+    if (m_counts.damaged > 0) {
+      print(m_err, *m_o.library + ": " + std::to_string(m_counts.damaged) +
+                       " stored results did not hold; their demos were scanned again\n");
+    }
 
     std::size_t failed = 0;
     for (std::size_t i = 0; i < said.size(); ++i) {
@@ -115,7 +119,7 @@ class SummaryRun {
                        std::to_string(std::max(started, 1u)) + "\n");
     });
     std::vector<Said> said(demos.size());
-    indexer.run(demos, [&](IndexOutcome&& o) {
+    m_counts = indexer.run(demos, [&](IndexOutcome&& o) {
       Said& s = said[o.index];
       if (o.kind == IndexOutcome::Kind::Failed) {
         s = {true, {o.error}};
@@ -169,6 +173,7 @@ class SummaryRun {
   const HtmlColorSet& m_colors;
   std::FILE* m_out;
   std::FILE* m_err;
+  IndexCounts m_counts;
 };
 
 }  // namespace

@@ -104,20 +104,29 @@ class LibraryIndexer::Run {
     if (reading) reading->commit();
   }
 
+  // The stored result of the very file, analysed the same way and sound, or none. A result
+  // that does not hold is counted: its demo is scanned again.
+  std::optional<DemoResult> stored(const Job& job) {
+    try {
+      const std::optional<StoredState> state = m_o.m_store->stateOf(job.key);
+      if (!state || state->failed || state->size != job.facts.size ||
+          state->modified != job.facts.modified || state->identity != job.facts.identity ||
+          state->analysis != m_analysis) {
+        return std::nullopt;
+      }
+      return m_o.m_store->load(job.key);
+    } catch (const LibraryDamage&) {
+      ++m_counts.damaged;
+      return std::nullopt;
+    }
+  }
+
   bool reuse(const Job& job) {
     if (m_o.m_store == nullptr || job.facts.err != 0) return false;
-    const std::optional<StoredState> state = m_o.m_store->stateOf(job.key);
-    if (!state || state->failed || state->size != job.facts.size ||
-        state->modified != job.facts.modified || state->identity != job.facts.identity ||
-        state->analysis != m_analysis) {
-      return false;
-    }
+    std::optional<DemoResult> result = stored(job);
+    if (!result) return false;
     IndexOutcome out{job.index, IndexOutcome::Kind::Reused, job.key, {}, {}};
-    if (m_o.m_loadReused) {
-      std::optional<DemoResult> stored = m_o.m_store->load(job.key);
-      if (!stored) return false;
-      out.result = std::move(*stored);
-    }
+    if (m_o.m_loadReused) out.result = std::move(*result);
     out.result.path = m_demos[job.index].path;
     out.result.size = job.facts.size;
     out.result.modified = job.facts.modified;

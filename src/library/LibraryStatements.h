@@ -31,9 +31,13 @@ inline std::pair<std::string, std::string> keyRangeUnder(const std::string& fold
   return {low, high};
 }
 
+// More notices than a scan ever gives a demo.
+inline constexpr int kMaxStoredNotices = 64;
+
 // The kill counters of a demo packed into one value, 7 bytes each: victim, killer and
-// weapon, then the count as 32 bits, least significant byte first. Reading a packed
-// value of a wrong length throws LibraryError.
+// weapon, then the count as 32 bits, least significant byte first. Reading a packed value
+// of a wrong length, or of a counter that is zero, out of order or out of the slots and
+// weapons, throws LibraryDamage.
 std::string packKillCounts(const std::vector<DemoKillCount>& kills);
 std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::string& library);
 
@@ -52,8 +56,12 @@ struct LibraryStore::Statements {
         state(db, "SELECT " + std::string(kStateColumns) + " FROM demos WHERE path = ?"),
         demo(db, "SELECT id, " + std::string(kDemoColumns) +
                      ", kill_counts FROM demos WHERE path = ? AND error IS NULL"),
-        players(db, "SELECT * FROM players WHERE demo = ? ORDER BY slot"),
-        notices(db, "SELECT text FROM notices WHERE demo = ? ORDER BY seq") {}
+        players(db,
+                "SELECT slot, name, skin, place, frags, kills, deaths, self_kills, team_place,"
+                " team_frags, team FROM players WHERE demo = ? ORDER BY slot LIMIT " +
+                    std::to_string(kMaxSlots + 1)),
+        notices(db, "SELECT text FROM notices WHERE demo = ? ORDER BY seq LIMIT " +
+                        std::to_string(kMaxStoredNotices + 1)) {}
 
   SqliteStatement findId, insertDemo, insertPlayer, insertNotice;
   SqliteStatement deleteDemo, deletePlayers, deleteNotices;

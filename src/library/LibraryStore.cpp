@@ -86,7 +86,9 @@ std::optional<StoredState> LibraryStore::stateOf(const std::string& path) {
 
 std::vector<std::string> LibraryStore::pathsUnder(const std::string& folder) {
   const auto [low, high] = keyRangeUnder(folder);
-  SqliteStatement s(*m_db, "SELECT path FROM demos WHERE path >= ? AND path < ? ORDER BY path");
+  SqliteStatement s(*m_db,
+                    "SELECT path FROM demos WHERE path >= ? AND path < ? AND length(path) <= " +
+                        std::to_string(kLibraryValueLimit) + " ORDER BY path");
   s.bind(1, low).bind(2, high);
   std::vector<std::string> out;
   while (s.step()) out.push_back(s.bytes(0));

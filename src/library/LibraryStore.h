@@ -77,8 +77,10 @@ class LibraryStore {
   std::map<std::string, StoredState> states();
   std::optional<StoredState> stateOf(const std::string& path);
   // The stored result, its path being the stored one; none for an unknown or failed demo.
+  // A result that does not hold throws LibraryDamage.
   std::optional<DemoResult> load(const std::string& path);
-  // Every demo below `folder` (all with an empty folder), ordered by path.
+  // Every demo below `folder` (all with an empty folder), ordered by path; a row that does
+  // not hold is left out.
   std::vector<LibraryRow> rows(const std::string& folder = {});
   // The same, handed over one by one as they are read.
   void forEachRow(const std::string& folder, const std::function<void(LibraryRow&&)>& each);
@@ -100,6 +102,7 @@ class LibraryStore {
   void removeChildren(std::int64_t id);
   std::int64_t insertDemo(const std::string& path, const LibraryRow& row, const DemoResult* result,
                           const std::string& analysis, const FileIdentity& identity);
+  DemoResult loadChecked(const std::string& path);
 
   std::unique_ptr<SqliteDb> m_db;
   std::unique_ptr<Statements> m_s;

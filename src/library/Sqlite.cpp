@@ -24,6 +24,8 @@ std::string messageFor(sqlite3* db, int code) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
       return "the library is in use by another program";
+    case SQLITE_TOOBIG:
+      return "the library holds a value too long to be one of its own";
     default:
       return db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code);
   }
@@ -42,6 +44,7 @@ SqliteDb::SqliteDb(const std::string& path) : m_path(path) {
   }
   sqlite3_extended_result_codes(m_db, 1);
   sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+  sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, kLibraryValueLimit);
 }
 
 SqliteDb::~SqliteDb() {
@@ -49,7 +52,10 @@ SqliteDb::~SqliteDb() {
 }
 
 void SqliteDb::fail(int code) const {
-  throw LibraryError(m_path + ": " + messageFor(m_db, code));
+  const std::string message = m_path + ": " + messageFor(m_db, code);
+  // Nothing this program writes is that long: the value was put there by other hands.
+  if ((code & 0xFF) == SQLITE_TOOBIG) throw LibraryDamage(message);
+  throw LibraryError(message);
 }
 
 std::int64_t SqliteDb::lastInsertId() const {
@@ -130,6 +136,10 @@ std::string SqliteStatement::bytes(int column) const {
 
 bool SqliteStatement::isNull(int column) const {
   return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
+bool SqliteStatement::isInteger(int column) const {
+  return sqlite3_column_type(m_stmt, column) == SQLITE_INTEGER;
 }
 
 SqliteTransaction::SqliteTransaction(SqliteDb& db, Kind kind) : m_db(db) {

@@ -26,6 +26,13 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
   return n;
 }
 
+std::vector<std::string> namesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // Runs `sql` on a library as any program could, without the limits Obitrak reads with.
 void craft(const std::string& library, const std::string& sql) {
   sqlite3* db = nullptr;
@@ -131,6 +138,44 @@ TEST_F(LibraryReliability, HostileLibrariesAreReadAsDamaged) {
         window.run({season + "/final.dm2", season + "/rematch.dm2", warmup}, [](IndexOutcome&&) {})
             .damaged,
         0u);
+  }
+}
+
+// A library the user may read but not write, in a folder he may write or not: its results are
+// used, a demo changed since is scanned, nothing is left beside it, and its owner's next run
+// goes on as before.
+TEST_F(LibraryReliability, ALibraryTheUserMayNotWriteIsReadOnly) {
+  const struct {
+    const char* folder;
+    fs::perms mode;
+  } cases[] = {{"shared", fs::perms::all | fs::perms::sticky_bit}, {"closed", fs::perms(0755)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    const std::string folder = dir.file(c.folder);
+    const std::string lib = folder + "/library.sqlite";
+    fs::create_directory(folder);
+    ASSERT_EQ(summary({"--library", lib}).status, kExitOk);
+    writeFile(warmup, demoWithPlayers({{0, c.folder, "male/grunt"}}).finish());
+    fs::permissions(lib, fs::perms(0444));
+    fs::permissions(folder, c.mode);
+    const std::vector<std::string> names = namesIn(folder);
+    const std::string bytes = readFile(lib);
+    const CommandResult r = runCommandUnprivileged({"--summary", "--library", lib, season});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_EQ(r.out, summary({}).out);
+    EXPECT_EQ(r.err, lib +
+                         ": read-only (File access denied): its results are used, new ones "
+                         "are not kept\n");
+    EXPECT_EQ(namesIn(folder), names);
+    EXPECT_EQ(readFile(lib), bytes);
+
+    fs::permissions(lib, fs::perms(0644));
+    const CommandResult owner = summary({"--library", lib});
+    EXPECT_EQ(owner.status, kExitOk);
+    EXPECT_EQ(owner.err, "");
+    fs::permissions(lib, fs::perms(0200));
+    EXPECT_EQ(runCommandUnprivileged({"--summary", "--library", lib, season}).err,
+              lib + ": the library cannot be opened (File access denied)\n");
   }
 }
 

@@ -42,7 +42,7 @@ class SummaryRun {
     const std::vector<IndexDemo> demos = distinctDemos(search);
     if (!outputAllowed(demos)) return kExitFailed;
     std::unique_ptr<LibraryStore> store;
-    if (m_o.library) store = std::make_unique<LibraryStore>(*m_o.library);
+    if (m_o.library) store = openLibrary(*m_o.library);
     SummaryBuilder builder(m_o.teamPlay);
     const std::vector<Said> said = index(store.get(), demos, builder);
     if (store) LibraryIndexer(store.get(), nullptr, 1).removeVanished(folderInputs());
@@ -79,6 +79,15 @@ class SummaryRun {
       if (added) demos.push_back({d.path, d.file});
     }
     return demos;
+  }
+
+  std::unique_ptr<LibraryStore> openLibrary(const std::string& path) const {
+    auto store = std::make_unique<LibraryStore>(path);
+    if (!store->readOnlyReason().empty()) {
+      print(m_err, path + ": read-only (" + store->readOnlyReason() +
+                       "): its results are used, new ones are not kept\n");
+    }
+    return store;
   }
 
   // As with the reports, the summary is never written onto a .dm2 file or a demo of the run.

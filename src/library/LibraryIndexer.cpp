@@ -91,6 +91,7 @@ class LibraryIndexer::Run {
   };
 
   bool cancelled() const { return m_cancel != nullptr && m_cancel->load(); }
+  bool writes() const { return m_o.m_store != nullptr && m_o.m_store->readOnlyReason().empty(); }
 
   // Reports the demos that need no scan and lists the others, all in one look at the
   // library.
@@ -188,7 +189,7 @@ class LibraryIndexer::Run {
       out.error = outOfMemory ? std::string("Out of memory") : std::move(done->error);
       ++m_counts.failed;
     }
-    if (m_o.m_store != nullptr) keep(job, out);
+    if (writes()) keep(job, out);
     m_report(std::move(out));
   }
 
@@ -253,7 +254,7 @@ IndexCounts LibraryIndexer::run(const std::vector<std::string>& paths, const Rep
 }
 
 std::size_t LibraryIndexer::removeVanished(const std::vector<std::string>& folders) {
-  if (m_store == nullptr) return 0;
+  if (m_store == nullptr || !m_store->readOnlyReason().empty()) return 0;
   std::size_t removed = 0;
   SqliteTransaction t(m_store->db());
   for (const std::string& folder : folders) {

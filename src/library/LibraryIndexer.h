@@ -45,8 +45,8 @@ struct IndexCounts {
 // (size, modification time, device, inode and change time), analysed the same way, and
 // whose stored result holds, is reused; every other one is scanned on the job runner's
 // threads and its result stored. Without a store every demo is scanned and nothing is
-// kept. Results are committed in small transactions as they come, so a run that is
-// interrupted keeps what it had done.
+// kept; a read-only store is read, and nothing is written to it. Results are committed in
+// small transactions as they come, so a run that is interrupted keeps what it had done.
 class LibraryIndexer {
  public:
   LibraryIndexer(LibraryStore* store, const PhrasePack* pack, unsigned threads);

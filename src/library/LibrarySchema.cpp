@@ -6,8 +6,10 @@
 
 #include <array>
 #include <cerrno>
+#include <filesystem>
 #include <random>
 #include <string_view>
+#include <utility>
 
 #include "library/LibraryStore.h"
 #include "scan/FileError.h"
@@ -89,6 +91,24 @@ void checkOwner(SqliteDb& db) {
   }
 }
 
+std::string folderOf(const std::string& path) {
+  const std::filesystem::path p(path);
+  return p.has_parent_path() ? p.parent_path().string() : std::string(".");
+}
+
+// Why this user may not write the library or make the journal files beside it that a
+// writer makes; empty when he may.
+std::string readOnlyReason(const std::string& path) {
+  const std::pair<std::string, int> needed[] = {{path, W_OK}, {folderOf(path), W_OK | X_OK}};
+  for (const auto& [name, mode] : needed) {
+    if (::faccessat(AT_FDCWD, name.c_str(), mode, AT_EACCESS) == 0) continue;
+    if (errno == EACCES || errno == EPERM || errno == EROFS) {
+      return fileErrorFromErrno(errno, name).what();
+    }
+  }
+  return {};
+}
+
 // A fresh file of a name nobody else uses, beside `path`.
 std::string createTemporary(const std::string& path) {
   std::random_device random;
@@ -124,7 +144,7 @@ void createLibraryFile(const std::string& path, int version) {
   ::unlink(temporary.c_str());
 }
 
-std::unique_ptr<SqliteDb> openLibraryDatabase(const std::string& path) {
+OpenedLibrary openLibraryDatabase(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) {
     if (errno != ENOENT) throwFileError(errno, path);
@@ -132,12 +152,20 @@ std::unique_ptr<SqliteDb> openLibraryDatabase(const std::string& path) {
     if (::lstat(path.c_str(), &st) != 0) throwFileError(errno, path);
   }
   checkFile(path, st);
-  auto db = std::make_unique<SqliteDb>(path);
-  checkOwner(*db);
-  const int version = static_cast<int>(db->number("PRAGMA user_version"));
-  if (version < kLibrarySchemaVersion) migrate(*db, version, kLibrarySchemaVersion);
-  db->exec("PRAGMA synchronous = NORMAL");
-  return db;
+  OpenedLibrary opened{nullptr, readOnlyReason(path)};
+  const bool readOnly = !opened.readOnly.empty();
+  opened.db = std::make_unique<SqliteDb>(
+      path, readOnly ? SqliteDb::Access::ReadOnly : SqliteDb::Access::ReadWrite);
+  SqliteDb& db = *opened.db;
+  checkOwner(db);
+  const int version = static_cast<int>(db.number("PRAGMA user_version"));
+  if (version < kLibrarySchemaVersion && readOnly) {
+    throw LibraryError(path + ": made by an earlier Obitrak and cannot be brought up to date (" +
+                       opened.readOnly + ")");
+  }
+  if (version < kLibrarySchemaVersion) migrate(db, version, kLibrarySchemaVersion);
+  if (!readOnly) db.exec("PRAGMA synchronous = NORMAL");
+  return opened;
 }
 
 }  // namespace obitrak

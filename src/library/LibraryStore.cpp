@@ -38,7 +38,9 @@ LibraryRow LibraryRow::of(const DemoResult& r) {
 
 LibraryStore::LibraryStore(const std::string& path) {
   try {
-    m_db = openLibraryDatabase(path);
+    OpenedLibrary opened = openLibraryDatabase(path);
+    m_db = std::move(opened.db);
+    m_readOnly = std::move(opened.readOnly);
   } catch (const FileError& e) {
     throw LibraryError(path + ": " + e.what());
   }

@@ -66,13 +66,17 @@ class LibraryStore {
  public:
   // Opens the library at `path`, creating it when no file has that name. A link at the
   // name, a file that is not an Obitrak library, a damaged one or one of a newer schema
-  // throws LibraryError and the file is left as it is.
+  // throws LibraryError and the file is left as it is. A library that this user may not
+  // write (nor its folder) is opened read-only: read as its last writer left it, never
+  // locked nor written, no file made beside it.
   explicit LibraryStore(const std::string& path);
   ~LibraryStore();
   LibraryStore(const LibraryStore&) = delete;
   LibraryStore& operator=(const LibraryStore&) = delete;
 
   SqliteDb& db() { return *m_db; }
+  // Why the library is read-only ("File access denied"); empty when it may be written.
+  const std::string& readOnlyReason() const { return m_readOnly; }
 
   std::map<std::string, StoredState> states();
   std::optional<StoredState> stateOf(const std::string& path);
@@ -106,6 +110,7 @@ class LibraryStore {
 
   std::unique_ptr<SqliteDb> m_db;
   std::unique_ptr<Statements> m_s;
+  std::string m_readOnly;
 };
 
 // The key of a demo in a library: its absolute path, made plain ("a/./b" is "a/b"), links

@@ -34,7 +34,10 @@ inline constexpr int kLibraryValueLimit = 1 << 20;
 // never follows a link at its name. Waits for another program's lock up to a timeout.
 class SqliteDb {
  public:
-  explicit SqliteDb(const std::string& path);
+  // ReadOnly reads the file as it is, without locks, journal or any file beside it: for a
+  // file that this user may not write.
+  enum class Access { ReadWrite, ReadOnly };
+  explicit SqliteDb(const std::string& path, Access access = Access::ReadWrite);
   ~SqliteDb();
   SqliteDb(const SqliteDb&) = delete;
   SqliteDb& operator=(const SqliteDb&) = delete;

@@ -119,6 +119,10 @@ void LibraryWorker::index(const QStringList& folders,
       note += QStringLiteral("; %1 stored results did not hold and were scanned again")
                   .arg(counts.damaged);
     }
+    if (!store().readOnlyReason().empty()) {
+      note += QStringLiteral("; the library is read-only (%1): nothing was kept")
+                  .arg(QString::fromLocal8Bit(store().readOnlyReason()));
+    }
     if (problems > 0) note += QStringLiteral("; some folders could not be searched");
     emit indexFinished(note);
   } catch (const std::exception& e) {

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "SmallDemos.h"
@@ -178,6 +181,55 @@ TEST_F(LibraryReliability, ALibraryTheUserMayNotWriteIsReadOnly) {
               lib + ": the library cannot be opened (File access denied)\n");
   }
 }
+
+// Where a signal comes in while a new library is made: at its first statement, with the file
+// alone, or as it is closed, its schema committed to the write-ahead log beside it.
+enum class Moment { FirstStatement, Closing };
+int g_signal = 0;
+Moment g_moment = Moment::FirstStatement;
+
+int raiseSignal(unsigned, void*, void*, void*) {
+  std::raise(g_signal);
+  return 0;
+}
+
+// Run for every connection the program opens: the ones to a library being made get a hook.
+int hookNewLibraries(sqlite3* db, char**, const sqlite3_api_routines*) {
+  const char* name = sqlite3_db_filename(db, "main");
+  if (name == nullptr || std::string(name).find(".new-") == std::string::npos) return SQLITE_OK;
+  sqlite3_trace_v2(db, g_moment == Moment::FirstStatement ? SQLITE_TRACE_STMT : SQLITE_TRACE_CLOSE,
+                   raiseSignal, nullptr);
+  return SQLITE_OK;
+}
+
+class LibrarySignals : public LibraryReliability,
+                       public ::testing::WithParamInterface<std::tuple<int, Moment>> {};
+
+TEST_P(LibrarySignals, LeaveNoTemporaryFileOfANewLibrary) {
+  std::tie(g_signal, g_moment) = GetParam();
+  const std::string folder = dir.file("new");
+  fs::create_directory(folder);
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(s, SIG_DFL);
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(hookNewLibraries));
+    summary({"--library", folder + "/library.sqlite"});
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == g_signal) << status;
+  EXPECT_EQ(namesIn(folder), std::vector<std::string>());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, LibrarySignals,
+                         ::testing::Combine(::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGPIPE),
+                                            ::testing::Values(Moment::FirstStatement,
+                                                              Moment::Closing)));
 
 // A demo replaced by a file of the same size and modification time, moved over it or written
 // into it, is scanned again.

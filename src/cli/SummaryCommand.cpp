@@ -37,6 +37,8 @@ class SummaryRun {
       : m_o(o), m_colors(colors), m_out(out), m_err(err) {}
 
   int run() {
+    // A signal removes the temporary files of a library being made and of the summary.
+    TemporaryFileCleanup cleanup;
     const DemoSearch search = findDemos(m_o.inputs);
     print(m_err, search.messages);
     const std::vector<IndexDemo> demos = distinctDemos(search);
@@ -82,7 +84,7 @@ class SummaryRun {
   }
 
   std::unique_ptr<LibraryStore> openLibrary(const std::string& path) const {
-    auto store = std::make_unique<LibraryStore>(path);
+    auto store = std::make_unique<LibraryStore>(path, &reportTemporaries());
     if (!store->readOnlyReason().empty()) {
       print(m_err, path + ": read-only (" + store->readOnlyReason() +
                        "): its results are used, new ones are not kept\n");
@@ -158,7 +160,6 @@ class SummaryRun {
     const std::string shown = m_o.output ? *m_o.output : std::string("standard output");
     try {
       if (m_o.output) {
-        TemporaryFileCleanup cleanup;
         WholeFile file(*m_o.output, &reportTemporaries());
         writeSummary(summary, file);
         file.commit();

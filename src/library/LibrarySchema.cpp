@@ -7,11 +7,11 @@
 #include <array>
 #include <cerrno>
 #include <filesystem>
-#include <random>
 #include <string_view>
 #include <utility>
 
 #include "library/LibraryStore.h"
+#include "library/LibraryTemporary.h"
 #include "scan/FileError.h"
 
 namespace obitrak {
@@ -109,46 +109,27 @@ std::string readOnlyReason(const std::string& path) {
   return {};
 }
 
-// A fresh file of a name nobody else uses, beside `path`.
-std::string createTemporary(const std::string& path) {
-  std::random_device random;
-  for (int attempt = 0;; ++attempt) {
-    std::string name = path + ".new-" + std::to_string(random());
-    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-      ::close(fd);
-      return name;
-    }
-    if (errno != EEXIST || attempt > 100) throwFileError(errno, name);
-  }
-}
-
 }  // namespace
 
-void createLibraryFile(const std::string& path, int version) {
-  const std::string temporary = createTemporary(path);
-  try {
-    {
-      SqliteDb db(temporary);
-      db.exec("PRAGMA journal_mode = WAL");
-      migrate(db, 0, version);
-    }
-    // Linking never replaces a file: a library that another program made meanwhile stays.
-    if (::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST) {
-      throwFileError(errno, path);
-    }
-  } catch (...) {
-    ::unlink(temporary.c_str());
-    throw;
+void createLibraryFile(const std::string& path, int version, TemporaryFiles* temporaries) {
+  LibraryTemporary temporary(folderOf(path), std::filesystem::path(path).filename().string(),
+                             temporaries);
+  {
+    SqliteDb db(temporary.path());
+    db.exec("PRAGMA journal_mode = WAL");
+    migrate(db, 0, version);
   }
-  ::unlink(temporary.c_str());
+  // Linking never replaces a file: a library that another program made meanwhile stays.
+  if (::link(temporary.path().c_str(), path.c_str()) != 0 && errno != EEXIST) {
+    throwFileError(errno, path);
+  }
 }
 
-OpenedLibrary openLibraryDatabase(const std::string& path) {
+OpenedLibrary openLibraryDatabase(const std::string& path, TemporaryFiles* temporaries) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) {
     if (errno != ENOENT) throwFileError(errno, path);
-    createLibraryFile(path, kLibrarySchemaVersion);
+    createLibraryFile(path, kLibrarySchemaVersion, temporaries);
     if (::lstat(path.c_str(), &st) != 0) throwFileError(errno, path);
   }
   checkFile(path, st);

@@ -36,9 +36,9 @@ LibraryRow LibraryRow::of(const DemoResult& r) {
   return row;
 }
 
-LibraryStore::LibraryStore(const std::string& path) {
+LibraryStore::LibraryStore(const std::string& path, TemporaryFiles* temporaries) {
   try {
-    OpenedLibrary opened = openLibraryDatabase(path);
+    OpenedLibrary opened = openLibraryDatabase(path, temporaries);
     m_db = std::move(opened.db);
     m_readOnly = std::move(opened.readOnly);
   } catch (const FileError& e) {

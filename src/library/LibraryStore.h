@@ -14,6 +14,8 @@
 
 namespace obitrak {
 
+class TemporaryFiles;
+
 // The schema this program writes; a library of an earlier one is brought up to date when
 // opened, one of a later one is refused.
 inline constexpr int kLibrarySchemaVersion = 3;
@@ -64,12 +66,13 @@ struct LibraryRow {
 // one thread at a time; another program may use the same file at once.
 class LibraryStore {
  public:
-  // Opens the library at `path`, creating it when no file has that name. A link at the
-  // name, a file that is not an Obitrak library, a damaged one or one of a newer schema
-  // throws LibraryError and the file is left as it is. A library that this user may not
-  // write (nor its folder) is opened read-only: read as its last writer left it, never
-  // locked nor written, no file made beside it.
-  explicit LibraryStore(const std::string& path);
+  // Opens the library at `path`, creating it when no file has that name; the temporary files
+  // of a library being made are known to `temporaries`. A link at the name, a file that is
+  // not an Obitrak library, a damaged one or one of a newer schema throws LibraryError and
+  // the file is left as it is. A library that this user may not write (nor its folder) is
+  // opened read-only: read as its last writer left it, never locked nor written, no file
+  // made beside it.
+  explicit LibraryStore(const std::string& path, TemporaryFiles* temporaries = nullptr);
   ~LibraryStore();
   LibraryStore(const LibraryStore&) = delete;
   LibraryStore& operator=(const LibraryStore&) = delete;

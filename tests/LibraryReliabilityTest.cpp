@@ -144,6 +144,27 @@ TEST_F(LibraryReliability, HostileLibrariesAreReadAsDamaged) {
   }
 }
 
+// The library of the run is never an output, whichever way it is named.
+TEST_F(LibraryReliability, TheLibraryIsNeverTheOutput) {
+  const std::string spelled = season + "/../library.sqlite";
+  for (const std::string& output : {library, spelled}) {
+    EXPECT_EQ(summary({"--library", library, "--output", output}).status, kExitFailed);
+  }
+  EXPECT_FALSE(fs::exists(library));
+  ASSERT_EQ(summary({"--library", library}).status, kExitOk);
+  fs::create_symlink(library, dir.file("link.sqlite"));
+  fs::create_hard_link(library, dir.file("hard.sqlite"));
+  const std::string before = readFile(library);
+  for (const std::string& output :
+       {library, spelled, dir.file("./library.sqlite"), fs::relative(library).string(),
+        dir.file("link.sqlite"), dir.file("hard.sqlite"), library + "-wal"}) {
+    const CommandResult r = summary({"--library", library, "--output", output});
+    EXPECT_EQ(r.status, kExitFailed);
+    EXPECT_EQ(r.err, output + ": the summary would overwrite the library\n");
+  }
+  EXPECT_EQ(readFile(library), before);
+}
+
 // A library the user may read but not write, in a folder he may write or not: its results are
 // used, a demo changed since is scanned, nothing is left beside it, and its owner's next run
 // goes on as before.

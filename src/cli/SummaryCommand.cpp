@@ -92,14 +92,37 @@ class SummaryRun {
     return store;
   }
 
-  // As with the reports, the summary is never written onto a .dm2 file or a demo of the run.
+  // As with the reports, the summary is never written onto a .dm2 file or a demo of the run;
+  // nor onto the library of the run or the journal files beside it. Files are compared as
+  // files, links and spellings resolved.
   bool outputAllowed(const std::vector<IndexDemo>& demos) const {
     if (!m_o.output) return true;
-    const std::optional<FileId> target = fileIdOf(*m_o.output);
-    bool demo = hasDemoExtension(std::filesystem::path(*m_o.output).filename().string());
+    const std::string& output = *m_o.output;
+    const std::optional<FileId> target = fileIdOf(output);
+    bool demo = hasDemoExtension(std::filesystem::path(output).filename().string());
     for (const IndexDemo& d : demos) demo = demo || (target && fileIdOf(d.path) == target);
-    if (demo) print(m_err, *m_o.output + ": the summary would overwrite a demo\n");
-    return !demo;
+    if (demo) {
+      print(m_err, output + ": the summary would overwrite a demo\n");
+      return false;
+    }
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+      if (!m_o.library) break;
+      const std::string file = *m_o.library + suffix;
+      if ((target && fileIdOf(file) == target) || sameSpelling(output, file)) {
+        print(m_err, output + ": the summary would overwrite the library\n");
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // Two names of one place, whether or not a file is there yet.
+  static bool sameSpelling(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const std::filesystem::path pa = std::filesystem::weakly_canonical(a, ec);
+    if (ec) return false;
+    const std::filesystem::path pb = std::filesystem::weakly_canonical(b, ec);
+    return !ec && pa == pb;
   }
 
   std::vector<std::string> folderInputs() const {

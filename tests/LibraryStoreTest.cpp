@@ -210,7 +210,7 @@ TEST_F(LibraryTest, EveryFactComesBackAsStored) {
   result.notices = {"BAD BLOCK. READING STOPPED.", "MESSAGE LOG FULL."};
   result.serverRecording = true;
   result.size = 12345;
-  result.modified = 1'700'000'000'123'456'789LL;
+  result.modified = {1'700'000'000, 123'456'789};
   LibraryStore store(library);
   for (const std::optional<bool> agrees :
        {std::optional<bool>(), std::optional(true), std::optional(false)}) {

@@ -287,24 +287,29 @@ void limitAddressSpace(rlim_t more) {
   setrlimit(RLIMIT_AS, &limit);
 }
 
-// A demo that needs more memory than there is fails alone.
+// A demo that needs more memory than there is fails alone, in the reports and in the summary
+// (whose scans run as the library's indexer runs them).
 TEST_F(ReportSafety, OutOfMemoryEndsOneDemoNotTheRun) {
   if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than the limit";
   const std::string big = m_dir.file("big.dm2");
   writeFile(big, emptyPrints(3000));
   const std::string out = makeFolder("out");
-  int status = inChild([&] {
-    limitAddressSpace(24 << 20);
-    CommandResult r = runCommand({"-j", "1", big, m_demo, "--output", out});
-    return r.status == 1 && contains(r.err, big + ": Out of memory\n") ? 0 : 1;
-  });
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::vector<std::string> runs[] = {{"-j", "1", big, m_demo, "--output", out},
+                                           {"--summary", "-j", "1", big, m_demo}};
+  for (const std::vector<std::string>& args : runs) {
+    int status = inChild([&] {
+      limitAddressSpace(24 << 20);
+      CommandResult r = runCommand(args);
+      return r.status == 1 && contains(r.err, big + ": Out of memory\n") ? 0 : 1;
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << args.front();
+  }
   EXPECT_TRUE(fs::exists(out + "/a.txt"));
   EXPECT_FALSE(fs::exists(out + "/big.txt"));
 }
 
 // Under a memory limit a run on many threads starts those it can, hands back the jobs that
-// run out of memory to the threads left, and reports every demo.
+// run out of memory to the threads left, and reports every demo; so does the summary.
 TEST_F(ReportSafety, MemoryRunningOutLeavesFewerThreadsAndEveryDemoReported) {
   if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than the limit";
   writeFile(m_dir.file("big"), emptyPrints(3000));
@@ -314,12 +319,16 @@ TEST_F(ReportSafety, MemoryRunningOutLeavesFewerThreadsAndEveryDemoReported) {
     fs::copy_file(m_dir.file(i < 4 ? "big" : "mid"), demos + "/" + std::to_string(i) + ".dm2");
   }
   const std::string out = makeFolder("out");
-  int status = inChild([&] {
-    limitAddressSpace(200 << 20);  // less than the stacks of 32 threads
-    CommandResult r = runCommand({"-j", "64", demos, "--output", out});
-    return r.status == 0 && contains(r.err, "could start only") ? 0 : 1;
-  });
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  const std::vector<std::string> runs[] = {{"-j", "64", demos, "--output", out},
+                                           {"--summary", "-j", "64", demos}};
+  for (const std::vector<std::string>& args : runs) {
+    int status = inChild([&] {
+      limitAddressSpace(200 << 20);  // less than the stacks of 32 threads
+      CommandResult r = runCommand(args);
+      return r.status == 0 && contains(r.err, "could start only") ? 0 : 1;
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << args.front() << " " << status;
+  }
   std::size_t reports = 0;
   for (const auto& e : fs::directory_iterator(out)) reports += e.path().extension() == ".txt";
   EXPECT_EQ(reports, 32u);

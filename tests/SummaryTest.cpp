@@ -28,8 +28,7 @@ struct Season {
       DemoTables t;
       const ScanReport report = DemoScanBytes(t, bytes[i]);
       results.push_back(DemoResultOf(t, paths[i], report.notices));
-      results.back().modified =
-          (1'700'000'000LL + 86'400LL * static_cast<std::int64_t>(i)) * 1'000'000'000LL;
+      results.back().modified = {1'700'000'000LL + 86'400LL * static_cast<std::int64_t>(i), 0};
     }
   }
 };
@@ -132,18 +131,33 @@ TEST(SummaryExport, TextHtmlAndJsonOfASeason) {
   EXPECT_EQ(doc["players"].size(), summary.players.size());
 }
 
+// Every time a file system can hold, up to 64-bit seconds either way, as the calendar has it.
 TEST(SummaryExport, DatesAndTimes) {
   const struct {
-    std::int64_t ns;
+    FileTime time;
     const char* date;
     const char* stamp;
+    CalendarDate day;
   } cases[] = {
-      {0, "1970-01-01 00:00", "1970-01-01T00:00:00Z"},
-      {1'700'000'059'999'999'999LL, "2023-11-14 22:14", "2023-11-14T22:14:19Z"},
+      {{0, 0}, "1970-01-01 00:00", "1970-01-01T00:00:00Z", {1970, 1, 1}},
+      {{1'700'000'059, 999'999'999}, "2023-11-14 22:14", "2023-11-14T22:14:19Z", {2023, 11, 14}},
+      {{-1, 999'999'999}, "1969-12-31 23:59", "1969-12-31T23:59:59Z", {1969, 12, 31}},
+      {{10'413'792'000, 0}, "2300-01-01 00:00", "2300-01-01T00:00:00Z", {2300, 1, 1}},
+      {{-11'676'096'001, 0}, "1599-12-31 23:59", "1599-12-31T23:59:59Z", {1599, 12, 31}},
+      {{253'402'300'800, 0}, "10000-01-01 00:00", "10000-01-01T00:00:00Z", {10000, 1, 1}},
+      {{INT64_MAX, 999'999'999},
+       "292277026596-12-04 15:30",
+       "292277026596-12-04T15:30:07Z",
+       {292'277'026'596, 12, 4}},
+      {{INT64_MIN, 0},
+       "-292277022657-01-27 08:29",
+       "-292277022657-01-27T08:29:52Z",
+       {-292'277'022'657, 1, 27}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(summaryDate(c.ns), c.date);
-    EXPECT_EQ(summaryTimestamp(c.ns), c.stamp);
+    EXPECT_EQ(summaryDate(c.time), c.date);
+    EXPECT_EQ(summaryTimestamp(c.time), c.stamp);
+    EXPECT_EQ(utcDateOf(c.time), c.day) << c.date;
   }
   EXPECT_EQ(summaryDuration(0), "0:00");
   EXPECT_EQ(summaryDuration(725), "12:05");

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <vector>
 
-#include "cli/JobRunner.h"
 #include "cli/ReportOptions.h"
 #include "cli/ReportPlan.h"
 #include "cli/SignalCleanup.h"
@@ -25,6 +25,7 @@
 #include "export/WholeFile.h"
 #include "scan/DemoScan.h"
 #include "scan/FileError.h"
+#include "scan/JobRunner.h"
 #include "stats/Scoreboard.h"
 #include "stats/Tally.h"
 
@@ -65,6 +66,12 @@ class StreamSink : public ByteSink {
  private:
   [[noreturn]] void fail() { throwFileError(errno != 0 ? errno : EIO, ""); }
   std::FILE* m_stream;
+};
+
+// What one demo's report came to.
+struct JobResult {
+  bool ok = false;
+  std::string messages;  // lines for standard error
 };
 
 class ReportRun {
@@ -134,15 +141,18 @@ class ReportRun {
     const std::size_t count = m_plan.jobs.size();
     unsigned threads = m_o.jobs != 0 ? m_o.jobs : std::max(1u, std::thread::hardware_concurrency());
     std::size_t failed = 0;
+    // Allocated before the threads start: a job that ends needs no memory to be told.
+    std::vector<JobResult> results(count);
     JobRun run;
     run.count = count;
     run.threads = static_cast<unsigned>(std::min<std::size_t>(threads, count));
-    run.work = [this](std::size_t i) { return reportOne(m_plan.jobs[i]); };
-    run.finished = [&](std::size_t i, const JobResult& r) {
+    run.work = [&](std::size_t i) { results[i] = reportOne(m_plan.jobs[i]); };
+    run.finished = [&](std::size_t i, bool outOfMemory) {
+      const JobResult& r = results[i];
       failed += r.ok ? 0 : 1;
       const std::string& demo = m_plan.jobs[i].demo;
       const std::string_view prefix = showProgress() ? progressPrefix() : "";
-      if (r.outOfMemory) print(m_err, prefix, demo, ": Out of memory\n");
+      if (outOfMemory) print(m_err, prefix, demo, ": Out of memory\n");
       if (!r.messages.empty()) print(m_err, prefix, r.messages);
       if (showProgress()) {
         print(m_err, progressPrefix(), std::to_string(i + 1), "/", std::to_string(count), " ", demo,

@@ -18,8 +18,8 @@ constexpr std::array<int, 4> kSignals{SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 // The temporary files being written. A slot is claimed (state 1), filled, then published
 // (state 2); the handlers read only published slots, through calls that are safe there.
-constexpr std::size_t kSlots = 1100;  // more than the most jobs that run at once
-constexpr std::size_t kNameBytes = 64;
+constexpr std::size_t kSlots = 1100;     // more than the most jobs that run at once
+constexpr std::size_t kNameBytes = 256;  // a name in a folder, NAME_MAX and its end
 struct TemporarySlot {
   std::atomic<int> state{0};
   int folder = -1;

@@ -37,15 +37,21 @@ class SummaryRun {
       : m_o(o), m_colors(colors), m_out(out), m_err(err) {}
 
   int run() {
+    // A signal removes the temporary files of a library being made and of the summary.
+    TemporaryFileCleanup cleanup;
     const DemoSearch search = findDemos(m_o.inputs);
     print(m_err, search.messages);
     const std::vector<IndexDemo> demos = distinctDemos(search);
     if (!outputAllowed(demos)) return kExitFailed;
     std::unique_ptr<LibraryStore> store;
-    if (m_o.library) store = std::make_unique<LibraryStore>(*m_o.library);
+    if (m_o.library) store = openLibrary(*m_o.library);
     SummaryBuilder builder(m_o.teamPlay);
     const std::vector<Said> said = index(store.get(), demos, builder);
     if (store) LibraryIndexer(store.get(), nullptr, 1).removeVanished(folderInputs());
+    if (m_counts.damaged > 0) {
+      print(m_err, *m_o.library + ": " + std::to_string(m_counts.damaged) +
+                       " stored results did not hold; their demos were scanned again\n");
+    }
 
     std::size_t failed = 0;
     for (std::size_t i = 0; i < said.size(); ++i) {
@@ -77,14 +83,46 @@ class SummaryRun {
     return demos;
   }
 
-  // As with the reports, the summary is never written onto a .dm2 file or a demo of the run.
+  std::unique_ptr<LibraryStore> openLibrary(const std::string& path) const {
+    auto store = std::make_unique<LibraryStore>(path, &reportTemporaries());
+    if (!store->readOnlyReason().empty()) {
+      print(m_err, path + ": read-only (" + store->readOnlyReason() +
+                       "): its results are used, new ones are not kept\n");
+    }
+    return store;
+  }
+
+  // As with the reports, the summary is never written onto a .dm2 file or a demo of the run;
+  // nor onto the library of the run or the journal files beside it. Files are compared as
+  // files, links and spellings resolved.
   bool outputAllowed(const std::vector<IndexDemo>& demos) const {
     if (!m_o.output) return true;
-    const std::optional<FileId> target = fileIdOf(*m_o.output);
-    bool demo = hasDemoExtension(std::filesystem::path(*m_o.output).filename().string());
+    const std::string& output = *m_o.output;
+    const std::optional<FileId> target = fileIdOf(output);
+    bool demo = hasDemoExtension(std::filesystem::path(output).filename().string());
     for (const IndexDemo& d : demos) demo = demo || (target && fileIdOf(d.path) == target);
-    if (demo) print(m_err, *m_o.output + ": the summary would overwrite a demo\n");
-    return !demo;
+    if (demo) {
+      print(m_err, output + ": the summary would overwrite a demo\n");
+      return false;
+    }
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+      if (!m_o.library) break;
+      const std::string file = *m_o.library + suffix;
+      if ((target && fileIdOf(file) == target) || sameSpelling(output, file)) {
+        print(m_err, output + ": the summary would overwrite the library\n");
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // Two names of one place, whether or not a file is there yet.
+  static bool sameSpelling(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const std::filesystem::path pa = std::filesystem::weakly_canonical(a, ec);
+    if (ec) return false;
+    const std::filesystem::path pb = std::filesystem::weakly_canonical(b, ec);
+    return !ec && pa == pb;
   }
 
   std::vector<std::string> folderInputs() const {
@@ -115,7 +153,7 @@ class SummaryRun {
                        std::to_string(std::max(started, 1u)) + "\n");
     });
     std::vector<Said> said(demos.size());
-    indexer.run(demos, [&](IndexOutcome&& o) {
+    m_counts = indexer.run(demos, [&](IndexOutcome&& o) {
       Said& s = said[o.index];
       if (o.kind == IndexOutcome::Kind::Failed) {
         s = {true, {o.error}};
@@ -145,7 +183,6 @@ class SummaryRun {
     const std::string shown = m_o.output ? *m_o.output : std::string("standard output");
     try {
       if (m_o.output) {
-        TemporaryFileCleanup cleanup;
         WholeFile file(*m_o.output, &reportTemporaries());
         writeSummary(summary, file);
         file.commit();
@@ -169,6 +206,7 @@ class SummaryRun {
   const HtmlColorSet& m_colors;
   std::FILE* m_out;
   std::FILE* m_err;
+  IndexCounts m_counts;
 };
 
 }  // namespace

@@ -28,6 +28,6 @@ void WriteHtmlSummary(const Summary& summary, const HtmlColorSet& colors, ByteSi
 void WriteJsonSummary(const Summary& summary, const PhrasePack* pack, ByteSink& out);
 
 // The summary's date of a modification time in the JSON form "YYYY-MM-DDTHH:MM:SSZ".
-std::string summaryTimestamp(std::int64_t modifiedNs);
+std::string summaryTimestamp(const FileTime& modified);
 
 }  // namespace obitrak

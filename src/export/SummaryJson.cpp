@@ -7,8 +7,8 @@
 
 namespace obitrak {
 
-std::string summaryTimestamp(std::int64_t modifiedNs) {
-  return utcTime(modifiedNs, "%Y-%m-%dT%H:%M:%SZ");
+std::string summaryTimestamp(const FileTime& modified) {
+  return utcTime(modified, "%Y-%m-%dT%H:%M:%SZ");
 }
 
 namespace {

@@ -3,20 +3,18 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <optional>
-#include <system_error>
 #include <thread>
 
 #include "library/AnalysisVersion.h"
 #include "library/LibraryStore.h"
 #include "scan/DemoScan.h"
+#include "scan/JobRunner.h"
 
 namespace obitrak {
 
@@ -30,15 +28,20 @@ constexpr int kBackgroundNice = 5;
 struct FileFacts {
   int err = 0;  // errno of a failed stat, 0 when it succeeded
   std::int64_t size = 0;
-  std::int64_t modified = 0;
+  FileTime modified;
+  FileIdentity identity;
 };
+
+FileTime timeOf(const struct timespec& t) {
+  return {static_cast<std::int64_t>(t.tv_sec), static_cast<std::int32_t>(t.tv_nsec)};
+}
 
 FileFacts factsOf(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {errno != 0 ? errno : EIO, 0, 0};
-  const std::int64_t ns =
-      static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-  return {0, static_cast<std::int64_t>(st.st_size), ns};
+  if (::stat(path.c_str(), &st) != 0) return {errno != 0 ? errno : EIO, 0, {}, {}};
+  const FileIdentity identity{static_cast<std::uint64_t>(st.st_dev),
+                              static_cast<std::uint64_t>(st.st_ino), timeOf(st.st_ctim)};
+  return {0, static_cast<std::int64_t>(st.st_size), timeOf(st.st_mtim), identity};
 }
 
 // Lowers the priority of the calling thread: on Linux a nice value belongs to the thread
@@ -67,15 +70,9 @@ class LibraryIndexer::Run {
     if (m_o.m_store != nullptr) m_analysis = AnalysisVersion(m_o.m_pack);
   }
 
-  ~Run() { stopWorkers(); }
-  Run(const Run&) = delete;
-  Run& operator=(const Run&) = delete;
-
   IndexCounts go() {
     prepare();
-    startWorkers();
-    collect();
-    stopWorkers();
+    scanAll();
     if (m_transaction) m_transaction->commit();
     m_counts.cancelled = cancelled();
     return m_counts;
@@ -87,13 +84,14 @@ class LibraryIndexer::Run {
     std::string key;
     FileFacts facts;
   };
+  // What a scan came to: a result, or why there is none.
   struct Done {
-    std::size_t job;
     std::optional<DemoResult> result;
     std::string error;
   };
 
   bool cancelled() const { return m_cancel != nullptr && m_cancel->load(); }
+  bool writes() const { return m_o.m_store != nullptr && m_o.m_store->readOnlyReason().empty(); }
 
   // Reports the demos that need no scan and lists the others, all in one look at the
   // library.
@@ -107,19 +105,29 @@ class LibraryIndexer::Run {
     if (reading) reading->commit();
   }
 
+  // The stored result of the very file, analysed the same way and sound, or none. A result
+  // that does not hold is counted: its demo is scanned again.
+  std::optional<DemoResult> stored(const Job& job) {
+    try {
+      const std::optional<StoredState> state = m_o.m_store->stateOf(job.key);
+      if (!state || state->failed || state->size != job.facts.size ||
+          state->modified != job.facts.modified || state->identity != job.facts.identity ||
+          state->analysis != m_analysis) {
+        return std::nullopt;
+      }
+      return m_o.m_store->load(job.key);
+    } catch (const LibraryDamage&) {
+      ++m_counts.damaged;
+      return std::nullopt;
+    }
+  }
+
   bool reuse(const Job& job) {
     if (m_o.m_store == nullptr || job.facts.err != 0) return false;
-    const std::optional<StoredState> state = m_o.m_store->stateOf(job.key);
-    if (!state || state->failed || state->size != job.facts.size ||
-        state->modified != job.facts.modified || state->analysis != m_analysis) {
-      return false;
-    }
+    std::optional<DemoResult> result = stored(job);
+    if (!result) return false;
     IndexOutcome out{job.index, IndexOutcome::Kind::Reused, job.key, {}, {}};
-    if (m_o.m_loadReused) {
-      std::optional<DemoResult> stored = m_o.m_store->load(job.key);
-      if (!stored) return false;
-      out.result = std::move(*stored);
-    }
+    if (m_o.m_loadReused) out.result = std::move(*result);
     out.result.path = m_demos[job.index].path;
     out.result.size = job.facts.size;
     out.result.modified = job.facts.modified;
@@ -128,87 +136,60 @@ class LibraryIndexer::Run {
     return true;
   }
 
-  void startWorkers() {
+  void scanAll() {
+    m_done.resize(m_jobs.size());
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const unsigned wanted = m_o.m_threads == 0 ? cores : m_o.m_threads;
-    const std::size_t useful = std::min<std::size_t>(wanted, m_jobs.size());
-    for (std::size_t t = 0; t < useful; ++t) {
-      try {
-        m_workers.emplace_back([this] { work(); });
-      } catch (const std::system_error&) {
-        break;
-      }
-    }
-    if (m_workers.size() < useful && m_o.m_warn) {
-      m_o.m_warn(static_cast<unsigned>(m_workers.size()));
-    }
-    if (m_workers.empty()) work();  // no thread at all: this one scans
-  }
-
-  void stopWorkers() {
-    m_stop = true;
-    for (std::thread& t : m_workers) t.join();
-    m_workers.clear();
-  }
-
-  void work() {
-    if (m_o.m_background && !m_workers.empty()) lowerOwnPriority();
-    for (;;) {
-      if (m_stop || cancelled()) break;
-      const std::size_t j = m_next++;
-      if (j >= m_jobs.size()) break;
-      Done done{j, std::nullopt, {}};
-      const Job& job = m_jobs[j];
-      try {
-        const IndexDemo& demo = m_demos[job.index];
-        done.result = ScanDemoResult(demo.path, m_o.m_pack, demo.found ? &*demo.found : nullptr);
-        done.result->size = job.facts.size;
-        done.result->modified = job.facts.modified;
-      } catch (const std::bad_alloc&) {
-        done.error = "Out of memory";
-      } catch (const std::exception& e) {
-        done.error = e.what();
-      }
-      std::lock_guard lock(m_mutex);
-      m_done.push_back(std::move(done));
-      m_ready.notify_one();
-    }
-    std::lock_guard lock(m_mutex);
-    ++m_finishedWorkers;
-    m_ready.notify_one();
-  }
-
-  void collect() {
-    const std::size_t workers = std::max<std::size_t>(m_workers.size(), 1);
-    for (;;) {
-      std::deque<Done> batch;
-      bool allFinished = false;
-      {
-        std::unique_lock lock(m_mutex);
-        m_ready.wait_for(lock, kCommitAfter,
-                         [&] { return !m_done.empty() || m_finishedWorkers >= workers; });
-        batch.swap(m_done);
-        allFinished = m_finishedWorkers >= workers;
-      }
-      for (Done& d : batch) finishJob(std::move(d));
+    JobRun run;
+    run.count = m_jobs.size();
+    run.threads = static_cast<unsigned>(std::min<std::size_t>(wanted, m_jobs.size()));
+    run.inOrder = false;
+    run.cancel = m_cancel;
+    run.work = [this](std::size_t j) { scan(j); };
+    run.finished = [this](std::size_t j, bool outOfMemory) {
+      finishJob(j, outOfMemory);
       commitIfDue();
-      if (allFinished && batch.empty()) break;
-    }
+    };
+    run.fewerThreads = [this](std::size_t started, unsigned, const char*) {
+      if (m_o.m_warn) m_o.m_warn(static_cast<unsigned>(started));
+    };
+    if (m_o.m_background) run.threadStarted = lowerOwnPriority;
+    run.idle = [this] { commitIfDue(); };
+    run.idleEvery = kCommitAfter;
+    runJobs(run);
   }
 
-  void finishJob(Done done) {
-    const Job& job = m_jobs[done.job];
+  // Runs on the runner's threads; running out of memory is the runner's to handle.
+  void scan(std::size_t j) {
+    const Job& job = m_jobs[j];
+    auto done = std::make_unique<Done>();
+    try {
+      const IndexDemo& demo = m_demos[job.index];
+      done->result = ScanDemoResult(demo.path, m_o.m_pack, demo.found ? &*demo.found : nullptr);
+      done->result->size = job.facts.size;
+      done->result->modified = job.facts.modified;
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (const std::exception& e) {
+      done->error = e.what();
+    }
+    m_done[j] = std::move(done);
+  }
+
+  void finishJob(std::size_t j, bool outOfMemory) {
+    const Job& job = m_jobs[j];
+    const std::unique_ptr<Done> done = std::move(m_done[j]);
     IndexOutcome out{job.index, IndexOutcome::Kind::Scanned, job.key, {}, {}};
-    if (done.result) {
-      out.result = std::move(*done.result);
+    if (!outOfMemory && done->result) {
+      out.result = std::move(*done->result);
       ++m_counts.scanned;
     } else {
       out.kind = IndexOutcome::Kind::Failed;
       out.result.path = m_demos[job.index].path;
-      out.error = std::move(done.error);
+      out.error = outOfMemory ? std::string("Out of memory") : std::move(done->error);
       ++m_counts.failed;
     }
-    if (m_o.m_store != nullptr) keep(job, out);
+    if (writes()) keep(job, out);
     m_report(std::move(out));
   }
 
@@ -219,12 +200,13 @@ class LibraryIndexer::Run {
       m_transactionStart = std::chrono::steady_clock::now();
     }
     LibraryStore& store = *m_o.m_store;
+    const FileFacts& facts = job.facts;
     if (out.kind == IndexOutcome::Kind::Scanned) {
-      store.save(job.key, out.result, m_analysis);
-    } else if (job.facts.err == ENOENT || job.facts.err == ENOTDIR) {
+      store.save(job.key, out.result, m_analysis, facts.identity);
+    } else if (facts.err == ENOENT || facts.err == ENOTDIR) {
       store.remove(job.key);
     } else {
-      store.saveFailure(job.key, job.facts.size, job.facts.modified, out.error, m_analysis);
+      store.saveFailure(job.key, facts.size, facts.modified, facts.identity, out.error, m_analysis);
     }
     ++m_uncommitted;
   }
@@ -248,13 +230,7 @@ class LibraryIndexer::Run {
   IndexCounts m_counts;
 
   std::vector<Job> m_jobs;
-  std::atomic<std::size_t> m_next{0};
-  std::atomic<bool> m_stop{false};
-  std::vector<std::thread> m_workers;
-  std::mutex m_mutex;
-  std::condition_variable m_ready;
-  std::deque<Done> m_done;
-  std::size_t m_finishedWorkers = 0;
+  std::vector<std::unique_ptr<Done>> m_done;  // each filled by its scan, emptied when told
 
   std::unique_ptr<SqliteTransaction> m_transaction;
   std::chrono::steady_clock::time_point m_transactionStart;
@@ -278,7 +254,7 @@ IndexCounts LibraryIndexer::run(const std::vector<std::string>& paths, const Rep
 }
 
 std::size_t LibraryIndexer::removeVanished(const std::vector<std::string>& folders) {
-  if (m_store == nullptr) return 0;
+  if (m_store == nullptr || !m_store->readOnlyReason().empty()) return 0;
   std::size_t removed = 0;
   SqliteTransaction t(m_store->db());
   for (const std::string& folder : folders) {

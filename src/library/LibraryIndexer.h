@@ -37,20 +37,23 @@ struct IndexCounts {
   std::size_t reused = 0;
   std::size_t scanned = 0;
   std::size_t failed = 0;
+  std::size_t damaged = 0;  // of the scanned: their stored results did not hold
   bool cancelled = false;
 };
 
-// Brings the library up to date for a list of demos: a demo whose size and modification
-// time are those stored, analysed the same way, is reused; every other one is scanned on
-// worker threads and its result stored. Without a store every demo is scanned and nothing
-// is kept. Results are committed in small transactions as they come, so a run that is
-// interrupted keeps what it had done.
+// Brings the library up to date for a list of demos: a demo whose file is the one stored
+// (size, modification time, device, inode and change time), analysed the same way, and
+// whose stored result holds, is reused; every other one is scanned on the job runner's
+// threads and its result stored. Without a store every demo is scanned and nothing is
+// kept; a read-only store is read, and nothing is written to it. Results are committed in
+// small transactions as they come, so a run that is interrupted keeps what it had done.
 class LibraryIndexer {
  public:
   LibraryIndexer(LibraryStore* store, const PhrasePack* pack, unsigned threads);
 
-  // Whether the results of reused demos are loaded for the report (the summary needs
-  // them; a list that already shows the library does not).
+  // Whether the results of reused demos are handed to the report (the summary needs
+  // them; a list that already shows the library does not). They are read and checked
+  // either way.
   void setLoadReused(bool load) { m_loadReused = load; }
   // Whether the scans run at a lower priority than the rest of the program, so that a
   // window stays quick while they use every core.

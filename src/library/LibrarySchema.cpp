@@ -6,10 +6,12 @@
 
 #include <array>
 #include <cerrno>
-#include <random>
+#include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include "library/LibraryStore.h"
+#include "library/LibraryTemporary.h"
 #include "scan/FileError.h"
 
 namespace obitrak {
@@ -48,6 +50,18 @@ constexpr std::array<std::string_view, kLibrarySchemaVersion> kSchemaSteps{{
     " PRIMARY KEY(demo, seq)) WITHOUT ROWID;"
     "DROP TABLE kills;"
     "UPDATE demos SET analysis = '';",
+    // 3: what tells a demo file apart for certain (device, inode, change time), and the
+    // modification time as seconds and nanoseconds apart, which hold every time a file can
+    // carry. Earlier rows lack the file's identity, so their demos are scanned again; their
+    // times, nanoseconds until now, are divided (rounding down) for the lists meanwhile.
+    "ALTER TABLE demos ADD COLUMN modified_ns INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE demos ADD COLUMN device INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE demos ADD COLUMN inode INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE demos ADD COLUMN changed INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE demos ADD COLUMN changed_ns INTEGER NOT NULL DEFAULT 0;"
+    "UPDATE demos SET"
+    " modified = modified / 1000000000 - (modified % 1000000000 < 0),"
+    " modified_ns = modified % 1000000000 + 1000000000 * (modified % 1000000000 < 0);",
 }};
 
 void migrate(SqliteDb& db, int from, int to) {
@@ -77,55 +91,62 @@ void checkOwner(SqliteDb& db) {
   }
 }
 
-// A fresh file of a name nobody else uses, beside `path`.
-std::string createTemporary(const std::string& path) {
-  std::random_device random;
-  for (int attempt = 0;; ++attempt) {
-    std::string name = path + ".new-" + std::to_string(random());
-    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-      ::close(fd);
-      return name;
+std::string folderOf(const std::string& path) {
+  const std::filesystem::path p(path);
+  return p.has_parent_path() ? p.parent_path().string() : std::string(".");
+}
+
+// Why this user may not write the library or make the journal files beside it that a
+// writer makes; empty when he may.
+std::string readOnlyReason(const std::string& path) {
+  const std::pair<std::string, int> needed[] = {{path, W_OK}, {folderOf(path), W_OK | X_OK}};
+  for (const auto& [name, mode] : needed) {
+    if (::faccessat(AT_FDCWD, name.c_str(), mode, AT_EACCESS) == 0) continue;
+    if (errno == EACCES || errno == EPERM || errno == EROFS) {
+      return fileErrorFromErrno(errno, name).what();
     }
-    if (errno != EEXIST || attempt > 100) throwFileError(errno, name);
   }
+  return {};
 }
 
 }  // namespace
 
-void createLibraryFile(const std::string& path, int version) {
-  const std::string temporary = createTemporary(path);
-  try {
-    {
-      SqliteDb db(temporary);
-      db.exec("PRAGMA journal_mode = WAL");
-      migrate(db, 0, version);
-    }
-    // Linking never replaces a file: a library that another program made meanwhile stays.
-    if (::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST) {
-      throwFileError(errno, path);
-    }
-  } catch (...) {
-    ::unlink(temporary.c_str());
-    throw;
+void createLibraryFile(const std::string& path, int version, TemporaryFiles* temporaries) {
+  LibraryTemporary temporary(folderOf(path), std::filesystem::path(path).filename().string(),
+                             temporaries);
+  {
+    SqliteDb db(temporary.path());
+    db.exec("PRAGMA journal_mode = WAL");
+    migrate(db, 0, version);
   }
-  ::unlink(temporary.c_str());
+  // Linking never replaces a file: a library that another program made meanwhile stays.
+  if (::link(temporary.path().c_str(), path.c_str()) != 0 && errno != EEXIST) {
+    throwFileError(errno, path);
+  }
 }
 
-std::unique_ptr<SqliteDb> openLibraryDatabase(const std::string& path) {
+OpenedLibrary openLibraryDatabase(const std::string& path, TemporaryFiles* temporaries) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) {
     if (errno != ENOENT) throwFileError(errno, path);
-    createLibraryFile(path, kLibrarySchemaVersion);
+    createLibraryFile(path, kLibrarySchemaVersion, temporaries);
     if (::lstat(path.c_str(), &st) != 0) throwFileError(errno, path);
   }
   checkFile(path, st);
-  auto db = std::make_unique<SqliteDb>(path);
-  checkOwner(*db);
-  const int version = static_cast<int>(db->number("PRAGMA user_version"));
-  if (version < kLibrarySchemaVersion) migrate(*db, version, kLibrarySchemaVersion);
-  db->exec("PRAGMA synchronous = NORMAL");
-  return db;
+  OpenedLibrary opened{nullptr, readOnlyReason(path)};
+  const bool readOnly = !opened.readOnly.empty();
+  opened.db = std::make_unique<SqliteDb>(
+      path, readOnly ? SqliteDb::Access::ReadOnly : SqliteDb::Access::ReadWrite);
+  SqliteDb& db = *opened.db;
+  checkOwner(db);
+  const int version = static_cast<int>(db.number("PRAGMA user_version"));
+  if (version < kLibrarySchemaVersion && readOnly) {
+    throw LibraryError(path + ": made by an earlier Obitrak and cannot be brought up to date (" +
+                       opened.readOnly + ")");
+  }
+  if (version < kLibrarySchemaVersion) migrate(db, version, kLibrarySchemaVersion);
+  if (!readOnly) db.exec("PRAGMA synchronous = NORMAL");
+  return opened;
 }
 
 }  // namespace obitrak

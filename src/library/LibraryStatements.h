@@ -15,7 +15,12 @@ namespace obitrak {
 inline constexpr std::string_view kDemoColumns =
     "path, size, modified, analysis, error, protocol, game_dir, view_player, view_from, map,"
     " level_message, bsp, duration, player_count, names, winner, winner_frags,"
-    " server_recording, scoreboard_agrees";
+    " server_recording, scoreboard_agrees, modified_ns, device, inode, changed, changed_ns";
+
+// What tells a stored demo's file apart, and how its result came to be (a StoredState).
+inline constexpr std::string_view kStateColumns =
+    "size, modified, modified_ns, device, inode, changed, changed_ns, analysis,"
+    " error IS NOT NULL";
 
 // The range of keys below a folder: "F/" up to "F0", '0' being the byte after '/'.
 inline std::pair<std::string, std::string> keyRangeUnder(const std::string& folder) {
@@ -26,9 +31,13 @@ inline std::pair<std::string, std::string> keyRangeUnder(const std::string& fold
   return {low, high};
 }
 
+// More notices than a scan ever gives a demo.
+inline constexpr int kMaxStoredNotices = 64;
+
 // The kill counters of a demo packed into one value, 7 bytes each: victim, killer and
-// weapon, then the count as 32 bits, least significant byte first. Reading a packed
-// value of a wrong length throws LibraryError.
+// weapon, then the count as 32 bits, least significant byte first. Reading a packed value
+// of a wrong length, or of a counter that is zero, out of order or out of the slots and
+// weapons, throws LibraryDamage.
 std::string packKillCounts(const std::vector<DemoKillCount>& kills);
 std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::string& library);
 
@@ -36,18 +45,23 @@ std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::
 struct LibraryStore::Statements {
   explicit Statements(SqliteDb& db)
       : findId(db, "SELECT id FROM demos WHERE path = ?"),
-        insertDemo(db, "INSERT INTO demos(" + std::string(kDemoColumns) +
-                           ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        insertDemo(db,
+                   "INSERT INTO demos(" + std::string(kDemoColumns) +
+                       ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         insertPlayer(db, "INSERT INTO players VALUES(?,?,?,?,?,?,?,?,?,?,?,?)"),
         insertNotice(db, "INSERT INTO notices VALUES(?,?,?)"),
         deleteDemo(db, "DELETE FROM demos WHERE id = ?"),
         deletePlayers(db, "DELETE FROM players WHERE demo = ?"),
         deleteNotices(db, "DELETE FROM notices WHERE demo = ?"),
-        state(db, "SELECT size, modified, analysis, error IS NOT NULL FROM demos WHERE path = ?"),
+        state(db, "SELECT " + std::string(kStateColumns) + " FROM demos WHERE path = ?"),
         demo(db, "SELECT id, " + std::string(kDemoColumns) +
                      ", kill_counts FROM demos WHERE path = ? AND error IS NULL"),
-        players(db, "SELECT * FROM players WHERE demo = ? ORDER BY slot"),
-        notices(db, "SELECT text FROM notices WHERE demo = ? ORDER BY seq") {}
+        players(db,
+                "SELECT slot, name, skin, place, frags, kills, deaths, self_kills, team_place,"
+                " team_frags, team FROM players WHERE demo = ? ORDER BY slot LIMIT " +
+                    std::to_string(kMaxSlots + 1)),
+        notices(db, "SELECT text FROM notices WHERE demo = ? ORDER BY seq LIMIT " +
+                        std::to_string(kMaxStoredNotices + 1)) {}
 
   SqliteStatement findId, insertDemo, insertPlayer, insertNotice;
   SqliteStatement deleteDemo, deletePlayers, deleteNotices;

@@ -36,9 +36,11 @@ LibraryRow LibraryRow::of(const DemoResult& r) {
   return row;
 }
 
-LibraryStore::LibraryStore(const std::string& path) {
+LibraryStore::LibraryStore(const std::string& path, TemporaryFiles* temporaries) {
   try {
-    m_db = openLibraryDatabase(path);
+    OpenedLibrary opened = openLibraryDatabase(path, temporaries);
+    m_db = std::move(opened.db);
+    m_readOnly = std::move(opened.readOnly);
   } catch (const FileError& e) {
     throw LibraryError(path + ": " + e.what());
   }
@@ -51,12 +53,26 @@ void LibraryStore::createWithSchema(const std::string& path, int version) {
   createLibraryFile(path, version);
 }
 
+namespace {
+
+// A state as "SELECT <kStateColumns>" reads it, from column `first` on. Numbers that no file
+// can have only make the state differ from the file's.
+StoredState stateAt(const SqliteStatement& s, int first) {
+  auto number = [&](int i) { return s.number(first + i); };
+  auto time = [&](int i) {
+    return FileTime{number(i), static_cast<std::int32_t>(clampToInt32(number(i + 1)))};
+  };
+  const FileIdentity identity{static_cast<std::uint64_t>(number(3)),
+                              static_cast<std::uint64_t>(number(4)), time(5)};
+  return {number(0), time(1), identity, s.bytes(first + 7), number(8) != 0};
+}
+
+}  // namespace
+
 std::map<std::string, StoredState> LibraryStore::states() {
   std::map<std::string, StoredState> out;
-  SqliteStatement s(*m_db, "SELECT path, size, modified, analysis, error IS NOT NULL FROM demos");
-  while (s.step()) {
-    out.emplace(s.bytes(0), StoredState{s.number(1), s.number(2), s.bytes(3), s.number(4) != 0});
-  }
+  SqliteStatement s(*m_db, "SELECT path, " + std::string(kStateColumns) + " FROM demos");
+  while (s.step()) out.emplace(s.bytes(0), stateAt(s, 1));
   return out;
 }
 
@@ -65,14 +81,16 @@ std::optional<StoredState> LibraryStore::stateOf(const std::string& path) {
   s.reset();
   s.bind(1, path);
   if (!s.step()) return std::nullopt;
-  StoredState state{s.number(0), s.number(1), s.bytes(2), s.number(3) != 0};
+  StoredState state = stateAt(s, 0);
   s.reset();
   return state;
 }
 
 std::vector<std::string> LibraryStore::pathsUnder(const std::string& folder) {
   const auto [low, high] = keyRangeUnder(folder);
-  SqliteStatement s(*m_db, "SELECT path FROM demos WHERE path >= ? AND path < ? ORDER BY path");
+  SqliteStatement s(*m_db,
+                    "SELECT path FROM demos WHERE path >= ? AND path < ? AND length(path) <= " +
+                        std::to_string(kLibraryValueLimit) + " ORDER BY path");
   s.bind(1, low).bind(2, high);
   std::vector<std::string> out;
   while (s.step()) out.push_back(s.bytes(0));
@@ -99,11 +117,12 @@ void LibraryStore::remove(const std::string& path) {
 }
 
 std::int64_t LibraryStore::insertDemo(const std::string& path, const LibraryRow& row,
-                                      const DemoResult* result, const std::string& analysis) {
+                                      const DemoResult* result, const std::string& analysis,
+                                      const FileIdentity& identity) {
   remove(path);
   SqliteStatement& s = m_s->insertDemo;
   s.reset();
-  s.bind(1, path).bind(2, row.size).bind(3, row.modified).bind(4, analysis);
+  s.bind(1, path).bind(2, row.size).bind(3, row.modified.seconds).bind(4, analysis);
   if (result == nullptr) {
     s.bind(5, row.error);
   } else {
@@ -122,7 +141,10 @@ std::int64_t LibraryStore::insertDemo(const std::string& path, const LibraryRow&
   } else {
     s.bindNull(19);
   }
-  s.bind(20, result != nullptr ? packKillCounts(result->kills) : std::string());
+  s.bind(20, row.modified.nanoseconds).bind(21, static_cast<std::int64_t>(identity.device));
+  s.bind(22, static_cast<std::int64_t>(identity.inode)).bind(23, identity.changed.seconds);
+  s.bind(24, identity.changed.nanoseconds);
+  s.bind(25, result != nullptr ? packKillCounts(result->kills) : std::string());
   s.run();
   return m_db->lastInsertId();
 }

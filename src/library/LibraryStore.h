@@ -10,26 +10,41 @@
 
 #include "library/Sqlite.h"
 #include "stats/DemoResult.h"
+#include "stats/FileTime.h"
 
 namespace obitrak {
 
+class TemporaryFiles;
+
 // The schema this program writes; a library of an earlier one is brought up to date when
 // opened, one of a later one is refused.
-inline constexpr int kLibrarySchemaVersion = 2;
+inline constexpr int kLibrarySchemaVersion = 3;
+
+// What tells a file apart for certain where size and modification time may not: a copy or
+// a move over a demo can keep both, but not the file itself (device and inode) nor its
+// change time, which only the system sets.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  FileTime changed;
+
+  bool operator==(const FileIdentity&) const = default;
+};
 
 // What the library knows of a demo file without loading its results.
 struct StoredState {
   std::int64_t size = 0;
-  std::int64_t modified = 0;  // nanoseconds since 1970
-  std::string analysis;       // AnalysisVersion of the stored result
-  bool failed = false;        // the demo could not be read
+  FileTime modified;
+  FileIdentity identity;
+  std::string analysis;  // AnalysisVersion of the stored result
+  bool failed = false;   // the demo could not be read
 };
 
 // A demo as a list of many shows it: the facts of the table, no kill counters.
 struct LibraryRow {
   std::string path;
   std::int64_t size = 0;
-  std::int64_t modified = 0;
+  FileTime modified;
   std::string error;  // why the demo could not be read; empty when it could
   std::int32_t protocolVersion = 0;
   std::string gameDir;
@@ -46,34 +61,43 @@ struct LibraryRow {
 };
 
 // The demo library: one SQLite database holding, per demo file (by its absolute path),
-// its size and modification time, the analysis version and the DemoResult. Writes are the
+// what tells the file apart, the analysis version and the DemoResult. Writes are the
 // caller's transactions (SqliteTransaction over db()). One store is one connection, for
 // one thread at a time; another program may use the same file at once.
 class LibraryStore {
  public:
-  // Opens the library at `path`, creating it when no file has that name. A link at the
-  // name, a file that is not an Obitrak library, a damaged one or one of a newer schema
-  // throws LibraryError and the file is left as it is.
-  explicit LibraryStore(const std::string& path);
+  // Opens the library at `path`, creating it when no file has that name; the temporary files
+  // of a library being made are known to `temporaries`. A link at the name, a file that is
+  // not an Obitrak library, a damaged one or one of a newer schema throws LibraryError and
+  // the file is left as it is. A library that this user may not write (nor its folder) is
+  // opened read-only: read as its last writer left it, never locked nor written, no file
+  // made beside it.
+  explicit LibraryStore(const std::string& path, TemporaryFiles* temporaries = nullptr);
   ~LibraryStore();
   LibraryStore(const LibraryStore&) = delete;
   LibraryStore& operator=(const LibraryStore&) = delete;
 
   SqliteDb& db() { return *m_db; }
+  // Why the library is read-only ("File access denied"); empty when it may be written.
+  const std::string& readOnlyReason() const { return m_readOnly; }
 
   std::map<std::string, StoredState> states();
   std::optional<StoredState> stateOf(const std::string& path);
   // The stored result, its path being the stored one; none for an unknown or failed demo.
+  // A result that does not hold throws LibraryDamage.
   std::optional<DemoResult> load(const std::string& path);
-  // Every demo below `folder` (all with an empty folder), ordered by path.
+  // Every demo below `folder` (all with an empty folder), ordered by path; a row that does
+  // not hold is left out.
   std::vector<LibraryRow> rows(const std::string& folder = {});
   // The same, handed over one by one as they are read.
   void forEachRow(const std::string& folder, const std::function<void(LibraryRow&&)>& each);
   std::vector<std::string> pathsUnder(const std::string& folder);
 
-  void save(const std::string& path, const DemoResult& result, const std::string& analysis);
-  void saveFailure(const std::string& path, std::int64_t size, std::int64_t modified,
-                   const std::string& error, const std::string& analysis);
+  void save(const std::string& path, const DemoResult& result, const std::string& analysis,
+            const FileIdentity& identity = {});
+  void saveFailure(const std::string& path, std::int64_t size, const FileTime& modified,
+                   const FileIdentity& identity, const std::string& error,
+                   const std::string& analysis);
   void remove(const std::string& path);
 
   // Creates an empty library of an earlier schema, as that release made it (for tests of
@@ -84,10 +108,12 @@ class LibraryStore {
   struct Statements;
   void removeChildren(std::int64_t id);
   std::int64_t insertDemo(const std::string& path, const LibraryRow& row, const DemoResult* result,
-                          const std::string& analysis);
+                          const std::string& analysis, const FileIdentity& identity);
+  DemoResult loadChecked(const std::string& path);
 
   std::unique_ptr<SqliteDb> m_db;
   std::unique_ptr<Statements> m_s;
+  std::string m_readOnly;
 };
 
 // The key of a demo in a library: its absolute path, made plain ("a/./b" is "a/b"), links

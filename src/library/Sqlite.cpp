@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "scan/FileError.h"
+
 namespace obitrak {
 
 namespace {
@@ -24,24 +26,58 @@ std::string messageFor(sqlite3* db, int code) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
       return "the library is in use by another program";
+    case SQLITE_TOOBIG:
+      return "the library holds a value too long to be one of its own";
     default:
       return db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code);
   }
 }
 
+// An SQLite URI that opens `path` as a file that nobody changes while it is read: no lock is
+// taken, and no journal or shared-memory file is made beside it. Every byte but the plain
+// ones of a path is escaped.
+std::string immutableUri(const std::string& path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file:";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       std::string_view("/._-~").find(c) != std::string_view::npos;
+    if (plain) {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += kHex[byte >> 4];
+      uri += kHex[byte & 15];
+    }
+  }
+  return uri + "?immutable=1";
+}
+
 }  // namespace
 
-SqliteDb::SqliteDb(const std::string& path) : m_path(path) {
-  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
-  const int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
+SqliteDb::SqliteDb(const std::string& path, Access access) : m_path(path) {
+  int flags = SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
+  std::string name = path;
+  if (access == Access::ReadOnly) {
+    flags |= SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+    name = immutableUri(path);
+  } else {
+    flags |= SQLITE_OPEN_READWRITE;
+  }
+  const int rc = sqlite3_open_v2(name.c_str(), &m_db, flags, nullptr);
   if (rc != SQLITE_OK) {
-    const std::string message = messageFor(m_db, rc);
+    std::string message = messageFor(m_db, rc);
+    // Why the system refused the file, when it did ("File access denied").
+    if (const int err = m_db != nullptr ? sqlite3_system_errno(m_db) : 0; err != 0)
+      message += " (" + std::string(fileErrorFromErrno(err, path).what()) + ")";
     sqlite3_close(m_db);
     m_db = nullptr;
     throw LibraryError(path + ": " + message);
   }
   sqlite3_extended_result_codes(m_db, 1);
   sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+  sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, kLibraryValueLimit);
 }
 
 SqliteDb::~SqliteDb() {
@@ -49,7 +85,10 @@ SqliteDb::~SqliteDb() {
 }
 
 void SqliteDb::fail(int code) const {
-  throw LibraryError(m_path + ": " + messageFor(m_db, code));
+  const std::string message = m_path + ": " + messageFor(m_db, code);
+  // Nothing this program writes is that long: the value was put there by other hands.
+  if ((code & 0xFF) == SQLITE_TOOBIG) throw LibraryDamage(message);
+  throw LibraryError(message);
 }
 
 std::int64_t SqliteDb::lastInsertId() const {
@@ -130,6 +169,10 @@ std::string SqliteStatement::bytes(int column) const {
 
 bool SqliteStatement::isNull(int column) const {
   return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
+bool SqliteStatement::isInteger(int column) const {
+  return sqlite3_column_type(m_stmt, column) == SQLITE_INTEGER;
 }
 
 SqliteTransaction::SqliteTransaction(SqliteDb& db, Kind kind) : m_db(db) {

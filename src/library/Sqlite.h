@@ -17,11 +17,27 @@ class LibraryError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A stored result that does not hold: a value out of its range or too long, a counter that
+// points past the players, a list that disagrees with the result. Its demo is to be scanned
+// again; the rest of the library is sound.
+class LibraryDamage : public LibraryError {
+ public:
+  using LibraryError::LibraryError;
+};
+
+// No value longer than this is ever read from a library: a statement that meets one fails
+// (SQLITE_TOOBIG) instead of taking the memory. The longest value a library holds, a demo's
+// packed kill counters, takes less than half of it.
+inline constexpr int kLibraryValueLimit = 1 << 20;
+
 // One connection to an SQLite database file that exists: never creates the file and
 // never follows a link at its name. Waits for another program's lock up to a timeout.
 class SqliteDb {
  public:
-  explicit SqliteDb(const std::string& path);
+  // ReadOnly reads the file as it is, without locks, journal or any file beside it: for a
+  // file that this user may not write.
+  enum class Access { ReadWrite, ReadOnly };
+  explicit SqliteDb(const std::string& path, Access access = Access::ReadWrite);
   ~SqliteDb();
   SqliteDb(const SqliteDb&) = delete;
   SqliteDb& operator=(const SqliteDb&) = delete;
@@ -66,6 +82,7 @@ class SqliteStatement {
   std::int64_t number(int column) const;
   std::string bytes(int column) const;
   bool isNull(int column) const;
+  bool isInteger(int column) const;
 
  private:
   SqliteDb& m_db;

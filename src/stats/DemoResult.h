@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scan/DemoTables.h"
+#include "stats/FileTime.h"
 
 namespace obitrak {
 
@@ -40,9 +41,9 @@ struct DemoKillCount {
 // What one analysed demo keeps: enough to total it with others and to list it, without
 // its message log. The same value comes from a fresh scan and from the library.
 struct DemoResult {
-  std::string path;           // as the run names the demo
-  std::int64_t size = 0;      // bytes
-  std::int64_t modified = 0;  // modification time, nanoseconds since 1970 (UTC)
+  std::string path;       // as the run names the demo
+  std::int64_t size = 0;  // bytes
+  FileTime modified;      // the file's modification time
   std::int32_t protocolVersion = 0;
   std::string gameDir;
   int viewPlayer = 0;

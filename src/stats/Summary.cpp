@@ -1,7 +1,6 @@
 #include "stats/Summary.h"
 
 #include <algorithm>
-#include <ctime>
 
 namespace obitrak {
 
@@ -83,17 +82,8 @@ Summary Summarize(const std::vector<DemoResult>& demos, bool teamPlay) {
   return builder.finish();
 }
 
-std::string utcTime(std::int64_t modifiedNs, const char* format) {
-  const auto seconds = static_cast<std::time_t>(modifiedNs / 1'000'000'000);
-  std::tm utc{};
-  if (gmtime_r(&seconds, &utc) == nullptr) return {};
-  char text[64];
-  const std::size_t n = std::strftime(text, sizeof text, format, &utc);
-  return std::string(text, n);
-}
-
-std::string summaryDate(std::int64_t modifiedNs) {
-  return utcTime(modifiedNs, "%Y-%m-%d %H:%M");
+std::string summaryDate(const FileTime& modified) {
+  return utcTime(modified, "%Y-%m-%d %H:%M");
 }
 
 std::string summaryDuration(std::int32_t seconds) {

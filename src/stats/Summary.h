@@ -12,6 +12,7 @@
 
 #include "scan/Phrases.h"
 #include "stats/DemoResult.h"
+#include "stats/FileTime.h"
 
 namespace obitrak {
 
@@ -38,7 +39,7 @@ struct KillsBetween {
 // One demo as the summary lists it.
 struct SummaryDemo {
   std::string path;
-  std::int64_t modified = 0;  // nanoseconds since 1970 (UTC)
+  FileTime modified;
   std::string mapName;
   std::string levelMessage;
   std::int32_t duration = 0;
@@ -85,11 +86,8 @@ class SummaryBuilder {
 // the sum of the same number in the per-demo reports of that mode.
 Summary Summarize(const std::vector<DemoResult>& demos, bool teamPlay);
 
-// A modification time (nanoseconds since 1970) in UTC, formatted as strftime does.
-std::string utcTime(std::int64_t modifiedNs, const char* format);
-
 // The date of a modification time as "YYYY-MM-DD HH:MM" in UTC.
-std::string summaryDate(std::int64_t modifiedNs);
+std::string summaryDate(const FileTime& modified);
 
 // A duration in seconds as "M:SS".
 std::string summaryDuration(std::int32_t seconds);

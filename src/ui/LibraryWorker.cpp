@@ -115,6 +115,14 @@ void LibraryWorker::index(const QStringList& folders,
                        .arg(counts.reused)
                        .arg(counts.failed);
     if (counts.cancelled) note += QStringLiteral(" (cancelled)");
+    if (counts.damaged > 0) {
+      note += QStringLiteral("; %1 stored results did not hold and were scanned again")
+                  .arg(counts.damaged);
+    }
+    if (!store().readOnlyReason().empty()) {
+      note += QStringLiteral("; the library is read-only (%1): nothing was kept")
+                  .arg(QString::fromLocal8Bit(store().readOnlyReason()));
+    }
     if (problems > 0) note += QStringLiteral("; some folders could not be searched");
     emit indexFinished(note);
   } catch (const std::exception& e) {
@@ -127,8 +135,12 @@ void LibraryWorker::summarize(quint64 generation, const std::vector<std::string>
   try {
     std::vector<DemoResult> results;
     for (const std::string& path : paths) {
-      std::optional<DemoResult> r = store().load(path);
-      if (r) results.push_back(std::move(*r));
+      try {
+        std::optional<DemoResult> r = store().load(path);
+        if (r) results.push_back(std::move(*r));
+      } catch (const LibraryDamage&) {
+        // Counted as unreadable until the next update scans the demo again.
+      }
     }
     auto summary = std::make_shared<Summary>(Summarize(results, false));
     summary->unreadable = static_cast<int>(paths.size() - results.size());

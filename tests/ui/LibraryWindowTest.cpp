@@ -8,6 +8,7 @@
 
 #include "UiTestSupport.h"
 #include "export/SummaryExport.h"
+#include "library/Sqlite.h"
 #include "ui/LibraryDemoModel.h"
 #include "ui/LibraryPlayersModel.h"
 #include "ui/LibraryWindow.h"
@@ -230,6 +231,20 @@ class LibraryWindowTest : public QObject {
     QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"))
                 ->text()
                 .contains(QStringLiteral("3 unchanged")));
+  }
+
+  // Values that no scan writes, put in the library by other hands: the window shows none of
+  // them, and its update scans those demos again and says so.
+  void aDamagedLibraryIsScannedAgain() {
+    m_window.reset();
+    SqliteDb(m_dir.filePath(QStringLiteral("library.sqlite")).toStdString())
+        .exec(
+            "UPDATE players SET slot = 1000 WHERE slot = 1;"
+            "UPDATE demos SET kill_counts = x'C8010001000000', player_count = -1");
+    openWindow();
+    QCOMPARE(m_window->demos().rowCount(), 4);
+    const QString status = m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"))->text();
+    QVERIFY2(status.contains(QStringLiteral("3 stored results did not hold")), qPrintable(status));
   }
 
   void menuOpensTheWindow() {

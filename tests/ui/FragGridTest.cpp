@@ -9,6 +9,7 @@
 #include "ui/ColumnWidths.h"
 #include "ui/FileDialogs.h"
 #include "ui/FragGrid.h"
+#include "ui/MainWindowGeometry.h"
 #include "ui/PlayerColours.h"
 
 using namespace obitrak::ui;

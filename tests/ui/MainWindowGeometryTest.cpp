@@ -9,7 +9,7 @@
 
 #include "DemoWriter.h"
 #include "UiTestSupport.h"
-#include "ui/FragGridModel.h"
+#include "ui/FragGridView.h"
 
 using namespace obitrak;
 using namespace obitrak::uitest;

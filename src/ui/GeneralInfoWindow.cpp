@@ -103,8 +103,7 @@ Qt::ItemFlags PlayerListModel::flags(const QModelIndex& index) const {
 
 GeneralInfoWindow::GeneralInfoWindow(AppState& state, QWidget* parent)
     : SecondaryWindow(state, QStringLiteral("General"), QStringLiteral("General demo informatiom"),
-                      {kOuterWidth, kOuterHeight}, parent),
-      m_demoPath([] { return QString(); }) {
+                      {kOuterWidth, kOuterHeight}, parent) {
   const QFont bold = designFont(font(), true);
   for (std::size_t i = 0; i < kBoxPlaces.size(); ++i) {
     const BoxPlace& place = kBoxPlaces[i];
@@ -156,14 +155,6 @@ GeneralInfoWindow::GeneralInfoWindow(AppState& state, QWidget* parent)
   m_statusBar->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
 }
 
-void GeneralInfoWindow::setDemoPathSource(std::function<QString()> source) {
-  if (source) {
-    m_demoPath = std::move(source);
-  } else {
-    m_demoPath = [] { return QString(); };
-  }
-}
-
 void GeneralInfoWindow::setBox(Box box, const std::string& text) {
   QLineEdit* edit = m_boxes[static_cast<std::size_t>(box)];
   edit->setText(quakeLine(text));
@@ -172,7 +163,7 @@ void GeneralInfoWindow::setBox(Box box, const std::string& text) {
 
 void GeneralInfoWindow::refill() {
   const DemoTables& t = state().tables;
-  m_statusPanel->setText(m_demoPath());
+  m_statusPanel->setText(state().demoPath);
   setBox(MessageBox, t.header.levelMessage);
   setBox(BspBox, t.header.bspName);
   setBox(PatchBox, t.header.gameDir);

@@ -3,7 +3,6 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <array>
-#include <functional>
 
 #include "ui/SecondaryWindow.h"
 
@@ -61,9 +60,6 @@ class GeneralInfoWindow : public SecondaryWindow {
  public:
   explicit GeneralInfoWindow(AppState& state, QWidget* parent = nullptr);
 
-  // Where the status bar takes the loaded demo's path from (the main window's open dialog).
-  void setDemoPathSource(std::function<QString()> source);
-
   QTableView& playerGrid() const { return *m_playerGrid; }
   const PlayerListModel& playerModel() const { return *m_playerModel; }
 
@@ -89,7 +85,6 @@ class GeneralInfoWindow : public SecondaryWindow {
   void showScoreboard();
   int playerColumnWidth(int column) const;
 
-  std::function<QString()> m_demoPath;
   std::array<QLineEdit*, BoxCount> m_boxes{};
   PlayerListModel* m_playerModel = nullptr;
   QTableView* m_playerGrid = nullptr;

@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <algorithm>
+#include <stdexcept>
 #include <string_view>
 
 #include "export/HtmlColors.h"
@@ -20,7 +21,7 @@
 #include "stats/Scoreboard.h"
 #include "stats/Tally.h"
 #include "ui/ErrorHandler.h"
-#include "ui/FragGridModel.h"
+#include "ui/FragGridView.h"
 #include "ui/LogWindow.h"
 #include "ui/Pictures.h"
 #include "ui/ScanProgressDialog.h"
@@ -37,8 +38,6 @@ constexpr int kDesignWidth = 335;
 constexpr int kDesignHeight = 208;
 constexpr int kStatusBarHeight = 19;
 constexpr int kWeaponFilterWidth = 137;
-
-const QString kDescrSwitch = QStringLiteral("-descr");
 
 // The window's client area; it tells the window when its size changes so that the grid
 // can be fitted into it.
@@ -95,7 +94,9 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   buildControls();
   buildStatusBar();
   buildPlacementWatch();
-  buildDesktopParts();
+  buildPackLabel();
+  buildKeyboard();
+  setAcceptDrops(true);
   resize(kDesignWidth, kDesignHeight);
 }
 
@@ -170,6 +171,10 @@ void MainWindow::buildControls() {
   m_fragGrid->setObjectName(QStringLiteral("Grid1"));
   m_fragGrid->setGeometry(kGridLeft, kGridTop, 345, 145);
   m_fragGrid->hide();
+
+  m_gridNote = new QLabel(area);
+  m_gridNote->setObjectName(QStringLiteral("GridNote"));
+  m_gridNote->hide();
 }
 
 void MainWindow::buildStatusBar() {
@@ -216,18 +221,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   m_exitProgram();
 }
 
+// Every activation: the player colours and the HTML colours, as stored.
 void MainWindow::refill() {
   m_playerColours.fill();
   loadColourSettings();
-  loadPhrasePackAtStart();
-  scanCommandLineDemo();
 }
 
 void MainWindow::loadColourSettings() {
   m_state.colorSettingsFile = colorSettingsPath(m_state.programPath);
   QString failure;
   try {
-    LoadHtmlColors(m_state.htmlColors, m_state.colorSettingsFile);
+    namingFailure(QStringLiteral("Could not read the HTML colours from %1")
+                      .arg(QFile::decodeName(QByteArray::fromStdString(m_state.colorSettingsFile))),
+                  [&] { LoadHtmlColors(m_state.htmlColors, m_state.colorSettingsFile); });
   } catch (...) {
     failure = GeneralErrorHandler::currentExceptionMessage();
   }
@@ -241,34 +247,31 @@ void MainWindow::loadColourSettings() {
   GeneralErrorHandler::showMessage(failure);
 }
 
-void MainWindow::scanCommandLineDemo() {
-  const QStringList& arguments = m_state.commandLine;
-  if (arguments.isEmpty() || m_state.tables.scanMarker == kScanMarkerSet) return;
-  scanDemo(arguments[0]);
-  if (commandLineSwitch(kDescrSwitch)) exportDescription();
-}
-
-bool MainWindow::commandLineSwitch(const QString& name) const {
-  return m_state.commandLine.size() >= 2 && m_state.commandLine[1] == name;
-}
-
 // ---- The demo
 
 void MainWindow::scanDemo(const QString& path) {
-  if (m_links.log != nullptr) m_links.log->scanStarted();
-  if (m_links.progress != nullptr) {
-    m_links.progress->setExpectedBytes(static_cast<std::uint64_t>(QFileInfo(path).size()));
-  }
-  // The scan replaces the tables only when the file could be read, so the window is reset
-  // afterwards: a demo that cannot be opened changes nothing that the user sees.
-  const ScanReport report =
-      DemoScan(m_state.tables, localFileName(path), m_links.progress, m_state.phrasePackInUse());
-  showScannedDemo(path, report.statusPanel0, report.statusPanel1);
+  // The demo is read into tables of its own, which replace the loaded ones only when the
+  // file is a demo that could be read: a failure changes nothing that the user sees.
+  DemoTables scanned;
+  scanned.header = m_state.tables.header;
+  scanned.log.setLimits(m_state.tables.log.limits());
+  ScanReport report;
+  namingFailure(QStringLiteral("Could not open %1").arg(path), [&] {
+    if (m_links.log != nullptr) m_links.log->scanStarted();
+    if (m_links.progress != nullptr) {
+      m_links.progress->setExpectedBytes(static_cast<std::uint64_t>(QFileInfo(path).size()));
+    }
+    report = DemoScan(scanned, localFileName(path), m_links.progress, m_state.phrasePackInUse());
+    if (report.notADemo) throw std::runtime_error(std::string(kNotADemo));
+  });
+  m_state.tables = std::move(scanned);
+  m_state.scanNotice = report.statusPanel1;
+  showScannedDemo(path, report.statusPanel0);
+  rememberDemo(path);
 }
 
-void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
-                                 const std::string& panel1) {
-  m_demoPath = path;
+void MainWindow::showScannedDemo(const QString& path, const std::string& panel0) {
+  m_state.demoPath = path;
   m_teamPlayBox->setChecked(false);
   m_state.teamPlay = false;
   m_teamScoresButton->hide();
@@ -280,7 +283,6 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
   setWindowTitle(path);
   m_panel0->setText(quakeLine(panel0));
   m_panel0->setToolTip(quakeText(panel0));
-  m_scanNotice = panel1;
   showNotice();
 
   m_startupPicture->hide();
@@ -289,11 +291,13 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
   m_teamPlayBox->show();
   m_fragGrid->show();
   fillFragGrid();
+  // The keyboard starts in the grid; Tab goes round the filter, the box and the grid.
+  m_fragGrid->setFocus();
 }
 
 // Panel 1: the scan's notice, else the scoreboard's word where counted frags fall short.
 void MainWindow::showNotice() {
-  std::string notice = m_scanNotice;
+  std::string notice = m_state.scanNotice;
   if (notice.empty() && CompareScoreboard(m_state.tables).countedLower) {
     notice = kNoticeScoreboardDiffers;
   }
@@ -352,6 +356,18 @@ void MainWindow::fillFragGrid() {
   placeWindowForGrid();
   fitGridIntoWindow();
   m_fragGrid->shapeChanged();
+  showGridNote();
+}
+
+// A grid without a ranked player says why: nobody was named, or no kill was counted.
+void MainWindow::showGridNote() {
+  const PlayerTable& players = m_state.tables.players;
+  const bool empty = m_fragModel->shape().fixedRows == 0;
+  m_gridNote->setText(players.idleCount > 0 ? QStringLiteral("No kills counted: see the log")
+                                            : QStringLiteral("No players in this demo"));
+  m_gridNote->adjustSize();
+  m_gridNote->move(kGridLeft, kGridTop + m_fragGrid->height() + kGridLeft / 2);
+  m_gridNote->setVisible(empty);
 }
 
 }  // namespace obitrak::ui

@@ -58,7 +58,7 @@ class GeneralInfoWindowTest : public QObject {
     QCOMPARE(window.objectName(), QStringLiteral("General"));
     QCOMPARE(window.windowTitle(), QStringLiteral("General demo informatiom"));
     DemoScanBytes(app.state().tables, duelDemo());
-    window.setDemoPathSource([] { return QStringLiteral("/demos/duel.dm2"); });
+    app.state().demoPath = QStringLiteral("/demos/duel.dm2");
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));

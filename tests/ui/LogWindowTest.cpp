@@ -1,7 +1,11 @@
 // The log window: its grid, the header row that an empty log loses and a later scan
 // restores, the colours of obituary and level-3 rows, and the scroll back at a new scan.
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
@@ -42,10 +46,20 @@ class LogWindowTest : public QObject {
     QCOMPARE(window.windowTitle(), QStringLiteral("Demo Log"));
     QTableView& grid = window.grid();
     QCOMPARE(grid.objectName(), QStringLiteral("Lg"));
-    QCOMPARE(grid.geometry(), QRect(8, 8, 553, 353));
+    // The TIME column comes first and widens the window and the grid by its width.
+    const int time = grid.columnWidth(ui::LogModel::Time);
+    QCOMPARE(grid.horizontalHeader()->visualIndex(ui::LogModel::Time), 0);
+    QCOMPARE(grid.geometry(), QRect(8, 8, 553 + time, 353));
+    QCOMPARE(window.size(), QSize(578 + time, 398));
     // Sections hold the cell and its grid line.
     QCOMPARE(grid.columnWidth(0), 41);
     QCOMPARE(grid.columnWidth(1), 493);
+    // The grid and its message column follow the window.
+    window.show();
+    window.resize(window.width() + 100, window.height() + 50);
+    QTRY_COMPARE(window.height(), 448);
+    QCOMPARE(grid.geometry(), QRect(8, 8, 653 + time, 403));
+    QCOMPARE(grid.columnWidth(1), 593);
     QCOMPARE(grid.verticalHeader()->defaultSectionSize(), 16);
     QCOMPARE(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
   }
@@ -116,6 +130,75 @@ class LogWindowTest : public QObject {
               0);
       QCOMPARE(cell.data(Qt::FontRole).value<QFont>().bold(), bold);
     }
+  }
+
+  // Ctrl+F opens the find bar; Enter and F3 go to the next message holding the text, any
+  // case, round the log; Shift+F3 goes back; Escape closes the bar, then the window.
+  void findBarJumpsToMatchingMessages() {
+    TestApp app;
+    DemoScanBytes(app.state().tables, duelDemo());
+    ui::LogWindow window(app.state());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.refillNow();
+    QTableView& grid = window.grid();
+    auto* find = window.findChild<QLineEdit*>(QStringLiteral("LogFind"));
+    QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(find->isVisible() && find->hasFocus());
+    QTest::keyClicks(find, QStringLiteral("bob"));
+    auto selected = [&grid] {
+      const QModelIndexList rows = grid.selectionModel()->selectedRows();
+      return rows.size() == 1 ? rows.front().row() : -1;
+    };
+    const QList<std::pair<QKeySequence, int>> steps{{QKeySequence(Qt::Key_Return), 0},
+                                                    {QKeySequence(Qt::Key_F3), 1},
+                                                    {QKeySequence(Qt::Key_F3), 2},
+                                                    {QKeySequence(Qt::Key_F3), 3},
+                                                    {QKeySequence(Qt::Key_F3), 0},
+                                                    {QKeySequence(Qt::SHIFT | Qt::Key_F3), 3}};
+    for (const auto& [key, row] : steps) {
+      QTest::keySequence(find, key);
+      QCOMPARE(selected(), row);
+    }
+    find->setText(QStringLiteral("zed"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("LogFindNote"))->text(),
+             QStringLiteral("Not found"));
+    QTest::keyClick(find, Qt::Key_Escape);
+    QVERIFY(!find->isVisible() && window.isVisible());
+    QTest::keyClick(&grid, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+  }
+
+  // Ctrl+C copies the selected rows, time, type and message between tabs.
+  void copyTakesTheSelectedRows() {
+    TestApp app;
+    fillLog(app.state().tables, {1, 3}, 40);
+    ui::LogWindow window(app.state());
+    window.refillNow();
+    QTableView& grid = window.grid();
+    grid.selectionModel()->select(grid.model()->index(1, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    grid.selectionModel()->select(grid.model()->index(62, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    grid.setFocus();
+    QTest::keySequence(&grid, QKeySequence::Copy);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("0:00\t3\tlevel 3 message WWWWWWWWWW\n"
+                            "0:31\t1\tlevel 1 message WWWWWWWWWW"));
+  }
+
+  void timesAreMinutesAndSeconds_data() {
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("start") << 0 << "0:00";
+    QTest::newRow("seconds") << 7 << "0:07";
+    QTest::newRow("minutes") << 754 << "12:34";
+    QTest::newRow("hours as minutes") << 4 * 3600 + 65 << "241:05";
+  }
+  void timesAreMinutesAndSeconds() {
+    QFETCH(int, seconds);
+    QTEST(ui::logTimeText(seconds), "text");
   }
 
   // A scan's start scrolls back to the first data row; an activation keeps the place in

@@ -15,7 +15,8 @@ void FragCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   const FragGridModel& model = m_view.gridModel();
   CellFacts facts;
   facts.column = model.cellColumn(index);
-  facts.row = model.cellRow(index);
+  // The diagonal is where a row's player meets his own column, wherever the rows stand.
+  facts.row = model.placeOfRow(model.cellRow(index));
   facts.current = m_view.currentIndex() == index;
   const CellPaint paint = fragGridCellPaint(facts, m_colours);
   painter->save();

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 
 #include "ui/ColumnWidths.h"
+#include "ui/CopyKey.h"
 #include "ui/FragCellDelegate.h"
 
 namespace obitrak::ui {
@@ -40,6 +41,16 @@ FragGridView::FragGridView(FragGridModel& model, QWidget* parent)
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
   setItemDelegate(new FragCellDelegate(*this, model.colours()));
+  // Arrows move between the cells; Tab goes on to the window's other controls.
+  setTabKeyNavigation(false);
+  // A click on a column's header sorts the rows by it; Ctrl+C copies the whole grid.
+  horizontalHeader()->setSectionsClickable(true);
+  connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+    m_model.cycleSort(section + m_model.shape().fixedColumns);
+    fitColumns();
+    shapeChanged();
+  });
+  copyWithKey(*this, [this] { return m_model.gridText(); });
 }
 
 QRect FragGridView::cellRect(int column, int row) const {
@@ -78,7 +89,8 @@ void FragGridView::fitColumns() {
     QStringList cells;
     for (int row = 0; row < shape.rows; ++row) {
       const bool header = column < shape.fixedColumns || row < shape.fixedRows;
-      (header ? headers : cells) << m_model.cellText(column, row);
+      (header ? headers : cells) << (header ? m_model.headerText(column, row)
+                                            : m_model.cellText(column, row));
     }
     needed.push_back(
         fittedColumnWidth(kDefaultColumnWidth + kGridLineWidth, metrics, headers, cells, margins));

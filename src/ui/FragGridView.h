@@ -8,7 +8,8 @@ namespace obitrak::ui {
 
 // The frag grid: fixed-size cells with lines between them, the names as fixed headers, the
 // diagonal white on dark green and the current cell black on white. Cells are addressed by
-// the design's column and row.
+// the design's column and row. A click on a column's header sorts the rows by it (again:
+// the other way; a third time: rank order); Ctrl+C copies the grid as text.
 class FragGridView : public QTableView {
   Q_OBJECT
 

@@ -290,6 +290,7 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0)
   m_weaponFilter->show();
   m_teamPlayBox->show();
   m_fragGrid->show();
+  m_fragModel->sortRows(0, true);  // a new demo's rows stand in rank order
   fillFragGrid();
   // The keyboard starts in the grid; Tab goes round the filter, the box and the grid.
   m_fragGrid->setFocus();

@@ -75,7 +75,8 @@ void MainWindow::buildMenus() {
   m_exitAction = addMenuItem(file, "Exit1", QStringLiteral("E&xit"), Qt::CTRL | Qt::Key_X, true,
                              &MainWindow::exitProgram);
   // The usual Ctrl+Q beside the design's Ctrl+X, in every window of the program.
-  m_exitAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence::Quit});
+  m_exitAction->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q)});
   m_exitAction->setShortcutContext(Qt::ApplicationShortcut);
 
   // The View items answer the bare letter while the main window is active.

@@ -33,8 +33,12 @@ int mainWindowMinimumWidth(int panel0Text, int panel1Text) {
 
 GridSize mainWindowMinimumArea(int weaponFilterWidth, int scrollBarExtent) {
   constexpr int kRow = kDefaultRowHeight + kGridLineWidth;
-  return {std::max(kGridLeft + weaponFilterWidth, kTeamScoresRight) + kGridLeft,
-          kGridTop + 2 * kRow + scrollBarExtent + kGridBorder + kGridLeft / 2};
+  constexpr int kColumn = kDefaultColumnWidth + kGridLineWidth;
+  constexpr int kMargin = kGridLeft / 2;
+  const int controls = std::max(kGridLeft + weaponFilterWidth, kTeamScoresRight) + kGridLeft;
+  const int firstCell = kGridLeft + 2 * kColumn + kGridBorder + kMargin;
+  return {std::max(controls, firstCell),
+          kGridTop + 2 * kRow + scrollBarExtent + kGridBorder + kMargin};
 }
 
 GridSize gridViewport(GridSize grid, GridSize room, int scrollBarExtent) {

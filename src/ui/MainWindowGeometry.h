@@ -38,7 +38,7 @@ inline constexpr int kTeamScoresRight = 187;
 
 // The least client area (below the menu, above the status bar) that keeps the main
 // window's controls: the weapon filter, "TeamPlay" and "Team Scores" whole, and the grid's
-// header row with one row of cells and a scroll bar beneath.
+// corner with the first cell of the first row and a scroll bar beneath.
 GridSize mainWindowMinimumArea(int weaponFilterWidth, int scrollBarExtent);
 
 // Where the main window goes to fit a grid of `grid` pixels on a screen of `screen` pixels:

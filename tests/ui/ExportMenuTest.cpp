@@ -4,6 +4,9 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QStatusBar>
+#include <QTimer>
 #include <QTest>
 
 #include "UiTestSupport.h"
@@ -226,6 +229,37 @@ class ExportMenuTest : public QObject {
     // The program goes on with the demo it had.
     QCOMPARE(app.form().windowTitle(), demo);
     QVERIFY(menuItem(app.form(), item.toLatin1().constData())->isEnabled());
+  }
+
+  // The status bar says what was written where.
+  void writtenExportIsNamedInTheStatusBar() {
+    TestApp app;
+    app.showActive();
+    app.openDuel();
+    const QString target = app.file(QStringLiteral("match.htm"));
+    app.chooseOnSave(target);
+    menuItem(app.form(), "ExportdescriptiontoHTML1")->trigger();
+    QCOMPARE(app.form().statusBar()->currentMessage(), "HTML description written to " + target);
+    QCOMPARE(app.saveRequests.back().defaultSuffix, QStringLiteral("htm"));
+  }
+
+  // The platform's save dialog asks before it replaces a file, and a name typed without an
+  // extension gets the export's.
+  void saveDialogConfirmsAndAddsTheExtension() {
+    QTemporaryDir dir;
+    bool confirms = false;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+      dialog->selectFile(dir.filePath(QStringLiteral("report")));
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const std::optional<QString> chosen = ui::runSaveFileDialog(
+        nullptr, {QStringLiteral("SaveDescr"), QStringLiteral("All files|*.*|Text files|*.txt"), 2,
+                  QString(), QStringLiteral("txt")});
+    QVERIFY(confirms);
+    QCOMPARE(chosen, std::optional<QString>(dir.filePath(QStringLiteral("report.txt"))));
   }
 
   void failedWriteIsShownAndTheProgramGoesOn() {

@@ -1,6 +1,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -8,6 +9,7 @@
 
 #include "UiTestSupport.h"
 #include "export/SummaryExport.h"
+#include "ui/AppWindows.h"
 #include "ui/LibraryDemoModel.h"
 #include "ui/LibraryPlayersModel.h"
 #include "ui/LibraryWindow.h"
@@ -16,8 +18,8 @@ using namespace obitrak;
 using namespace obitrak::ui;
 using namespace obitrak::uitest;
 
-// A folder of three demos (one in a subfolder) and a file that is no demo, a library
-// beside it, and the library window on them.
+// A folder of three demos (one in a subfolder), a damaged archive, three files with a demo's
+// name that are no demos and a text, a library beside it, and the library window on them.
 class LibraryWindowTest : public QObject {
   Q_OBJECT
 
@@ -63,6 +65,9 @@ class LibraryWindowTest : public QObject {
     writeBytes(folder() + QStringLiteral("/notes.txt"), "not a demo");
     writeBytes(folder() + QStringLiteral("/broken.dm2.gz"),
                std::string("\x1f\x8b\x08\x00\0\0\0\0\0\x03 damaged", 18));
+    writeBytes(folder() + QStringLiteral("/renamed.dm2"), "# notes, not a demo\n");
+    writeBytes(folder() + QStringLiteral("/empty.dm2"), "");
+    writeBytes(folder() + QStringLiteral("/cut.dm2"), duelDemo().substr(0, 30));
     openWindow();
     m_window->addFolder();
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing(), 20000);
@@ -90,7 +95,7 @@ class LibraryWindowTest : public QObject {
 
   void rowsShowTheDemos() {
     QFETCH(QString, file);
-    QCOMPARE(m_window->demos().demoCount(), 4);
+    QCOMPARE(m_window->demos().demoCount(), 7);
     const int row = shownRowOf(file);
     QVERIFY(row >= 0);
     QCOMPARE(shown(row, LibraryColumn::Map), QStringLiteral("Test Yard"));
@@ -100,12 +105,28 @@ class LibraryWindowTest : public QObject {
     QTEST(shown(row, LibraryColumn::WinnerFrags), "frags");
   }
 
+  // A damaged archive and the files that are no demos are listed as unreadable, with why in
+  // a column and in every cell's tool tip, and counted so.
+  void anUnreadableDemoSaysWhy_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("damaged archive") << "broken.dm2.gz" << "Unreadable: Damaged gzip data";
+    for (const char* name : {"renamed.dm2", "empty.dm2", "cut.dm2"})
+      QTest::newRow(name) << QString::fromLatin1(name) << "Unreadable: Not a Quake 2 demo";
+  }
   void anUnreadableDemoSaysWhy() {
-    const int row = shownRowOf(QStringLiteral("broken.dm2.gz"));
+    QFETCH(QString, file);
+    QFETCH(QString, why);
+    const int row = shownRowOf(file);
     QVERIFY(row >= 0);
-    QVERIFY(shown(row, LibraryColumn::LevelMessage).startsWith(QStringLiteral("Unreadable: ")));
+    QVERIFY(shown(row, LibraryColumn::LevelMessage).startsWith(why));
+    const QModelIndex map = m_window->demos().index(row, static_cast<int>(LibraryColumn::Map));
+    QVERIFY(map.data(Qt::ToolTipRole).toString().startsWith(why));
     QVERIFY(m_window->demos().index(row, 0).data(Qt::ForegroundRole).isValid());
-    QCOMPARE(m_window->summary().unreadable, 1);
+    QCOMPARE(m_window->summary().unreadable, 4);
+    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"))
+                ->text()
+                .contains(QStringLiteral("4 unreadable")));
   }
 
   void everyColumnSorts() {
@@ -122,7 +143,7 @@ class LibraryWindowTest : public QObject {
   void filterMatchesFileMapAndPlayers_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("rows");
-    QTest::newRow("nothing") << "" << 4;
+    QTest::newRow("nothing") << "" << 7;
     QTest::newRow("a player in two demos, any case") << "aNN" << 2;
     QTest::newRow("a player in one") << "lone" << 1;
     QTest::newRow("a file name") << "team" << 1;
@@ -142,6 +163,8 @@ class LibraryWindowTest : public QObject {
     QCOMPARE(m_window->players().rowCount(), static_cast<int>(m_window->summary().players.size()));
     table().selectRow(shownRowOf(QStringLiteral("duel.dm2")));
     QTRY_VERIFY(!m_window->summaryPending() && m_window->summary().demos.size() == 1);
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("SummaryStatus"))->text(),
+             QStringLiteral("Totals of 1 selected demo"));
     const Summary& s = m_window->summary();
     QCOMPARE(s.players.front().name, std::string("Ann"));
     const QModelIndex ann = m_window->players().index(0, 0);
@@ -213,20 +236,20 @@ class LibraryWindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing(), 20000);
     auto* status = m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"));
     QVERIFY2(status->text().contains(QStringLiteral("(cancelled)")), qPrintable(status->text()));
-    QCOMPARE(m_window->demos().demoCount(), 4);
+    QCOMPARE(m_window->demos().demoCount(), 7);
 
     m_window->findChild<QPushButton*>(QStringLiteral("IndexFolders"))->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing() && m_window->demos().demoCount() == 24, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing() && m_window->demos().demoCount() == 27, 20000);
     m_window->findChild<QListWidget*>(QStringLiteral("LibraryFolders"))->setCurrentRow(1);
     m_window->findChild<QPushButton*>(QStringLiteral("RemoveFolder"))->click();
     QCOMPARE(m_window->folders(), QStringList{folder()});
-    QTRY_COMPARE(m_window->demos().demoCount(), 4);
+    QTRY_COMPARE(m_window->demos().demoCount(), 7);
   }
 
   void nextOpeningReusesTheLibrary() {
     openWindow();
     QCOMPARE(m_window->folders(), QStringList{folder()});
-    QCOMPARE(m_window->demos().rowCount(), 4);
+    QCOMPARE(m_window->demos().rowCount(), 7);
     QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"))
                 ->text()
                 .contains(QStringLiteral("3 unchanged")));
@@ -239,7 +262,7 @@ class LibraryWindowTest : public QObject {
     QVERIFY(app.windows->library().isVisible());
     QCOMPARE(app.windows->library().windowTitle(), QStringLiteral("Demo library"));
     LibraryWindow& library = app.windows->library();
-    QTRY_VERIFY_WITH_TIMEOUT(!library.indexing() && library.demos().rowCount() == 4, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!library.indexing() && library.demos().rowCount() == 7, 20000);
     // Enter on a demo opens it in the main window as "Open DM2" does.
     auto* demos = library.findChild<QTableView*>(QStringLiteral("LibraryDemos"));
     for (int r = 0; r < library.demos().rowCount(); ++r) {
@@ -250,6 +273,40 @@ class LibraryWindowTest : public QObject {
     const QString duel = QDir(folder()).absoluteFilePath(QStringLiteral("duel.dm2"));
     QCOMPARE(app.form().demoPath(), duel);
     QCOMPARE(app.form().windowTitle(), duel);
+  }
+
+  // An empty library has an empty bar that says so and nothing to export.
+  void emptyLibraryHasNothingToExport() {
+    clearUserSettings();
+    LibraryWindow empty(m_state, m_dir.filePath(QStringLiteral("empty.sqlite")).toStdString());
+    empty.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!empty.indexing(), 20000);
+    QCOMPARE(empty.findChild<QProgressBar*>(QStringLiteral("IndexProgress"))->text(),
+             QStringLiteral("No demos"));
+    QVERIFY(!empty.findChild<QPushButton*>(QStringLiteral("ExportSummary"))->isEnabled());
+  }
+
+  // Without XDG_DATA_HOME and HOME the library goes to the account's home folder; where
+  // there is no place at all, the window says so and offers nothing.
+  void missingPlaceForTheLibraryIsSaid() {
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const QByteArray home = qgetenv("HOME");
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("HOME");
+    const QString path = QString::fromStdString(desktopLibraryPath());
+    qputenv("XDG_DATA_HOME", dataHome);
+    qputenv("HOME", home);
+    QVERIFY2(path.startsWith('/') && path.endsWith("/.local/share/obitrak/library.sqlite"),
+             qPrintable(path));
+
+    MessageRecorder recorder;
+    LibraryWindow nowhere(m_state, std::string());
+    nowhere.show();
+    QVERIFY(nowhere.findChild<QLabel*>(QStringLiteral("IndexStatus"))
+                ->text()
+                .startsWith(QStringLiteral("No place for the demo library")));
+    QVERIFY(!nowhere.findChild<QPushButton*>(QStringLiteral("AddFolder"))->isEnabled());
+    QCOMPARE(recorder.messages, QStringList());
   }
 };
 

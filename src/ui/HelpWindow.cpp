@@ -41,6 +41,19 @@ QString helpMarkdown(const QString& readme) {
   return readme.mid(from, end < 0 ? -1 : end - from).trimmed();
 }
 
+QString helpContents(const QString& markdown) {
+  QString contents;
+  for (const QString& line : markdown.split(QLatin1Char('\n'))) {
+    const bool section = line.startsWith(QLatin1String("## "));
+    if (!section && !line.startsWith(QLatin1String("### "))) continue;
+    const QString heading = line.mid(section ? 3 : 4).trimmed();
+    contents +=
+        QStringLiteral("%1- [%2](#%3)\n")
+            .arg(section ? QString() : QStringLiteral("  "), heading, headingAnchor(heading));
+  }
+  return contents;
+}
+
 QString headingAnchor(const QString& heading) {
   QString anchor = heading.trimmed().toLower();
   anchor.remove(QRegularExpression(QStringLiteral("[^\\w\\- ]")));
@@ -64,8 +77,9 @@ HelpWindow::HelpWindow(AppState& state, QWidget* parent)
 }
 
 void HelpWindow::showManual() {
-  m_browser->setMarkdown(QStringLiteral("# Obitrak Help\n\n") +
-                         helpMarkdown(resourceText(kReadme)));
+  const QString manual = helpMarkdown(resourceText(kReadme));
+  m_browser->setMarkdown(QStringLiteral("# Obitrak Help\n\n") + helpContents(manual) +
+                         QStringLiteral("\n") + manual);
   nameHeadings();
 }
 

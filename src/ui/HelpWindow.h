@@ -13,6 +13,9 @@ namespace obitrak::ui {
 // "<!-- help begins -->" and "<!-- help ends -->", or all of it without them.
 QString helpMarkdown(const QString& readme);
 
+// A list of links to the sections ("## ") and subsections ("### ") of `markdown`.
+QString helpContents(const QString& markdown);
+
 // The anchor that a heading gets, as the README's own links name it: "Files from
 // strangers" gives "files-from-strangers".
 QString headingAnchor(const QString& heading);

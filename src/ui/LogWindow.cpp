@@ -172,11 +172,14 @@ void LogWindow::findPrevious() {
   find(false);
 }
 
-// From the current row on, round the log once; the row found becomes the selection.
+// From the row after the selected one (the current one itself while nothing is selected),
+// round the log once; the row found becomes the selection.
 void LogWindow::find(bool forward) {
   if (!m_findBar->isVisible()) showFindBar();
   const QModelIndex current = m_grid->currentIndex();
-  const int from = current.isValid() ? current.row() : (forward ? -1 : 0);
+  const int start = current.isValid() ? current.row() : 0;
+  const bool after = m_grid->selectionModel()->hasSelection() || !forward;
+  const int from = after ? start : start - 1;
   const int row = m_model->findRow(m_findText->text(), from, forward);
   m_findNote->setText(row < 0 && !m_findText->text().isEmpty() ? QStringLiteral("Not found")
                                                                : QString());

@@ -241,6 +241,17 @@ void BM_LogWindowScrollToEnd(benchmark::State& state) {
 }
 BENCHMARK(BM_LogWindowScrollToEnd)->Unit(benchmark::kMillisecond);
 
+// A find in the log window that matches nothing: every message of the log is looked at.
+void BM_LogFindNothing(benchmark::State& state) {
+  ui::LogModel model(obituaryHeavyState().tables.log);
+  model.fill();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(model.findRow(QStringLiteral("no such player"), -1, true));
+  }
+  state.counters["messages"] = model.entries();
+}
+BENCHMARK(BM_LogFindNothing)->Unit(benchmark::kMillisecond);
+
 // An activation of the open general information window: boxes, player grid, status bar.
 void BM_GeneralWindowRefill(benchmark::State& state) {
   ui::AppState& demo = obituaryHeavyState();

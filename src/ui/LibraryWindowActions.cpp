@@ -149,8 +149,9 @@ void LibraryWindow::showDemoCount() {
   m_exportButton->setEnabled(m_demoModel->demoCount() > 0);
 }
 
+// The library's failures name its file ("PATH: the library is damaged").
 void LibraryWindow::workerFailed(const QString& message) {
-  GeneralErrorHandler::showMessage(message);
+  GeneralErrorHandler::showMessage(QStringLiteral("Could not use the demo library ") + message);
 }
 
 // ---- The table

@@ -19,7 +19,7 @@
 #include "stats/RankedPlayers.h"
 #include "stats/Tally.h"
 #include "ui/AppWindows.h"
-#include "ui/FragGridModel.h"
+#include "ui/FragGridView.h"
 #include "ui/GeneralInfoWindow.h"
 #include "ui/LogWindow.h"
 #include "ui/MainWindow.h"
@@ -241,10 +241,22 @@ void BM_LogWindowScrollToEnd(benchmark::State& state) {
 }
 BENCHMARK(BM_LogWindowScrollToEnd)->Unit(benchmark::kMillisecond);
 
+// A find in the log window that matches nothing: every message of the log is looked at.
+void BM_LogFindNothing(benchmark::State& state) {
+  ui::LogModel model(obituaryHeavyState().tables.log);
+  model.fill();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(model.findRow(QStringLiteral("no such player"), -1, true));
+  }
+  state.counters["messages"] = model.entries();
+}
+BENCHMARK(BM_LogFindNothing)->Unit(benchmark::kMillisecond);
+
 // An activation of the open general information window: boxes, player grid, status bar.
 void BM_GeneralWindowRefill(benchmark::State& state) {
-  ui::GeneralInfoWindow window(obituaryHeavyState());
-  window.setDemoPathSource([] { return QStringLiteral("/demos/b-obituaries-200MB.dm2"); });
+  ui::AppState& demo = obituaryHeavyState();
+  demo.demoPath = QStringLiteral("/demos/b-obituaries-200MB.dm2");
+  ui::GeneralInfoWindow window(demo);
   window.showAndRaise();
   QApplication::processEvents();
   for (auto _ : state) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "scan/DemoScan.h"
 #include "scan/PhrasePack.h"
 #include "scan/Phrases.h"
 
@@ -47,6 +48,8 @@ std::string AnalysisVersion(const PhrasePack* pack) {
     d.add(p.mustNotContain);
   }
   for (std::string_view p : kJoinLeavePhrases) d.add(p);
+  // Results kept of files taken for empty demos, before those failed as no demos, are redone.
+  d.add(kNotADemo);
   if (pack != nullptr) {
     for (const PackLine& line : pack->lines()) {
       d.add(line.kind == PackLineKind::Kill ? "kill" : "self");

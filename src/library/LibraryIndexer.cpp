@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 
 #include "library/AnalysisVersion.h"
@@ -59,6 +60,7 @@ DemoResult ScanDemoResult(const std::string& path, const PhrasePack* pack, const
   const ScanReport report =
       found != nullptr ? DemoScanOpened(tables, openFoundFile(*found, path), path, nullptr, pack)
                        : DemoScan(tables, path, nullptr, pack);
+  if (report.notADemo) throw std::runtime_error(std::string(kNotADemo));
   return DemoResultOf(tables, path, report.notices);
 }
 

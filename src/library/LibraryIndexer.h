@@ -84,7 +84,8 @@ class LibraryIndexer {
   std::function<void(unsigned)> m_warn;
 };
 
-// Scans one demo into a result, or throws what the scan threw. A found demo is opened as
+// Scans one demo into a result, or throws what the scan threw; a file that is no demo at
+// all throws an error that says so (kNotADemo). A found demo is opened as
 // it was found (openFoundFile).
 DemoResult ScanDemoResult(const std::string& path, const PhrasePack* pack,
                           const FoundFile* found = nullptr);

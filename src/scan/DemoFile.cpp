@@ -169,11 +169,13 @@ DemoFile::Next DemoFile::next(std::string_view& body) {
   if (m_serverRecording) {
     const auto* u = reinterpret_cast<const unsigned char*>(m_data + m_pos);
     length = u[0] | (u[1] << 8);
+    m_lastLength = length;
     m_pos += 2;
     if (length == 0) return Next::EndMarker;
     if (length > kMaxRecordingMessageLength) return Next::Oversized;
   } else {
     length = readInt32LE(m_data + m_pos);
+    m_lastLength = length;
     m_pos += 4;
     if (length == -1) return Next::EndMarker;
     if (length > kMaxBlockLength) return Next::Oversized;

@@ -60,6 +60,10 @@ class DemoFile {
   // kMaxRecordingMessageLength is Next::Oversized.
   void readAsServerRecording();
 
+  // The value of the last length field read, such as the one that made next() answer
+  // Next::Oversized.
+  std::int32_t lastLength() const { return m_lastLength; }
+
  private:
   // Makes at least `count` bytes available from m_pos unless the file ends first.
   bool ensure(std::size_t count);
@@ -82,6 +86,7 @@ class DemoFile {
   std::size_t m_end = 0;
   bool m_atEof = false;
   bool m_serverRecording = false;  // 16-bit lengths
+  std::int32_t m_lastLength = 0;
 };
 
 }  // namespace obitrak

@@ -82,6 +82,7 @@ class BlockScanner {
   // [byte code] [long protocol] [long server count] [byte attract loop] [string game dir]
   // [short player number] [string level name]
   void serverData(const Block& b) {
+    if (!holdsServerData(b)) m_report.notADemo = true;
     DemoHeader& h = m_t.header;
     h.protocolVersion = b.blockInt32(2);
     h.gameDir = std::string(b.blockString(11, 0));
@@ -89,6 +90,14 @@ class BlockScanner {
     h.viewPlayer = b.blockByte(12 + gameDirLength);
     h.mapName = std::string(b.blockString(14 + gameDirLength, 0));
     m_report.statusPanel0 = "Map: " + h.mapName;
+  }
+
+  // Whether the server data message is whole: both its strings end inside the block.
+  static bool holdsServerData(const Block& b) {
+    const int gameDirEnd = 11 + static_cast<int>(b.blockString(11, 0).size());
+    if (gameDirEnd > b.length()) return false;
+    const int levelStart = gameDirEnd + 3;
+    return levelStart + static_cast<int>(b.blockString(levelStart, 0).size()) <= b.length();
   }
 
   // Blocks 1 to 8 carry the game's start-up config strings wherever a packet put them:

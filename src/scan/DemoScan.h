@@ -18,6 +18,9 @@ inline constexpr std::string_view kNoticeIncompleteBlock = "INCOMPLETE BLOCK. RE
 inline constexpr std::string_view kNoticePlayerTableFull = "PLAYER TABLE FULL.";
 inline constexpr std::string_view kNoticeMessageLogFull = "MESSAGE LOG FULL.";
 
+// What a file is called that is no demo at all (see ScanReport::notADemo).
+inline constexpr std::string_view kNotADemo = "Not a Quake 2 demo";
+
 // Told when the block loop starts, how far it got and when it ends, so that a window can
 // show its progress. readEnded() follows every readStarted(), also when the read fails.
 class ScanObserver {
@@ -34,6 +37,10 @@ struct ScanReport {
   std::string statusPanel0;          // "Map: <level>" and " ( <bsp> )" per map model found
   std::string statusPanel1;          // the last notice, empty when none
   std::vector<std::string> notices;  // every notice, in the order met
+  // The file is no demo at all: it is empty, ends before its first block is whole, starts
+  // with a length that no Quake 2 engine writes, or its first block holds no server data
+  // (a text or a picture renamed, say). A demo damaged after its server data is a demo.
+  bool notADemo = false;
 };
 
 // Scans the demo at `path` into `tables`: header, players, message log, kill counts, tally

@@ -80,6 +80,16 @@ inline std::int32_t blockSeconds(std::int64_t blockNumber) {
   return static_cast<std::int32_t>(std::min<std::int64_t>(blockNumber / 10, INT32_MAX));
 }
 
+// The longest message any Quake 2 engine sends; a first block longer than the game allows
+// but not than this is a demo of a later engine, not a file of another kind.
+inline constexpr std::int32_t kMaxEngineMessageLength = 0x10000;
+
+// Whether the first length field of a file, read as `next`, shows that it is no demo.
+inline bool startsNoDemo(DemoFile::Next next, const DemoFile& file) {
+  if (next == DemoFile::Next::Block) return false;
+  return next != DemoFile::Next::Oversized || file.lastLength() > kMaxEngineMessageLength;
+}
+
 // The read loop of every format. Each whole block of `file` goes to `onBlock` with
 // `blockNumber` counting it from 1; the end marker counts as a block, the end of the file
 // does not. A damaged or cut-off block, or one that `onBlock` cannot decode (it returns
@@ -95,6 +105,7 @@ void readBlocks(DemoFile& file, TableWriter& writer, ScanObserver* observer,
   std::string_view body;
   for (;;) {
     const DemoFile::Next next = file.next(body);
+    if (blockNumber == 0 && startsNoDemo(next, file)) writer.report().notADemo = true;
     if (next == DemoFile::Next::EndOfFile) break;
     ++blockNumber;
     if (next == DemoFile::Next::EndMarker) break;

@@ -15,9 +15,14 @@ namespace obitrak::ui {
 // line and where the colour settings live. The application owns it and hands it to each
 // window by reference.
 struct AppState {
+  // The loaded demo: its tables, its path (empty until a demo has been scanned), the notice
+  // its scan left for the status bar (empty when none) and the "TeamPlay" box's state.
   DemoTables tables;
+  QString demoPath;
+  std::string scanNotice;
+  bool teamPlay = false;
+
   HtmlColorSet htmlColors = HtmlColorSet::defaults();
-  bool teamPlay = false;          // the main window's "TeamPlay" box
   QStringList commandLine;        // the arguments after the program's name
   std::string programPath;        // full path of the program's executable
   std::string colorSettingsFile;  // worked out on every activation of the main window

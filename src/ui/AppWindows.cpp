@@ -2,10 +2,14 @@
 
 #include "ui/AboutDialog.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "library/LibraryPlace.h"
 #include "ui/GeneralInfoWindow.h"
+#include "ui/HelpWindow.h"
 #include "ui/HtmlColorsWindow.h"
 #include "ui/LibraryWindow.h"
 #include "ui/LogWindow.h"
@@ -16,6 +20,15 @@
 #include "ui/WeaponsStatsWindow.h"
 
 namespace obitrak::ui {
+
+std::string desktopLibraryPath() {
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') {
+    const struct passwd* account = ::getpwuid(::getuid());
+    if (account != nullptr) home = account->pw_dir;
+  }
+  return defaultLibraryPath(std::getenv("XDG_DATA_HOME"), home);
+}
 
 AppWindows::AppWindows(const QStringList& commandLine, const std::string& programPath) {
   m_state.commandLine = commandLine;
@@ -29,11 +42,10 @@ AppWindows::AppWindows(const QStringList& commandLine, const std::string& progra
   m_progress = std::make_unique<ScanProgressDialog>();
   m_htmlColors = std::make_unique<HtmlColorsWindow>(m_state);
   m_teamScores = std::make_unique<TeamScoresWindow>(m_state);
-  m_library = std::make_unique<LibraryWindow>(
-      m_state, defaultLibraryPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+  m_library = std::make_unique<LibraryWindow>(m_state, desktopLibraryPath());
+  m_help = std::make_unique<HelpWindow>(m_state);
 
   MainWindow* main = m_mainWindow.get();
-  m_generalInfo->setDemoPathSource([main] { return main->demoPath(); });
 
   MainWindowLinks links;
   links.about = m_aboutDialog.get();
@@ -45,6 +57,7 @@ AppWindows::AppWindows(const QStringList& commandLine, const std::string& progra
   links.htmlColors = m_htmlColors.get();
   links.teamScores = m_teamScores.get();
   links.library = m_library.get();
+  links.help = m_help.get();
   m_mainWindow->setLinks(links);
   // A demo opened from the library is scanned and shown as "Open DM2" would show it.
   m_library->setOpenDemo([main](const QString& path) {
@@ -56,6 +69,7 @@ AppWindows::AppWindows(const QStringList& commandLine, const std::string& progra
 
 // The secondary windows go before the main window that refers to them.
 AppWindows::~AppWindows() {
+  m_help.reset();
   m_library.reset();
   m_teamScores.reset();
   m_htmlColors.reset();

@@ -10,6 +10,7 @@ namespace obitrak::ui {
 
 class AboutDialog;
 class GeneralInfoWindow;
+class HelpWindow;
 class HtmlColorsWindow;
 class LibraryWindow;
 class LogWindow;
@@ -21,6 +22,10 @@ class WeaponsStatsWindow;
 
 // The program's windows, created hidden at start-up in a fixed order with the main window
 // first, and living until the program ends.
+
+// Where the desktop keeps its demo library: under XDG_DATA_HOME, else under the home folder
+// of HOME or, where HOME is not set, of the user's account. Empty when there is none.
+std::string desktopLibraryPath();
 class AppWindows {
  public:
   // `commandLine` holds the arguments after the program's name; `programPath` is the full
@@ -41,6 +46,7 @@ class AppWindows {
   WeaponsStatsWindow& weaponsStats() { return *m_weaponsStats; }
   TeamScoresWindow& teamScores() { return *m_teamScores; }
   LibraryWindow& library() { return *m_library; }
+  HelpWindow& help() { return *m_help; }
 
  private:
   AppState m_state;
@@ -54,6 +60,7 @@ class AppWindows {
   std::unique_ptr<HtmlColorsWindow> m_htmlColors;
   std::unique_ptr<TeamScoresWindow> m_teamScores;
   std::unique_ptr<LibraryWindow> m_library;
+  std::unique_ptr<HelpWindow> m_help;
 };
 
 }  // namespace obitrak::ui

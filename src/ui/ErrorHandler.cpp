@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QStyleFactory>
 #include <exception>
+#include <new>
 
 namespace obitrak::ui {
 
@@ -36,6 +37,8 @@ void GeneralErrorHandler::showMessage(const QString& message) {
 QString GeneralErrorHandler::currentExceptionMessage() {
   try {
     throw;
+  } catch (const std::bad_alloc&) {
+    return QStringLiteral("Out of memory");
   } catch (const std::exception& e) {
     return QString::fromLocal8Bit(e.what());
   } catch (...) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QString>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 
 namespace obitrak::ui {
@@ -31,6 +32,28 @@ void runGuarded(Operation&& operation) {
     std::forward<Operation>(operation)();
   } catch (...) {
     GeneralErrorHandler::showCurrentException();
+  }
+}
+
+// A failure that says what was being done and to which file, such as "Could not open
+// /x/notes.dm2: Not a Quake 2 demo".
+class ActionFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Runs `operation`; whatever it throws is thrown again as an ActionFailure that begins with
+// `action` ("Could not open /x/notes.dm2"). A failure that already names its action keeps it.
+template <typename Operation>
+void namingFailure(const QString& action, Operation&& operation) {
+  try {
+    std::forward<Operation>(operation)();
+  } catch (const ActionFailure&) {
+    throw;
+  } catch (...) {
+    const QString message =
+        action + QStringLiteral(": ") + GeneralErrorHandler::currentExceptionMessage();
+    throw ActionFailure(message.toLocal8Bit().toStdString());
   }
 }
 

@@ -26,8 +26,7 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& r
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
-  // The file is written under the name exactly as chosen and replaced when it exists.
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setDefaultSuffix(request.defaultSuffix);
   const QStringList filters = qtNameFilters(request.filter);
   dialog.setNameFilters(filters);
   if (request.selectedFilter >= 1 && request.selectedFilter <= filters.size()) {

@@ -10,12 +10,14 @@ class QWidget;
 namespace obitrak::ui {
 
 // One use of a file dialog: its name, its filter string as stored ("Text|*.txt|..."), the
-// preselected filter (counted from 1) and the file name it starts with.
+// preselected filter (counted from 1), the file name it starts with and, for a save, the
+// extension that a name typed without one gets.
 struct FileDialogRequest {
   QString name;
   QString filter;
   int selectedFilter = 1;
   QString fileName;
+  QString defaultSuffix;
 };
 
 // Runs a file dialog: the chosen file, or nothing when the user cancels.
@@ -23,6 +25,7 @@ using FileDialog =
     std::function<std::optional<QString>(QWidget* parent, const FileDialogRequest& request)>;
 
 std::optional<QString> runOpenFileDialog(QWidget* parent, const FileDialogRequest& request);
+// The save dialog asks before it replaces a file that exists.
 std::optional<QString> runSaveFileDialog(QWidget* parent, const FileDialogRequest& request);
 
 // The stored filter string as Qt's name filters: "All files|*.*|Web pages|*.htm" gives

@@ -1,13 +1,11 @@
 #include "ui/FragGridModel.h"
 
-#include <QCoreApplication>
-#include <QHeaderView>
-#include <QPainter>
-#include <QStyledItemDelegate>
+#include <QBrush>
+#include <algorithm>
 
 #include "stats/RankedPlayers.h"
 #include "ui/ColourRef.h"
-#include "ui/ColumnWidths.h"
+#include "ui/CopyKey.h"
 #include "ui/TextConversion.h"
 
 namespace obitrak::ui {
@@ -15,42 +13,6 @@ namespace obitrak::ui {
 namespace {
 
 const QString kTotalsHeader = QStringLiteral("Frgs (Kills/Dths)");
-// Cells are drawn this far right of their left edge, and keep as much free at their right.
-constexpr int kCellInset = 2;
-
-// Paints the ordinary cells: the diagonal (self-kills) white on dark green, the current cell
-// black on white instead of the usual highlight, the rest as the grid draws them.
-class FragCellDelegate : public QStyledItemDelegate {
- public:
-  FragCellDelegate(const FragGridView& view, const PlayerColourTable& colours)
-      : QStyledItemDelegate(const_cast<FragGridView*>(&view)), m_view(view), m_colours(colours) {}
-
-  void paint(QPainter* painter, const QStyleOptionViewItem& option,
-             const QModelIndex& index) const override {
-    const FragGridModel& model = m_view.gridModel();
-    CellFacts facts;
-    facts.column = model.cellColumn(index);
-    facts.row = model.cellRow(index);
-    facts.current = m_view.currentIndex() == index;
-    const CellPaint paint = fragGridCellPaint(facts, m_colours);
-    painter->save();
-    painter->fillRect(option.rect,
-                      paint.fill == CellFill::Plain
-                          ? option.palette.color(QPalette::Base)
-                          : toQColor(paint.fill == CellFill::DarkGreen ? kDarkGreen : kWhite));
-    painter->setClipRect(option.rect);
-    painter->setFont(option.font);
-    painter->setPen(toQColor(paint.text));
-    painter->drawText(option.rect.adjusted(kCellInset, kCellInset, 0, 0),
-                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                      index.data(Qt::DisplayRole).toString());
-    painter->restore();
-  }
-
- private:
-  const FragGridView& m_view;
-  const PlayerColourTable& m_colours;
-};
 
 }  // namespace
 
@@ -64,6 +26,7 @@ void FragGridModel::fill(const DemoTables& tables, int weapon) {
   m_shape = fragGridShape(n);
   m_texts.clear();
   m_texts.reserve(m_shape.rows * m_shape.columns);
+  m_numbers.assign(static_cast<std::size_t>(m_shape.rows * m_shape.columns), 0);
   m_teams.assign(static_cast<std::size_t>(n) + 1, 0);
   for (int place = 1; place <= n; ++place) {
     m_teams[static_cast<std::size_t>(place)] = ranked.at(place).team;
@@ -80,22 +43,78 @@ void FragGridModel::fill(const DemoTables& tables, int weapon) {
       } else if (row >= 1 && column == n + 1) {
         const PlayerRecord& p = ranked.at(row);
         text = QStringLiteral("%1 (%2 / %3)").arg(p.frags).arg(p.kills).arg(p.deaths);
+        m_numbers[static_cast<std::size_t>(m_texts.size())] = p.frags;
       } else if (row >= 1) {
-        text = QString::number(ranked.kills(column, row, weapon));
+        const auto kills = ranked.kills(column, row, weapon);
+        text = QString::number(kills);
+        m_numbers[static_cast<std::size_t>(m_texts.size())] = static_cast<long long>(kills);
       }
       m_texts << text;
     }
   }
+  if (m_sortColumn >= m_shape.columns) m_sortColumn = 0;
+  arrangeRows();
   endResetModel();
+}
+
+void FragGridModel::sortRows(int column, bool descending) {
+  beginResetModel();
+  m_sortColumn = column >= 1 && column < m_shape.columns ? column : 0;
+  m_descending = descending;
+  arrangeRows();
+  endResetModel();
+}
+
+void FragGridModel::cycleSort(int column) {
+  if (column != m_sortColumn) {
+    sortRows(column, true);
+  } else {
+    sortRows(m_descending ? column : 0, false);
+  }
+}
+
+void FragGridModel::arrangeRows() {
+  const int n = std::max(m_shape.rows - 1, 0);
+  m_order.resize(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) m_order[static_cast<std::size_t>(i)] = i + 1;
+  if (m_sortColumn == 0) return;
+  auto number = [this](int place) {
+    return m_numbers[static_cast<std::size_t>(place * m_shape.columns + m_sortColumn)];
+  };
+  std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+    return m_descending ? number(a) > number(b) : number(a) < number(b);
+  });
+}
+
+int FragGridModel::placeOfRow(int row) const {
+  if (row < 1 || row > static_cast<int>(m_order.size())) return 0;
+  return m_order[static_cast<std::size_t>(row - 1)];
+}
+
+QString FragGridModel::gridText() const {
+  QList<QStringList> rows;
+  for (int row = 0; row < m_shape.rows; ++row) {
+    QStringList cells;
+    for (int column = 0; column < m_shape.columns; ++column) cells << cellText(column, row);
+    rows << cells;
+  }
+  return tabSeparated(rows);
 }
 
 QString FragGridModel::cellText(int column, int row) const {
   if (column < 0 || row < 0 || column >= m_shape.columns || row >= m_shape.rows) return {};
-  return m_texts.value(row * m_shape.columns + column);
+  const int place = row == 0 ? 0 : placeOfRow(row);
+  return m_texts.value(place * m_shape.columns + column);
+}
+
+QString FragGridModel::headerText(int column, int row) const {
+  const QString text = cellText(column, row);
+  if (row != 0 || column == 0 || column != m_sortColumn) return text;
+  return text + (m_descending ? QStringLiteral(" \u25BE") : QStringLiteral(" \u25B4"));
 }
 
 int FragGridModel::headerTeam(int column, int row) const {
-  const int place = headerPlace(column, row);
+  const int place = column == 0 ? placeOfRow(row) : headerPlace(column, row);
   if (place < 1 || place >= static_cast<int>(m_teams.size())) return 0;
   return m_teams[static_cast<std::size_t>(place)];
 }
@@ -128,7 +147,7 @@ QVariant FragGridModel::headerData(int section, Qt::Orientation orientation, int
   const int row = horizontal ? 0 : section + m_shape.fixedRows;
   switch (role) {
     case Qt::DisplayRole:
-      return cellText(column, row);
+      return headerText(column, row);
     case Qt::ForegroundRole:
       return headerColour(column, row);
     case Qt::TextAlignmentRole:
@@ -140,97 +159,6 @@ QVariant FragGridModel::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags FragGridModel::flags(const QModelIndex& index) const {
   return index.isValid() ? (Qt::ItemIsEnabled | Qt::ItemIsSelectable) : Qt::NoItemFlags;
-}
-
-FragGridView::FragGridView(FragGridModel& model, QWidget* parent)
-    : QTableView(parent), m_model(model) {
-  setModel(&model);
-  QFont bold = font();
-  bold.setBold(true);
-  setFont(bold);
-  for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
-    header->setFont(bold);
-    // A section holds the cell and its one-pixel grid line.
-    header->setMinimumSectionSize(1);
-    header->setSectionResizeMode(QHeaderView::Fixed);
-    header->setSectionsClickable(false);
-    header->setHighlightSections(false);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignTop);
-  }
-  horizontalHeader()->setDefaultSectionSize(kDefaultColumnWidth + kGridLineWidth);
-  verticalHeader()->setDefaultSectionSize(kDefaultRowHeight + kGridLineWidth);
-  horizontalHeader()->setFixedHeight(kDefaultRowHeight + kGridLineWidth);
-  verticalHeader()->setFixedWidth(kDefaultColumnWidth + kGridLineWidth);
-  setCornerButtonEnabled(false);
-  setFrameStyle(QFrame::Box | QFrame::Plain);
-  setLineWidth(1);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setSelectionMode(QAbstractItemView::SingleSelection);
-  setSelectionBehavior(QAbstractItemView::SelectItems);
-  setWordWrap(false);
-  // Scroll bars appear only where the window is too small for the whole grid.
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-  setItemDelegate(new FragCellDelegate(*this, model.colours()));
-}
-
-QRect FragGridView::cellRect(int column, int row) const {
-  const FragGridShape& shape = m_model.shape();
-  const QRect area = viewport()->geometry();
-  const bool fixedColumn = column < shape.fixedColumns;
-  const bool fixedRow = row < shape.fixedRows;
-  const int x = fixedColumn ? verticalHeader()->geometry().x()
-                            : area.x() + columnViewportPosition(column - shape.fixedColumns);
-  const int y = fixedRow ? horizontalHeader()->geometry().y()
-                         : area.y() + rowViewportPosition(row - shape.fixedRows);
-  const int w = fixedColumn ? verticalHeader()->width() : columnWidth(column - shape.fixedColumns);
-  const int h = fixedRow ? horizontalHeader()->height() : rowHeight(row - shape.fixedRows);
-  return {x, y, w, h};
-}
-
-void FragGridView::setCurrentCell(int row, int column) {
-  setCurrentIndex(m_model.indexOfCell(column, row));
-}
-
-int FragGridView::currentRow() const {
-  return currentIndex().isValid() ? m_model.cellRow(currentIndex()) : -1;
-}
-
-int FragGridView::currentColumn() const {
-  return currentIndex().isValid() ? m_model.cellColumn(currentIndex()) : -1;
-}
-
-void FragGridView::fitColumns() {
-  const FragGridShape& shape = m_model.shape();
-  const QFontMetrics metrics = fontMetrics();  // the headers have the same bold font
-  const TextMargins margins = gridTextMargins(*this, kCellInset);
-  std::vector<int> needed;
-  for (int column = 0; column < shape.columns; ++column) {
-    QStringList headers;
-    QStringList cells;
-    for (int row = 0; row < shape.rows; ++row) {
-      const bool header = column < shape.fixedColumns || row < shape.fixedRows;
-      (header ? headers : cells) << m_model.cellText(column, row);
-    }
-    needed.push_back(
-        fittedColumnWidth(kDefaultColumnWidth + kGridLineWidth, metrics, headers, cells, margins));
-  }
-  m_model.setColumnWidths(needed);
-  verticalHeader()->setFixedWidth(shape.columnWidths.front());
-  for (int column = shape.fixedColumns; column < shape.columns; ++column) {
-    horizontalHeader()->resizeSection(column - shape.fixedColumns,
-                                      shape.columnWidths[static_cast<std::size_t>(column)]);
-  }
-}
-
-void FragGridView::shapeChanged() {
-  horizontalHeader()->setVisible(m_model.shape().fixedRows > 0);
-  // Lay the new sections out now, so that the scroll bars follow the new grid at once.
-  doItemsLayout();
-  updateGeometries();
-  QCoreApplication::sendPostedEvents(this, QEvent::LayoutRequest);
 }
 
 }  // namespace obitrak::ui

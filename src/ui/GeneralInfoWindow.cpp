@@ -32,6 +32,8 @@ constexpr int kGridLine = 1;
 constexpr int kGridFrame = kGridWidth - 2 * (kGridColumnWidth + kGridLine);
 constexpr int kGridRightMargin = kOuterWidth - kGridLeft - kGridWidth;
 constexpr int kStatusBarHeight = 19;
+constexpr int kBoxGap = kGridLeft - kBoxLeft - kBoxWidth;  // between the boxes and the grid
+constexpr int kGridBottomMargin = kOuterHeight - kStatusBarHeight - kGridTop - playerGridHeight(11);
 constexpr std::string_view kUnknownVersion = "Unknown";
 
 struct BoxPlace {
@@ -56,6 +58,12 @@ constexpr std::array<BoxPlace, 8> kBoxPlaces{{
 const QString kHeader[2] = {QStringLiteral("Player"), QStringLiteral("Skin")};
 
 }  // namespace
+
+GeneralInfoLayout generalInfoLayout(QSize client, int gridWidth, int gridHeight) {
+  const int left = std::max(kGridLeft, client.width() - kGridRightMargin - gridWidth);
+  const int room = client.height() - kStatusBarHeight - kGridBottomMargin - kGridTop;
+  return {left - kBoxGap - kBoxLeft, QRect(left, kGridTop, gridWidth, std::min(gridHeight, room))};
+}
 
 void PlayerListModel::fill(const DemoTables& tables, int rows) {
   beginResetModel();
@@ -103,8 +111,7 @@ Qt::ItemFlags PlayerListModel::flags(const QModelIndex& index) const {
 
 GeneralInfoWindow::GeneralInfoWindow(AppState& state, QWidget* parent)
     : SecondaryWindow(state, QStringLiteral("General"), QStringLiteral("General demo informatiom"),
-                      {kOuterWidth, kOuterHeight}, parent),
-      m_demoPath([] { return QString(); }) {
+                      {kOuterWidth, kOuterHeight}, parent) {
   const QFont bold = designFont(font(), true);
   for (std::size_t i = 0; i < kBoxPlaces.size(); ++i) {
     const BoxPlace& place = kBoxPlaces[i];
@@ -116,7 +123,6 @@ GeneralInfoWindow::GeneralInfoWindow(AppState& state, QWidget* parent)
     box->setGeometry(kBoxLeft, place.top, kBoxWidth, kBoxHeight);
     box->setFont(bold);
     box->setReadOnly(true);
-    box->setEnabled(false);
     m_boxes[i] = box;
   }
 
@@ -156,23 +162,17 @@ GeneralInfoWindow::GeneralInfoWindow(AppState& state, QWidget* parent)
   m_statusBar->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
 }
 
-void GeneralInfoWindow::setDemoPathSource(std::function<QString()> source) {
-  if (source) {
-    m_demoPath = std::move(source);
-  } else {
-    m_demoPath = [] { return QString(); };
-  }
-}
-
+// A text longer than its box shows whole, its lines as lines, in the box's tool tip.
 void GeneralInfoWindow::setBox(Box box, const std::string& text) {
   QLineEdit* edit = m_boxes[static_cast<std::size_t>(box)];
   edit->setText(quakeLine(text));
+  edit->setToolTip(quakeText(text));
   edit->setCursorPosition(0);
 }
 
 void GeneralInfoWindow::refill() {
   const DemoTables& t = state().tables;
-  m_statusPanel->setText(m_demoPath());
+  m_statusPanel->setText(state().demoPath);
   setBox(MessageBox, t.header.levelMessage);
   setBox(BspBox, t.header.bspName);
   setBox(PatchBox, t.header.gameDir);
@@ -195,23 +195,42 @@ void GeneralInfoWindow::showScoreboard() {
   m_boxes[ScoreBox]->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
-// Every named player plus the header row; the grid grows to show them all, and the window
-// keeps its size (the user enlarges it to see rows that fall below its edge).
+// Every named player plus the header row; the grid grows to show them all where they fit
+// above the status bar, and scrolls where they do not.
 void GeneralInfoWindow::fillPlayerGrid() {
   const PlayerTable& players = state().tables.players;
   const int rows = players.playerCount + players.idleCount + 1;
   m_playerModel->fill(state().tables, rows);
   m_playerGrid->horizontalHeader()->setVisible(m_playerModel->headerFixed());
-  int gridWidth = kGridFrame;
+  m_columnsWidth = kGridFrame;
   for (int column = 0; column < 2; ++column) {
     const int w = playerColumnWidth(column);
     m_playerGrid->horizontalHeader()->resizeSection(column, w);
-    gridWidth += w;
+    m_columnsWidth += w;
   }
-  m_playerGrid->setGeometry(kGridLeft, kGridTop, gridWidth, playerGridHeight(rows));
-  // The window widens to show the whole grid; it is never made narrower.
-  const int wanted = kGridLeft + gridWidth + kGridRightMargin;
+  // The window widens to show the whole width of the grid; it is never made narrower.
+  const int shown = generalInfoLayout(size(), m_columnsWidth, playerGridHeight(rows)).grid.height();
+  const int wanted = kGridLeft + gridWidthFor(shown) + kGridRightMargin;
   if (width() < wanted) resize(wanted, height());
+  placeControls();
+}
+
+// The grid's width: its columns, and a scroll bar beside them where its rows are cut.
+int GeneralInfoWindow::gridWidthFor(int height) const {
+  const int rows = playerGridHeight(m_playerModel->gridRows());
+  const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_playerGrid);
+  return m_columnsWidth + (height < rows ? scrollBar : 0);
+}
+
+void GeneralInfoWindow::placeControls() {
+  const int rows = playerGridHeight(m_playerModel->gridRows());
+  GeneralInfoLayout layout = generalInfoLayout(size(), gridWidthFor(rows), rows);
+  layout = generalInfoLayout(size(), gridWidthFor(layout.grid.height()), rows);
+  for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+    m_boxes[i]->setGeometry(kBoxLeft, kBoxPlaces[i].top, layout.boxWidth, kBoxHeight);
+  }
+  m_playerGrid->setGeometry(layout.grid);
+  m_statusBar->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
 }
 
 // At least the designed 100 pixels and the grid line; wider where the header or the
@@ -231,7 +250,11 @@ int GeneralInfoWindow::playerColumnWidth(int column) const {
 
 void GeneralInfoWindow::resizeEvent(QResizeEvent* event) {
   SecondaryWindow::resizeEvent(event);
-  m_statusBar->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
+  if (m_columnsWidth > 0) {
+    placeControls();
+  } else {
+    m_statusBar->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
+  }
 }
 
 }  // namespace obitrak::ui

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QRect>
 #include <QStringList>
 #include <array>
-#include <functional>
 
 #include "ui/SecondaryWindow.h"
 
@@ -19,6 +19,17 @@ namespace obitrak::ui {
 constexpr int playerGridHeight(int rows) {
   return rows * 25 + 3;
 }
+
+// Where the general window's boxes and player grid go in a client area of `client`: the grid
+// keeps its designed right margin (never left of its designed place) and is as high as its
+// rows or as the room above the status bar, whichever is less; the boxes take the width left
+// of it.
+struct GeneralInfoLayout {
+  int boxWidth = 0;
+  QRect grid;
+  bool operator==(const GeneralInfoLayout&) const = default;
+};
+GeneralInfoLayout generalInfoLayout(QSize client, int gridWidth, int gridHeight);
 
 // The named players of the general window, in slot order, under a "Player" / "Skin" header
 // row. The header row is the view's fixed header while there is a named player. A grid
@@ -51,18 +62,17 @@ class PlayerListModel : public QAbstractTableModel {
   bool m_headerFixed = true;
 };
 
-// "General demo informatiom": what the demo says about itself. Eight disabled boxes (level
+// "General demo informatiom": what the demo says about itself. Eight read-only boxes (level
 // name, level message, BSP file, game directory, game version, recording player, length,
-// whether the game's scoreboard agrees with the counted frags), the named players with
-// their skins, and the demo's path in the status bar.
+// whether the game's scoreboard agrees with the counted frags) whose texts can be selected
+// and copied, the named players with their skins, and the demo's path in the status bar.
+// The boxes widen with the window and show their whole text as a tool tip; the player grid
+// scrolls where its rows do not fit above the status bar.
 class GeneralInfoWindow : public SecondaryWindow {
   Q_OBJECT
 
  public:
   explicit GeneralInfoWindow(AppState& state, QWidget* parent = nullptr);
-
-  // Where the status bar takes the loaded demo's path from (the main window's open dialog).
-  void setDemoPathSource(std::function<QString()> source);
 
   QTableView& playerGrid() const { return *m_playerGrid; }
   const PlayerListModel& playerModel() const { return *m_playerModel; }
@@ -70,6 +80,9 @@ class GeneralInfoWindow : public SecondaryWindow {
  protected:
   void refill() override;
   void resizeEvent(QResizeEvent* event) override;
+
+ private slots:
+  void placeControls();
 
  private:
   enum Box {
@@ -88,13 +101,14 @@ class GeneralInfoWindow : public SecondaryWindow {
   void fillPlayerGrid();
   void showScoreboard();
   int playerColumnWidth(int column) const;
+  int gridWidthFor(int height) const;
 
-  std::function<QString()> m_demoPath;
   std::array<QLineEdit*, BoxCount> m_boxes{};
   PlayerListModel* m_playerModel = nullptr;
   QTableView* m_playerGrid = nullptr;
   QStatusBar* m_statusBar = nullptr;
   QLabel* m_statusPanel = nullptr;
+  int m_columnsWidth = 0;  // the player grid's columns and frame
 };
 
 }  // namespace obitrak::ui

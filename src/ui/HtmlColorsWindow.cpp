@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QFile>
 #include <QPainter>
 #include <QPushButton>
 
@@ -117,7 +118,9 @@ void HtmlColorsWindow::saveColours() {
   const std::string path = state().colorSettingsFile.empty()
                                ? colorSettingsPath(state().programPath)
                                : state().colorSettingsFile;
-  SaveHtmlColors(state().htmlColors, path);
+  namingFailure(QStringLiteral("Could not save the HTML colours to %1")
+                    .arg(QFile::decodeName(QByteArray::fromStdString(path))),
+                [&] { SaveHtmlColors(state().htmlColors, path); });
 }
 
 // A failed save is reported; the window closes all the same and the colours stay in memory.

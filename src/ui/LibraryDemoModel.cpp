@@ -254,8 +254,10 @@ QVariant LibraryDemoModel::data(const QModelIndex& index, int role) const {
     case kPathRole:
       return QFile::decodeName(QByteArray::fromStdString(r.path));
     case Qt::ToolTipRole:
-      return column == LibraryColumn::File ? QFile::decodeName(QByteArray::fromStdString(r.path))
-                                           : QVariant();
+      // The path of the file; why a demo is unreadable on each of its other cells.
+      if (column == LibraryColumn::File)
+        return QFile::decodeName(QByteArray::fromStdString(r.path));
+      return r.error.empty() ? QVariant() : libraryCellText(r, LibraryColumn::LevelMessage);
     case Qt::ForegroundRole:
       return r.error.empty() ? QVariant()
                              : QBrush(QPalette().color(QPalette::Disabled, QPalette::Text));

@@ -152,13 +152,14 @@ void LibraryWindow::buildControls() {
   layout->addWidget(buildTabs(), 1);
 
   auto* exportRow = new QHBoxLayout;
-  auto* exportButton = new QPushButton(QStringLiteral("Export summary..."), this);
-  exportButton->setObjectName(QStringLiteral("ExportSummary"));
-  connect(exportButton, &QPushButton::clicked, this, &LibraryWindow::exportSummary);
+  m_exportButton = new QPushButton(QStringLiteral("Export summary..."), this);
+  m_exportButton->setObjectName(QStringLiteral("ExportSummary"));
+  m_exportButton->setEnabled(false);
+  connect(m_exportButton, &QPushButton::clicked, this, &LibraryWindow::exportSummary);
   m_summaryStatus = new QLabel(this);
   m_summaryStatus->setObjectName(QStringLiteral("SummaryStatus"));
   m_summaryStatus->setFixedSize(fontMetrics().averageCharWidth() * 50, fontMetrics().height() + 4);
-  exportRow->addWidget(exportButton);
+  exportRow->addWidget(m_exportButton);
   exportRow->addWidget(m_summaryStatus);
   exportRow->addStretch(1);
   layout->addLayout(exportRow);
@@ -241,6 +242,13 @@ void LibraryWindow::showEvent(QShowEvent* event) {
   SecondaryWindow::showEvent(event);
   if (m_opened) return;
   m_opened = true;
+  if (m_libraryPath.empty()) {
+    // Neither XDG_DATA_HOME nor a home folder names a place: nothing can be kept.
+    for (QWidget* control : findChildren<QPushButton*>()) control->setEnabled(false);
+    m_status->setText(QStringLiteral(
+        "No place for the demo library: set XDG_DATA_HOME or HOME to a folder and start again"));
+    return;
+  }
   QDir().mkpath(QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_libraryPath))).path());
   emit loadRowsRequested(m_folders);
   indexFolders();

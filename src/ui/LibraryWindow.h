@@ -44,6 +44,7 @@ class LibraryWindow : public SecondaryWindow {
   using FolderDialog = std::function<std::optional<QString>(QWidget* parent)>;
   using OpenDemo = std::function<void(const QString& path)>;
 
+  // `libraryPath` empty: there is no place for a library, and the window says so.
   LibraryWindow(AppState& state, std::string libraryPath, QWidget* parent = nullptr);
   ~LibraryWindow() override;
 
@@ -98,6 +99,7 @@ class LibraryWindow : public SecondaryWindow {
   void saveFolders();
   std::vector<std::string> selectedPaths() const;
   void writeSummary(const QString& target);
+  void showDemoCount();
 
   std::string m_libraryPath;
   FolderDialog m_folderDialog;
@@ -133,6 +135,7 @@ class LibraryWindow : public SecondaryWindow {
   QTableView* m_demoTable = nullptr;
   QTreeView* m_playerTree = nullptr;
   QLabel* m_summaryStatus = nullptr;
+  QPushButton* m_exportButton = nullptr;
 };
 
 }  // namespace obitrak::ui

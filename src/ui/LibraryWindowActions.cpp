@@ -93,9 +93,11 @@ void LibraryWindow::cancelIndexing() {
   m_cancel = true;
 }
 
+// An empty library shows an empty bar that says so, not a full one.
 void LibraryWindow::indexProgress(int done, int total) {
   m_progress->setRange(0, std::max(total, 1));
-  m_progress->setValue(total == 0 ? 1 : done);
+  m_progress->setValue(done);
+  m_progress->setFormat(total == 0 ? QStringLiteral("No demos") : QStringLiteral("%p%"));
   m_status->setText(QStringLiteral("%1 of %2 demos").arg(done).arg(total));
 }
 
@@ -103,7 +105,8 @@ void LibraryWindow::indexFinished(const QString& note) {
   m_indexing = false;
   m_cancelButton->setEnabled(false);
   if (m_progress->maximum() == 0) m_progress->setRange(0, 1);
-  m_progress->setValue(m_progress->maximum());
+  if (m_progress->format() != QStringLiteral("No demos"))
+    m_progress->setValue(m_progress->maximum());
   m_status->setText(note);
   if (m_indexAgain) {
     indexFolders();
@@ -118,6 +121,7 @@ void LibraryWindow::rowsArrived(const std::vector<LibraryRow>& rows, bool replac
   if (replace) {
     m_pendingRows.clear();
     m_demoModel->reset({});
+    showDemoCount();
   }
   m_pendingRows.insert(m_pendingRows.end(), rows.begin(), rows.end());
   if (!m_rowFeeder->isActive()) m_rowFeeder->start();
@@ -131,6 +135,7 @@ void LibraryWindow::feedRows() {
   m_pendingRows.erase(m_pendingRows.begin(),
                       m_pendingRows.begin() + static_cast<std::ptrdiff_t>(n));
   m_demoModel->upsert(std::move(slice));
+  showDemoCount();
   if (!m_pendingRows.empty()) {
     m_rowFeeder->start();
   } else if (!m_indexing) {
@@ -139,8 +144,14 @@ void LibraryWindow::feedRows() {
   }
 }
 
+// There is a summary to export once the library holds a demo.
+void LibraryWindow::showDemoCount() {
+  m_exportButton->setEnabled(m_demoModel->demoCount() > 0);
+}
+
+// The library's failures name its file ("PATH: the library is damaged").
 void LibraryWindow::workerFailed(const QString& message) {
-  GeneralErrorHandler::showMessage(message);
+  GeneralErrorHandler::showMessage(QStringLiteral("Could not use the demo library ") + message);
 }
 
 // ---- The table
@@ -189,9 +200,11 @@ void LibraryWindow::summaryArrived(quint64 generation, std::shared_ptr<const Sum
   m_summaryPending = false;
   m_playersModel->setSummary(*m_summary);
   const bool selected = m_demoTable->selectionModel()->hasSelection();
-  m_summaryStatus->setText(QStringLiteral("Totals of %1 %2demos")
-                               .arg(m_summary->demos.size())
-                               .arg(selected ? QStringLiteral("selected ") : QString()));
+  const std::size_t demos = m_summary->demos.size();
+  m_summaryStatus->setText(QStringLiteral("Totals of %1 %2demo%3")
+                               .arg(demos)
+                               .arg(selected ? QStringLiteral("selected ") : QString())
+                               .arg(demos == 1 ? QString() : QStringLiteral("s")));
   if (m_exportTarget) {
     const QString target = *m_exportTarget;
     m_exportTarget.reset();
@@ -201,7 +214,8 @@ void LibraryWindow::summaryArrived(quint64 generation, std::shared_ptr<const Sum
 
 void LibraryWindow::exportSummary() {
   const FileDialogRequest request{QStringLiteral("SaveSummary"), kSummaryFilter, 1,
-                                  QDir::home().filePath(QStringLiteral("summary.txt"))};
+                                  QDir::home().filePath(QStringLiteral("summary.txt")),
+                                  QStringLiteral("txt")};
   const std::optional<QString> target = m_saveDialog(this, request);
   if (!target) return;
   m_exportTarget = *target;
@@ -212,15 +226,20 @@ void LibraryWindow::exportSummary() {
 void LibraryWindow::writeSummary(const QString& target) {
   const QString suffix = QFileInfo(target).suffix().toLower();
   runGuarded([&] {
-    writeFile(localFileName(target), [&](ByteSink& out) {
-      if (suffix == QLatin1String("htm") || suffix == QLatin1String("html")) {
-        WriteHtmlSummary(*m_summary, state().htmlColors, out);
-      } else if (suffix == QLatin1String("json")) {
-        WriteJsonSummary(*m_summary, state().phrasePackInUse(), out);
-      } else {
-        WriteTextSummary(*m_summary, out);
-      }
+    namingFailure(QStringLiteral("Could not export the summary to %1").arg(target), [&] {
+      writeFile(localFileName(target), [&](ByteSink& out) {
+        if (suffix == QLatin1String("htm") || suffix == QLatin1String("html")) {
+          WriteHtmlSummary(*m_summary, state().htmlColors, out);
+        } else if (suffix == QLatin1String("json")) {
+          WriteJsonSummary(*m_summary, state().phrasePackInUse(), out);
+        } else {
+          WriteTextSummary(*m_summary, out);
+        }
+      });
     });
+    m_summaryStatus->setText(
+        QStringLiteral("Summary written to %1").arg(QFileInfo(target).fileName()));
+    m_summaryStatus->setToolTip(target);
   });
 }
 

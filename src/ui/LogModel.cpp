@@ -16,7 +16,8 @@ constexpr std::uint8_t kObituaryLevel = 1;
 constexpr std::uint8_t kHighlightLevel = 3;
 constexpr std::uint32_t kRed = colourRef(255, 0, 0);
 
-const QString kHeader[2] = {QStringLiteral("TYPE"), QStringLiteral("MESSAGE")};
+const QString kHeader[LogModel::ColumnCount] = {QStringLiteral("TYPE"), QStringLiteral("MESSAGE"),
+                                                QStringLiteral("TIME")};
 
 }  // namespace
 
@@ -24,6 +25,11 @@ LogRowStyle logRowStyle(std::uint8_t level) {
   if (level == kObituaryLevel) return {true, kRed, false};
   if (level == kHighlightLevel) return {true, kDarkGreen, true};
   return {};
+}
+
+QString logTimeText(std::int32_t seconds) {
+  const auto s = static_cast<std::uint32_t>(seconds);
+  return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
 LogModel::LogModel(const MessageLog& log, QObject* parent)
@@ -44,12 +50,23 @@ const LogRecord* LogModel::record(int r) const {
 }
 
 QString LogModel::cellText(int column, int row) const {
-  if (column < 0 || column > 1 || row < 0 || row > m_entries) return {};
+  if (column < 0 || column >= ColumnCount || row < 0 || row > m_entries) return {};
   if (row == 0) return kHeader[column];
   const LogRecord* rec = record(row);
   if (rec == nullptr) return {};
-  if (column == 0) return QString::number(rec->level);
+  if (column == Type) return QString::number(rec->level);
+  if (column == Time) return logTimeText(rec->time);
   return quakeLine(rec->text);
+}
+
+int LogModel::findRow(const QString& text, int from, bool forward) const {
+  const int rows = rowCount();
+  if (text.isEmpty() || !headerFixed()) return -1;
+  for (int step = 1; step <= rows; ++step) {
+    const int row = ((forward ? from + step : from - step) % rows + rows) % rows;
+    if (cellText(Message, entryOfRow(row)).contains(text, Qt::CaseInsensitive)) return row;
+  }
+  return -1;
 }
 
 int LogModel::rowCount(const QModelIndex& parent) const {
@@ -57,7 +74,7 @@ int LogModel::rowCount(const QModelIndex& parent) const {
 }
 
 int LogModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : 2;
+  return parent.isValid() ? 0 : ColumnCount;
 }
 
 QVariant LogModel::data(const QModelIndex& index, int role) const {
@@ -68,7 +85,7 @@ QVariant LogModel::data(const QModelIndex& index, int role) const {
   const LogRecord* rec = r > 0 ? record(r) : nullptr;
   if (rec == nullptr) return {};
   // The whole message, its lines as lines, for one that is longer than its cell.
-  if (role == Qt::ToolTipRole) return index.column() == 1 ? quakeText(rec->text) : QVariant();
+  if (role == Qt::ToolTipRole) return index.column() == Message ? quakeText(rec->text) : QVariant();
   const LogRowStyle style = logRowStyle(rec->level);
   if (role == Qt::ForegroundRole) {
     return style.ownColour ? QVariant(QBrush(toQColor(style.colour))) : QVariant();

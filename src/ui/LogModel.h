@@ -18,15 +18,20 @@ struct LogRowStyle {
 
 LogRowStyle logRowStyle(std::uint8_t level);
 
-// The log grid's contents: a TYPE column with the print level and a MESSAGE column with
-// the text, one row per MessageLog entry, read from the log as the view asks for them (the
-// log may hold a million messages; nothing is copied). The header row ("TYPE",
-// "MESSAGE") is the view's fixed header while the log has entries; an empty log shows it as
-// the one ordinary row.
+// A message's time in the demo as minutes and seconds: "0:07", "12:34", "245:00".
+QString logTimeText(std::int32_t seconds);
+
+// The log grid's contents: a TYPE column with the print level, a MESSAGE column with the
+// text and a TIME column with the minute and second of the demo, one row per MessageLog
+// entry, read from the log as the view asks for them (the log may hold a million messages;
+// nothing is copied). The header row ("TYPE", "MESSAGE", "TIME") is the view's fixed header
+// while the log has entries; an empty log shows it as the one ordinary row.
 class LogModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
+  enum Column { Type, Message, Time, ColumnCount };
+
   explicit LogModel(const MessageLog& log, QObject* parent = nullptr);
 
   // Takes the log's current entry count; the rows show the log as it is from now on.
@@ -38,6 +43,9 @@ class LogModel : public QAbstractTableModel {
   QString cellText(int column, int row) const;
   // The MessageLog entry that a model row shows; 0 for the header row.
   int entryOfRow(int row) const { return headerFixed() ? row + 1 : 0; }
+  // The next model row after `from` (before it, going back) whose message contains `text`,
+  // any case, as the grid shows it; the search goes round the log once. -1 for none.
+  int findRow(const QString& text, int from, bool forward) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

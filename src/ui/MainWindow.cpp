@@ -9,18 +9,17 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QStatusBar>
 #include <algorithm>
+#include <stdexcept>
 #include <string_view>
 
 #include "export/HtmlColors.h"
 #include "scan/DemoScan.h"
 #include "scan/Phrases.h"
 #include "stats/Scoreboard.h"
-#include "stats/Tally.h"
 #include "ui/ErrorHandler.h"
-#include "ui/FragGridModel.h"
+#include "ui/FragGridView.h"
 #include "ui/LogWindow.h"
 #include "ui/Pictures.h"
 #include "ui/ScanProgressDialog.h"
@@ -37,8 +36,6 @@ constexpr int kDesignWidth = 335;
 constexpr int kDesignHeight = 208;
 constexpr int kStatusBarHeight = 19;
 constexpr int kWeaponFilterWidth = 137;
-
-const QString kDescrSwitch = QStringLiteral("-descr");
 
 // The window's client area; it tells the window when its size changes so that the grid
 // can be fitted into it.
@@ -95,7 +92,9 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   buildControls();
   buildStatusBar();
   buildPlacementWatch();
-  buildDesktopParts();
+  buildPackLabel();
+  buildKeyboard();
+  setAcceptDrops(true);
   resize(kDesignWidth, kDesignHeight);
 }
 
@@ -170,6 +169,10 @@ void MainWindow::buildControls() {
   m_fragGrid->setObjectName(QStringLiteral("Grid1"));
   m_fragGrid->setGeometry(kGridLeft, kGridTop, 345, 145);
   m_fragGrid->hide();
+
+  m_gridNote = new QLabel(area);
+  m_gridNote->setObjectName(QStringLiteral("GridNote"));
+  m_gridNote->hide();
 }
 
 void MainWindow::buildStatusBar() {
@@ -186,7 +189,7 @@ void MainWindow::buildStatusBar() {
   bar->addWidget(m_panel1, 1);
 }
 
-// ---- Activation and the command line
+// ---- Activation
 
 bool MainWindow::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
@@ -216,18 +219,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   m_exitProgram();
 }
 
+// Every activation: the player colours and the HTML colours, as stored.
 void MainWindow::refill() {
   m_playerColours.fill();
   loadColourSettings();
-  loadPhrasePackAtStart();
-  scanCommandLineDemo();
 }
 
 void MainWindow::loadColourSettings() {
   m_state.colorSettingsFile = colorSettingsPath(m_state.programPath);
   QString failure;
   try {
-    LoadHtmlColors(m_state.htmlColors, m_state.colorSettingsFile);
+    namingFailure(QStringLiteral("Could not read the HTML colours from %1")
+                      .arg(QFile::decodeName(QByteArray::fromStdString(m_state.colorSettingsFile))),
+                  [&] { LoadHtmlColors(m_state.htmlColors, m_state.colorSettingsFile); });
   } catch (...) {
     failure = GeneralErrorHandler::currentExceptionMessage();
   }
@@ -241,34 +245,31 @@ void MainWindow::loadColourSettings() {
   GeneralErrorHandler::showMessage(failure);
 }
 
-void MainWindow::scanCommandLineDemo() {
-  const QStringList& arguments = m_state.commandLine;
-  if (arguments.isEmpty() || m_state.tables.scanMarker == kScanMarkerSet) return;
-  scanDemo(arguments[0]);
-  if (commandLineSwitch(kDescrSwitch)) exportDescription();
-}
-
-bool MainWindow::commandLineSwitch(const QString& name) const {
-  return m_state.commandLine.size() >= 2 && m_state.commandLine[1] == name;
-}
-
 // ---- The demo
 
 void MainWindow::scanDemo(const QString& path) {
-  if (m_links.log != nullptr) m_links.log->scanStarted();
-  if (m_links.progress != nullptr) {
-    m_links.progress->setExpectedBytes(static_cast<std::uint64_t>(QFileInfo(path).size()));
-  }
-  // The scan replaces the tables only when the file could be read, so the window is reset
-  // afterwards: a demo that cannot be opened changes nothing that the user sees.
-  const ScanReport report =
-      DemoScan(m_state.tables, localFileName(path), m_links.progress, m_state.phrasePackInUse());
-  showScannedDemo(path, report.statusPanel0, report.statusPanel1);
+  // The demo is read into tables of its own, which replace the loaded ones only when the
+  // file is a demo that could be read: a failure changes nothing that the user sees.
+  DemoTables scanned;
+  scanned.header = m_state.tables.header;
+  scanned.log.setLimits(m_state.tables.log.limits());
+  ScanReport report;
+  namingFailure(QStringLiteral("Could not open %1").arg(path), [&] {
+    if (m_links.log != nullptr) m_links.log->scanStarted();
+    if (m_links.progress != nullptr) {
+      m_links.progress->setExpectedBytes(static_cast<std::uint64_t>(QFileInfo(path).size()));
+    }
+    report = DemoScan(scanned, localFileName(path), m_links.progress, m_state.phrasePackInUse());
+    if (report.notADemo) throw std::runtime_error(std::string(kNotADemo));
+  });
+  m_state.tables = std::move(scanned);
+  m_state.scanNotice = report.statusPanel1;
+  showScannedDemo(path, report.statusPanel0);
+  rememberDemo(path);
 }
 
-void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
-                                 const std::string& panel1) {
-  m_demoPath = path;
+void MainWindow::showScannedDemo(const QString& path, const std::string& panel0) {
+  m_state.demoPath = path;
   m_teamPlayBox->setChecked(false);
   m_state.teamPlay = false;
   m_teamScoresButton->hide();
@@ -280,7 +281,6 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
   setWindowTitle(path);
   m_panel0->setText(quakeLine(panel0));
   m_panel0->setToolTip(quakeText(panel0));
-  m_scanNotice = panel1;
   showNotice();
 
   m_startupPicture->hide();
@@ -288,70 +288,21 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
   m_weaponFilter->show();
   m_teamPlayBox->show();
   m_fragGrid->show();
+  m_fragModel->sortRows(0, true);  // a new demo's rows stand in rank order
   fillFragGrid();
+  // The keyboard starts in the grid; Tab goes round the filter, the box and the grid.
+  m_fragGrid->setFocus();
 }
 
 // Panel 1: the scan's notice, else the scoreboard's word where counted frags fall short.
 void MainWindow::showNotice() {
-  std::string notice = m_scanNotice;
+  std::string notice = m_state.scanNotice;
   if (notice.empty() && CompareScoreboard(m_state.tables).countedLower) {
     notice = kNoticeScoreboardDiffers;
   }
   m_panel1->setText(latin1(notice));
   setMinimumWidth(mainWindowMinimumWidth(m_panel0->minimumSizeHint().width(),
                                          m_panel1->minimumSizeHint().width()));
-}
-
-void MainWindow::selectWeaponSilently(int index) {
-  const QSignalBlocker blocker(m_weaponFilter);
-  m_weaponFilter->setCurrentIndex(index);
-}
-
-void MainWindow::weaponFilterChanged() {
-  const int weapon = m_weaponFilter->currentIndex();
-  if (m_teamPlayBox->isChecked()) {
-    TallyTeamPlay(m_state.tables, weapon);
-  } else {
-    TallyFreeForAll(m_state.tables, weapon);
-  }
-  fillFragGrid();
-}
-
-void MainWindow::teamPlayToggled() {
-  selectWeaponSilently(kWeaponAll);
-  setTeamPlay(m_teamPlayBox->isChecked());
-  if (m_state.teamPlay) {
-    TallyTeamPlay(m_state.tables, kWeaponAll);
-  } else {
-    TallyFreeForAll(m_state.tables, kWeaponAll);
-  }
-  fillFragGrid();
-}
-
-void MainWindow::setTeamPlay(bool teamPlay) {
-  m_state.teamPlay = teamPlay;
-  m_teamScoresButton->setVisible(teamPlay);
-  m_teamScoresAction->setEnabled(teamPlay);
-}
-
-// ---- The frag grid
-
-void MainWindow::fillFragGrid() {
-  const int keptRow = m_fragGrid->currentRow();
-  const int keptColumn = m_fragGrid->currentColumn();
-  m_fragModel->fill(m_state.tables, m_weaponFilter->currentIndex());
-  m_fragGrid->fitColumns();
-  const FragGridShape& shape = m_fragModel->shape();
-
-  // The current cell stays where it was while it is still an ordinary cell.
-  const bool keep = keptRow >= shape.fixedRows && keptRow < shape.rows &&
-                    keptColumn >= shape.fixedColumns && keptColumn < shape.columns;
-  m_fragGrid->setCurrentCell(keep ? keptRow : shape.fixedRows,
-                             keep ? keptColumn : shape.fixedColumns);
-
-  placeWindowForGrid();
-  fitGridIntoWindow();
-  m_fragGrid->shapeChanged();
 }
 
 }  // namespace obitrak::ui

@@ -4,13 +4,14 @@
 #include <QMargins>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "ui/AppState.h"
 #include "ui/FileDialogs.h"
-#include "ui/FragGrid.h"
+#include "ui/MainWindowGeometry.h"
 #include "ui/PlayerColours.h"
 
 class QAction;
@@ -44,16 +45,19 @@ struct MainWindowLinks {
   HtmlColorsWindow* htmlColors = nullptr;
   SecondaryWindow* teamScores = nullptr;
   SecondaryWindow* library = nullptr;
+  SecondaryWindow* help = nullptr;
 };
 
 // The program's home: the menus, the weapon filter, the "TeamPlay" box and the frag grid
-// of the loaded demo. Its activation fills the player colours, loads the HTML colours and,
-// once, scans the demo named on the command line.
+// of the loaded demo. Its activation fills the player colours and loads the HTML colours;
+// startUp() scans the demo named on the command line.
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
   static const QString kCaption;
+  // How many demos File > Recent demos keeps.
+  static constexpr int kRecentDemos = 10;
 
   explicit MainWindow(AppState& state, QWidget* parent = nullptr);
   ~MainWindow() override;
@@ -64,14 +68,20 @@ class MainWindow : public QMainWindow {
   void setSaveDialog(FileDialog dialog);
   void setExitProgram(std::function<void()> exitProgram);
 
+  // Once, after the window is first shown: the death-message pack kept from the last run,
+  // then the demo named on the command line, described at once with "-descr".
+  void startUp();
+
   // The loaded demo's path; empty until a demo has been scanned.
-  const QString& demoPath() const { return m_demoPath; }
+  const QString& demoPath() const { return m_state.demoPath; }
   const PlayerColourTable& playerColours() const { return m_playerColours; }
   bool teamPlay() const;
   int weaponIndex() const;
+  // The demos of File > Recent demos, the latest first.
+  QStringList recentDemos() const;
 
-  // Scans the demo at `path` and shows it. A demo that cannot be read throws and leaves the
-  // window and the loaded demo as they were.
+  // Scans the demo at `path` and shows it. A demo that cannot be read, or a file that is no
+  // demo at all, throws a failure naming the file and leaves the loaded demo as it was.
   void scanDemo(const QString& path);
 
  protected:
@@ -84,6 +94,7 @@ class MainWindow : public QMainWindow {
 
  private slots:
   void openDemo();
+  void openRecentDemo(const QString& path);
   void exportDescription();
   void exportHtmlDescription();
   void exportLog();
@@ -95,6 +106,7 @@ class MainWindow : public QMainWindow {
   void showTeamScores();
   void showLibrary();
   void showHtmlColors();
+  void showHelp();
   void showAbout();
   void weaponFilterChanged();
   void teamPlayToggled();
@@ -107,15 +119,18 @@ class MainWindow : public QMainWindow {
                        const QKeySequence& shortcut, bool enabled, void (MainWindow::*slot)());
   void buildControls();
   void buildStatusBar();
+  void buildKeyboard();
 
   void refill();
   void loadColourSettings();
-  void scanCommandLineDemo();
-  void showScannedDemo(const QString& path, const std::string& panel0, const std::string& panel1);
+  void showScannedDemo(const QString& path, const std::string& panel0);
   void showNotice();
   void selectWeaponSilently(int index);
   void setTeamPlay(bool teamPlay);
   void fillFragGrid();
+  void showGridNote();
+
+  // Where the window goes and how small it may become (MainWindowPlacement.cpp).
   void buildPlacementWatch();
   void placeWindowForGrid();
   void applyPlacement();
@@ -123,14 +138,25 @@ class MainWindow : public QMainWindow {
   void replaceIfMisplaced();
   void watchPlacement();
   void fitGridIntoWindow();
+  void keepControlsOnShrink();
+
+  // Exports (MainWindowActions.cpp).
   bool commandLineSwitch(const QString& name) const;
   QString defaultExportFile(const char* extension) const;
   std::optional<QString> exportTarget(const FileDialogRequest& request, const QString& skipSwitch);
+  void exportTo(const QString& action, const QString& what, const QString& target,
+                const std::function<void(const std::string&)>& write);
   void showLinked(SecondaryWindow* window);
 
-  // Drops and death-message packs (MainWindowDesktop.cpp).
-  void buildDesktopParts();
+  // Recent demos and drops (MainWindowOpening.cpp).
+  void rememberDemo(const QString& path);
+  void forgetDemo(const QString& path);
+  void fillRecentMenu();
+  QString openDialogStart() const;
+
+  // Death-message packs (MainWindowDeathMessages.cpp).
   void addDeathMessageItems(QMenu* options);
+  void buildPackLabel();
   void loadPhrasePackAtStart();
   void usePhrasePack(std::optional<PhrasePack> pack, const QString& path);
   void showPhrasePack();
@@ -141,9 +167,9 @@ class MainWindow : public QMainWindow {
   FileDialog m_saveDialog;
   std::function<void()> m_exitProgram;
 
-  QString m_demoPath;
   PlayerColourTable m_playerColours;
   QString m_reportedColourError;
+  bool m_startedUp = false;
   bool m_centredAtStart = false;
   // Where the window was last placed for its grid, and with which frame, so that it can be
   // placed again once the window manager has told the real frame.
@@ -154,6 +180,7 @@ class MainWindow : public QMainWindow {
   int m_replacements = 0;
 
   QAction* m_openAction = nullptr;
+  QMenu* m_recentMenu = nullptr;
   QAction* m_libraryAction = nullptr;
   QAction* m_exportDescriptionAction = nullptr;
   QAction* m_exportHtmlAction = nullptr;
@@ -165,6 +192,7 @@ class MainWindow : public QMainWindow {
   QAction* m_timeGraphAction = nullptr;
   QAction* m_teamScoresAction = nullptr;
   QAction* m_htmlColorsAction = nullptr;
+  QAction* m_helpAction = nullptr;
   QAction* m_aboutAction = nullptr;
 
   QLabel* m_startupPicture = nullptr;
@@ -173,14 +201,13 @@ class MainWindow : public QMainWindow {
   QPushButton* m_teamScoresButton = nullptr;
   FragGridModel* m_fragModel = nullptr;
   FragGridView* m_fragGrid = nullptr;
+  QLabel* m_gridNote = nullptr;  // why a grid shows no kills
   QLabel* m_panel0 = nullptr;
   QLabel* m_panel1 = nullptr;
-  std::string m_scanNotice;  // the scan's last notice, shown before any other
 
   QAction* m_deathMessagesAction = nullptr;
   QAction* m_builtInDeathMessagesAction = nullptr;
   QLabel* m_phrasePackLabel = nullptr;
-  bool m_phrasePackLoaded = false;
 };
 
 }  // namespace obitrak::ui

@@ -1,7 +1,12 @@
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
 
 #include "export/ExportNames.h"
 #include "export/HtmlExport.h"
@@ -11,26 +16,26 @@
 #include "stats/Tally.h"
 #include "ui/AboutDialog.h"
 #include "ui/ErrorHandler.h"
+#include "ui/FragGridView.h"
 #include "ui/HtmlColorsWindow.h"
 #include "ui/LogWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/SecondaryWindow.h"
 #include "ui/TextConversion.h"
 
-// The main window's menus and what their items do.
+// The main window's menus, its keys and what the items do.
 
 namespace obitrak::ui {
 
 namespace {
 
-// Demos and servers' multi-view recordings, plain or packed with gzip.
-const QString kOpenDemoFilter =
-    QStringLiteral("All files|*.*|Quake2 demo files|*.dm2;*.dm2.gz;*.mvd2;*.mvd2.gz");
 const QString kSaveDescrFilter = QStringLiteral("All files|*.*|Text files|*.txt");
 const QString kSaveHtmlFilter = QStringLiteral("All files|*.*|Web pages|*.htm");
 const QString kSaveLogFilter = QStringLiteral("All files|*.*|Text files|*.log");
 const QString kDescrSwitch = QStringLiteral("-descr");
 const QString kWebSwitch = QStringLiteral("-web");
+// How long the status bar says where an export was written.
+constexpr int kExportNoteMs = 10000;
 
 }  // namespace
 
@@ -49,100 +54,134 @@ void MainWindow::buildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu1"));
 
-  QMenu* file = bar->addMenu(QStringLiteral("File"));
-  m_openAction = addMenuItem(file, "OpenDM21", QStringLiteral("Open DM2"), Qt::CTRL | Qt::Key_O,
+  QMenu* file = bar->addMenu(QStringLiteral("&File"));
+  m_openAction = addMenuItem(file, "OpenDM21", QStringLiteral("&Open DM2"), Qt::CTRL | Qt::Key_O,
                              true, &MainWindow::openDemo);
-  m_libraryAction = addMenuItem(file, "DemoLibrary1", QStringLiteral("Demo library..."),
+  m_recentMenu = file->addMenu(QStringLiteral("&Recent demos"));
+  m_recentMenu->setObjectName(QStringLiteral("RecentDemos1"));
+  fillRecentMenu();
+  m_libraryAction = addMenuItem(file, "DemoLibrary1", QStringLiteral("Demo li&brary..."),
                                 Qt::CTRL | Qt::Key_B, true, &MainWindow::showLibrary);
   file->addSeparator();
   m_exportDescriptionAction =
-      addMenuItem(file, "Exportdescription1", QStringLiteral("Export description"),
+      addMenuItem(file, "Exportdescription1", QStringLiteral("Export &description"),
                   Qt::CTRL | Qt::Key_D, false, &MainWindow::exportDescription);
   m_exportHtmlAction =
-      addMenuItem(file, "ExportdescriptiontoHTML1", QStringLiteral("Export description to HTML"),
+      addMenuItem(file, "ExportdescriptiontoHTML1", QStringLiteral("Export description to &HTML"),
                   Qt::CTRL | Qt::Key_W, false, &MainWindow::exportHtmlDescription);
-  m_exportLogAction = addMenuItem(file, "Exportlog1", QStringLiteral("Export log"),
+  m_exportLogAction = addMenuItem(file, "Exportlog1", QStringLiteral("Export &log"),
                                   Qt::CTRL | Qt::Key_L, false, &MainWindow::exportLog);
   file->addSeparator();
-  m_exitAction = addMenuItem(file, "Exit1", QStringLiteral("Exit"), Qt::CTRL | Qt::Key_X, true,
+  m_exitAction = addMenuItem(file, "Exit1", QStringLiteral("E&xit"), Qt::CTRL | Qt::Key_X, true,
                              &MainWindow::exitProgram);
+  // The usual Ctrl+Q beside the design's Ctrl+X, in every window of the program.
+  m_exitAction->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q)});
+  m_exitAction->setShortcutContext(Qt::ApplicationShortcut);
 
   // The View items answer the bare letter while the main window is active.
-  QMenu* view = bar->addMenu(QStringLiteral("View"));
-  m_generalInfoAction = addMenuItem(view, "GeneralinfoaboutDM21", QStringLiteral("General info"),
+  QMenu* view = bar->addMenu(QStringLiteral("&View"));
+  m_generalInfoAction = addMenuItem(view, "GeneralinfoaboutDM21", QStringLiteral("&General info"),
                                     Qt::Key_I, false, &MainWindow::showGeneralInfo);
-  m_weaponsStatsAction = addMenuItem(view, "Weaponsstats1", QStringLiteral("Weapons stats"),
+  m_weaponsStatsAction = addMenuItem(view, "Weaponsstats1", QStringLiteral("&Weapons stats"),
                                      Qt::Key_W, false, &MainWindow::showWeaponsStats);
   m_logAction =
-      addMenuItem(view, "Demolog1", QStringLiteral("Log"), Qt::Key_L, false, &MainWindow::showLog);
-  m_timeGraphAction = addMenuItem(view, "Timegraph1", QStringLiteral("Time graph"), Qt::Key_T,
+      addMenuItem(view, "Demolog1", QStringLiteral("&Log"), Qt::Key_L, false, &MainWindow::showLog);
+  m_timeGraphAction = addMenuItem(view, "Timegraph1", QStringLiteral("&Time graph"), Qt::Key_T,
                                   false, &MainWindow::showTimeGraph);
-  m_teamScoresAction = addMenuItem(view, "Teamscores1", QStringLiteral("Team scores"), Qt::Key_E,
+  m_teamScoresAction = addMenuItem(view, "Teamscores1", QStringLiteral("T&eam scores"), Qt::Key_E,
                                    false, &MainWindow::showTeamScores);
 
-  QMenu* options = bar->addMenu(QStringLiteral("Options"));
-  m_htmlColorsAction = addMenuItem(options, "HTMLColors1", QStringLiteral("HTML Colors"),
+  QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+  m_htmlColorsAction = addMenuItem(options, "HTMLColors1", QStringLiteral("HTML &Colors"),
                                    QKeySequence(), true, &MainWindow::showHtmlColors);
   addDeathMessageItems(options);
 
-  QMenu* help = bar->addMenu(QStringLiteral("Help"));
-  m_aboutAction = addMenuItem(help, "About1", QStringLiteral("About"), Qt::CTRL | Qt::Key_H, true,
+  QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+  m_helpAction = addMenuItem(help, "ObitrakHelp1", QStringLiteral("Obitrak &Help"),
+                             QKeySequence::HelpContents, true, &MainWindow::showHelp);
+  m_helpAction->setShortcutContext(Qt::ApplicationShortcut);
+  m_aboutAction = addMenuItem(help, "About1", QStringLiteral("&About"), Qt::CTRL | Qt::Key_H, true,
                               &MainWindow::showAbout);
 }
 
-// ---- The demo
+// F10 opens the menu bar as Alt and a menu's letter do; Tab goes from the weapon filter to
+// "TeamPlay", "Team Scores" and the grid.
+void MainWindow::buildKeyboard() {
+  auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(menuKey, &QShortcut::activated, this, [this] {
+    QMenuBar* bar = menuBar();
+    bar->setActiveAction(bar->actions().constFirst());
+  });
+  setTabOrder(m_weaponFilter, m_teamPlayBox);
+  setTabOrder(m_teamPlayBox, m_teamScoresButton);
+  setTabOrder(m_teamScoresButton, m_fragGrid);
+}
 
-void MainWindow::openDemo() {
-  const FileDialogRequest request{QStringLiteral("OpenDemo"), kOpenDemoFilter, 2, m_demoPath};
-  const std::optional<QString> chosen = m_openDialog(this, request);
-  if (!chosen) return;
-  scanDemo(*chosen);
+bool MainWindow::commandLineSwitch(const QString& name) const {
+  return m_state.commandLine.size() >= 2 && m_state.commandLine[1] == name;
 }
 
 // ---- Exports
 
 QString MainWindow::defaultExportFile(const char* extension) const {
   return QFile::decodeName(
-      QByteArray::fromStdString(defaultExportName(localFileName(m_demoPath), extension)));
+      QByteArray::fromStdString(defaultExportName(localFileName(m_state.demoPath), extension)));
 }
 
-// The file an export writes, never the demo itself (compared as files, links resolved).
+// The file an export writes: its default name under a command-line switch, else the one
+// the user chooses.
 std::optional<QString> MainWindow::exportTarget(const FileDialogRequest& request,
                                                 const QString& skipSwitch) {
-  std::optional<QString> target = !skipSwitch.isEmpty() && commandLineSwitch(skipSwitch)
-                                      ? std::optional<QString>(request.fileName)
-                                      : m_saveDialog(this, request);
-  if (target) checkExportTarget(localFileName(*target), localFileName(m_demoPath));
-  return target;
+  if (!skipSwitch.isEmpty() && commandLineSwitch(skipSwitch)) return request.fileName;
+  return m_saveDialog(this, request);
+}
+
+// Writes an export through `write`, never onto the demo itself (compared as files, links
+// resolved). A failure names the action and the file; success is told in the status bar.
+void MainWindow::exportTo(const QString& action, const QString& what, const QString& target,
+                          const std::function<void(const std::string&)>& write) {
+  namingFailure(action.arg(target), [&] {
+    checkExportTarget(localFileName(target), localFileName(m_state.demoPath));
+    write(localFileName(target));
+  });
+  statusBar()->showMessage(QStringLiteral("%1 written to %2").arg(what, target), kExportNoteMs);
 }
 
 void MainWindow::exportDescription() {
-  if (m_demoPath.isEmpty()) return;
+  if (m_state.demoPath.isEmpty()) return;
   const FileDialogRequest request{QStringLiteral("SaveDescr"), kSaveDescrFilter, 2,
-                                  defaultExportFile("txt")};
+                                  defaultExportFile("txt"), QStringLiteral("txt")};
   const std::optional<QString> target = exportTarget(request, kDescrSwitch);
   if (!target) return;
-  ExportTextDescription(m_state.tables, localFileName(m_demoPath), m_state.teamPlay,
-                        localFileName(*target));
+  exportTo(QStringLiteral("Could not export the description to %1"), QStringLiteral("Description"),
+           *target, [&](const std::string& path) {
+             ExportTextDescription(m_state.tables, localFileName(m_state.demoPath),
+                                   m_state.teamPlay, path);
+           });
 }
 
 void MainWindow::exportHtmlDescription() {
-  if (m_demoPath.isEmpty()) return;
+  if (m_state.demoPath.isEmpty()) return;
   const FileDialogRequest request{QStringLiteral("SaveHTML"), kSaveHtmlFilter, 2,
-                                  defaultExportFile("htm")};
+                                  defaultExportFile("htm"), QStringLiteral("htm")};
   const std::optional<QString> target = exportTarget(request, kWebSwitch);
   if (!target) return;
-  ExportHtmlDescription(m_state.tables, localFileName(m_demoPath), m_state.teamPlay,
-                        m_state.htmlColors, localFileName(*target));
+  exportTo(QStringLiteral("Could not export the HTML description to %1"),
+           QStringLiteral("HTML description"), *target, [&](const std::string& path) {
+             ExportHtmlDescription(m_state.tables, localFileName(m_state.demoPath),
+                                   m_state.teamPlay, m_state.htmlColors, path);
+           });
 }
 
 void MainWindow::exportLog() {
-  if (m_demoPath.isEmpty()) return;
+  if (m_state.demoPath.isEmpty()) return;
   const FileDialogRequest request{QStringLiteral("SaveLog"), kSaveLogFilter, 2,
-                                  defaultExportFile("log")};
+                                  defaultExportFile("log"), QStringLiteral("log")};
   const std::optional<QString> target = exportTarget(request, QString());
   if (!target) return;
-  ExportLog(m_state.tables, localFileName(*target));
+  exportTo(QStringLiteral("Could not export the log to %1"), QStringLiteral("Log"), *target,
+           [&](const std::string& path) { ExportLog(m_state.tables, path); });
 }
 
 void MainWindow::exitProgram() {
@@ -156,22 +195,22 @@ void MainWindow::showLinked(SecondaryWindow* window) {
 }
 
 void MainWindow::showGeneralInfo() {
-  if (m_demoPath.isEmpty()) return;
+  if (m_state.demoPath.isEmpty()) return;
   showLinked(m_links.general);
 }
 
 void MainWindow::showWeaponsStats() {
-  if (m_demoPath.isEmpty()) return;
+  if (m_state.demoPath.isEmpty()) return;
   showLinked(m_links.weapons);
 }
 
 void MainWindow::showLog() {
-  if (m_demoPath.isEmpty()) return;
+  if (m_state.demoPath.isEmpty()) return;
   showLinked(m_links.log);
 }
 
 void MainWindow::showTimeGraph() {
-  if (m_demoPath.isEmpty() || m_state.tables.players.playerCount == 0) return;
+  if (m_state.demoPath.isEmpty() || m_state.tables.players.playerCount == 0) return;
   showLinked(m_links.timeGraph);
 }
 
@@ -186,6 +225,10 @@ void MainWindow::showTeamScores() {
 
 void MainWindow::showHtmlColors() {
   if (m_links.htmlColors != nullptr) m_links.htmlColors->showAndRaise();
+}
+
+void MainWindow::showHelp() {
+  showLinked(m_links.help);
 }
 
 void MainWindow::showAbout() {

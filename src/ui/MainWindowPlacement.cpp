@@ -1,8 +1,9 @@
+#include <QComboBox>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
 
-#include "ui/FragGridModel.h"
+#include "ui/FragGridView.h"
 #include "ui/MainWindow.h"
 
 // Where the main window goes and how large it is: sized to its frag grid, cut to the
@@ -28,6 +29,15 @@ void MainWindow::buildPlacementWatch() {
   m_placementWatch = new QTimer(this);
   m_placementWatch->setInterval(kPlacementWatchMs);
   connect(m_placementWatch, &QTimer::timeout, this, [this] { watchPlacement(); });
+  keepControlsOnShrink();
+}
+
+// However small the user makes the window, its controls stay.
+void MainWindow::keepControlsOnShrink() {
+  const int scrollBar =
+      m_fragGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_fragGrid);
+  const GridSize least = mainWindowMinimumArea(m_weaponFilter->width(), scrollBar);
+  centralWidget()->setMinimumSize(least.width, least.height);
 }
 
 // The window is sized by its outer frame. Where the window manager has not told the frame

@@ -1,5 +1,6 @@
 #include "ui/SecondaryWindow.h"
 
+#include <QKeyEvent>
 #include <QScreen>
 
 #include "ui/ErrorHandler.h"
@@ -51,6 +52,14 @@ bool SecondaryWindow::event(QEvent* event) {
   const bool handled = QWidget::event(event);
   if (event->type() == QEvent::WindowActivate) refillNow();
   return handled;
+}
+
+void SecondaryWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void SecondaryWindow::showEvent(QShowEvent* event) {

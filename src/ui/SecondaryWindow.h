@@ -15,8 +15,8 @@ void centreOnScreen(QWidget& window);
 QFont designFont(const QFont& base, bool bold = false);
 
 // What every secondary window shares: the design font, centring on the screen when it is
-// first shown, and a refill from the demo tables on every activation. A window is its
-// constructor plus refill().
+// first shown, closing with Escape, and a refill from the demo tables on every activation.
+// A window is its constructor plus refill().
 class SecondaryWindow : public QWidget {
   Q_OBJECT
 
@@ -36,6 +36,8 @@ class SecondaryWindow : public QWidget {
 
   bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // Escape closes the window, unless one of its controls took the key.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   AppState& m_state;

@@ -1,12 +1,12 @@
 #include "ui/TeamScoresWindow.h"
 
-#include <QFontDatabase>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QTreeWidget>
 
 #include "stats/TeamTree.h"
+#include "ui/FixedPitchFont.h"
 #include "ui/TextConversion.h"
 
 namespace obitrak::ui {
@@ -65,9 +65,7 @@ TeamScoresWindow::TeamScoresWindow(AppState& state, QWidget* parent)
   m_tree->setIndentation(kTreeIndent);
   m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_tree->setUniformRowHeights(true);
-  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  fixed.setPixelSize(kTreeFontPixels);
-  m_tree->setFont(fixed);
+  m_tree->setFont(fixedPitchFont(kTreeFontPixels));
   QPalette palette = m_tree->palette();
   palette.setColor(QPalette::Text, Qt::black);
   m_tree->setPalette(palette);

@@ -1,5 +1,8 @@
 #include "ui/TimeGraphWindow.h"
 
+#include <QAction>
+#include <QBuffer>
+#include <QFile>
 #include <QPainter>
 #include <QPalette>
 #include <QPen>
@@ -7,7 +10,10 @@
 #include <QResizeEvent>
 #include <vector>
 
+#include "export/ExportNames.h"
+#include "export/WholeFile.h"
 #include "ui/ColourRef.h"
+#include "ui/ErrorHandler.h"
 #include "ui/TextConversion.h"
 
 namespace obitrak::ui {
@@ -84,7 +90,8 @@ class TimeGraphWindow::GraphArea : public QWidget {
 
 TimeGraphWindow::TimeGraphWindow(AppState& state, QWidget* parent)
     : SecondaryWindow(state, QStringLiteral("Graph"), QStringLiteral("Time graph (frags)"),
-                      kTimeGraphClientSize, parent) {
+                      kTimeGraphClientSize, parent),
+      m_saveDialog(runSaveFileDialog) {
   m_colours.fill();
   QPalette silver = palette();
   silver.setColor(QPalette::Window, kSilver);
@@ -100,6 +107,38 @@ TimeGraphWindow::TimeGraphWindow(AppState& state, QWidget* parent)
       timeGraphCreationFrame(m_minutesLabel->width(), m_minutesLabel->height());
   resize(creation.clientWidth, creation.clientHeight);
   placeControls();
+
+  auto* save = new QAction(QStringLiteral("&Save picture..."), this);
+  save->setObjectName(QStringLiteral("SaveGraphPicture"));
+  save->setShortcut(QKeySequence::Save);
+  connect(save, &QAction::triggered, this, [this] { runGuarded([this] { savePicture(); }); });
+  addAction(save);
+  m_graph->addAction(save);
+  m_graph->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// The graph as it is drawn now, beside the demo as "<demo>.png" unless the user chooses
+// another name; written whole, as every file of the program.
+void TimeGraphWindow::savePicture() {
+  const QString demo = state().demoPath;
+  const QString start = demo.isEmpty() ? QString()
+                                       : QFile::decodeName(QByteArray::fromStdString(
+                                             defaultExportName(localFileName(demo), "png")));
+  const FileDialogRequest request{QStringLiteral("SaveGraph"),
+                                  QStringLiteral("PNG pictures|*.png|All files|*.*"), 1, start,
+                                  QStringLiteral("png")};
+  const std::optional<QString> target = m_saveDialog(this, request);
+  if (!target) return;
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  m_graph->grab().save(&buffer, "PNG");
+  namingFailure(QStringLiteral("Could not save the picture to %1").arg(*target), [&] {
+    checkExportTarget(localFileName(*target), localFileName(demo));
+    writeFile(localFileName(*target), [&](ByteSink& out) {
+      out.write(std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    });
+  });
 }
 
 TimeGraphLayout TimeGraphWindow::currentLayout() const {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "stats/TimeGraph.h"
+#include "ui/FileDialogs.h"
 #include "ui/PlayerColours.h"
 #include "ui/SecondaryWindow.h"
 
@@ -28,7 +29,8 @@ GraphTextMetrics graphTextMetrics(const QFontMetrics& metrics);
 
 // How every ranked player's frag count developed over the demo: one curve a player on a
 // frag axis and a time axis in minutes, rebuilt from the tables at every repaint, so that
-// it follows the window's size and the "TeamPlay" box.
+// it follows the window's size and the "TeamPlay" box. "Save picture..." (Ctrl+S, or the
+// graph's context menu) writes the graph as a PNG picture.
 class TimeGraphWindow : public SecondaryWindow {
   Q_OBJECT
 
@@ -37,6 +39,11 @@ class TimeGraphWindow : public SecondaryWindow {
 
   // The drawing area's graph as it would be painted now.
   TimeGraphLayout currentLayout() const;
+  // The save dialog, replaceable for tests.
+  void setSaveDialog(FileDialog dialog) { m_saveDialog = std::move(dialog); }
+
+ public slots:
+  void savePicture();
 
  protected:
   void refill() override;
@@ -51,6 +58,7 @@ class TimeGraphWindow : public SecondaryWindow {
   GraphArea* m_graph = nullptr;
   QLabel* m_minutesLabel = nullptr;
   PlayerColourTable m_colours;
+  FileDialog m_saveDialog;
 };
 
 }  // namespace obitrak::ui

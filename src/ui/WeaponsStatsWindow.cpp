@@ -2,9 +2,11 @@
 
 #include <QHeaderView>
 #include <QTableView>
+#include <algorithm>
 
 #include "scan/Phrases.h"
 #include "stats/RankedPlayers.h"
+#include "ui/CopyKey.h"
 #include "ui/TextConversion.h"
 
 namespace obitrak::ui {
@@ -28,6 +30,29 @@ QString filterItem(int weapon) {
 
 WeaponsStatsModel::WeaponsStatsModel(QObject* parent) : QAbstractTableModel(parent) {
   for (int weapon = 1; weapon <= kWeaponCategories; ++weapon) m_kills << QStringLiteral("0");
+  arrangeRows();
+}
+
+void WeaponsStatsModel::cycleSort(int column) {
+  m_sorted = column == 0 ? 0 : (m_sorted == 1 ? -1 : 1);
+  arrangeRows();
+  emit dataChanged(index(1, 0), index(kRows - 1, kColumns - 1), {Qt::DisplayRole});
+}
+
+void WeaponsStatsModel::arrangeRows() {
+  m_order.resize(kWeaponCategories);
+  for (int i = 0; i < kWeaponCategories; ++i) m_order[static_cast<std::size_t>(i)] = i + 1;
+  if (m_sorted == 0) return;
+  auto kills = [this](int weapon) { return m_kills.value(weapon - 1).toLongLong(); };
+  std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+    return m_sorted > 0 ? kills(a) > kills(b) : kills(a) < kills(b);
+  });
+}
+
+QString WeaponsStatsModel::gridText() const {
+  QList<QStringList> rows;
+  for (int row = 0; row < kRows; ++row) rows << QStringList{cellText(0, row), cellText(1, row)};
+  return tabSeparated(rows);
 }
 
 void WeaponsStatsModel::fill(const DemoTables& tables) {
@@ -38,13 +63,15 @@ void WeaponsStatsModel::fill(const DemoTables& tables) {
   }
   if (kills == m_kills) return;
   m_kills = kills;
-  emit dataChanged(index(1, 1), index(kRows - 1, 1), {Qt::DisplayRole});
+  arrangeRows();
+  emit dataChanged(index(1, 0), index(kRows - 1, 1), {Qt::DisplayRole});
 }
 
 QString WeaponsStatsModel::cellText(int column, int row) const {
   if (column < 0 || row < 0 || column >= kColumns || row >= kRows) return {};
   if (row == 0) return column == 0 ? QStringLiteral("Weapon") : QStringLiteral("Kills");
-  return column == 0 ? filterItem(row) : m_kills.value(row - 1);
+  const int weapon = m_order[static_cast<std::size_t>(row - 1)];
+  return column == 0 ? filterItem(weapon) : m_kills.value(weapon - 1);
 }
 
 int WeaponsStatsModel::rowCount(const QModelIndex& parent) const {
@@ -99,10 +126,15 @@ WeaponsStatsWindow::WeaponsStatsWindow(AppState& state, QWidget* parent)
   m_weaponGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   m_weaponGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_weaponGrid->setSelectionMode(QAbstractItemView::NoSelection);
-  m_weaponGrid->setFocusPolicy(Qt::NoFocus);
   m_weaponGrid->setWordWrap(false);
   m_weaponGrid->setFrameStyle(QFrame::Box | QFrame::Plain);
   m_weaponGrid->setLineWidth(1);
+  // A click on a header cell sorts the weapons; Ctrl+C copies the grid as text.
+  connect(m_weaponGrid, &QTableView::clicked, this, [this](const QModelIndex& cell) {
+    if (cell.row() == 0) m_model->cycleSort(cell.column());
+  });
+  m_weaponGrid->setFocusPolicy(Qt::StrongFocus);
+  copyWithKey(*m_weaponGrid, [this] { return m_model->gridText(); });
 }
 
 void WeaponsStatsWindow::refill() {

@@ -8,7 +8,7 @@
 #include <QUrl>
 
 #include "UiTestSupport.h"
-#include "ui/FragGridModel.h"
+#include "ui/FragGridView.h"
 
 using namespace obitrak;
 using namespace obitrak::uitest;
@@ -106,7 +106,7 @@ class DesktopIntegrationTest : public QObject {
 
     QCOMPARE(dragAndDrop(app.form(), mime), std::make_pair(true, true));
     QCOMPARE(recorder.messages.size(), 1);
-    QVERIFY2(recorder.messages[0].startsWith(QStringLiteral("Damaged gzip data")),
+    QVERIFY2(recorder.messages[0].startsWith("Could not open " + damaged + ": Damaged gzip data"),
              qPrintable(recorder.messages[0]));
     QCOMPARE(app.form().demoPath(), demo);
     QCOMPARE(allCells(app.form()), before);

@@ -4,6 +4,9 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QStatusBar>
+#include <QTimer>
 #include <QTest>
 
 #include "UiTestSupport.h"
@@ -215,12 +218,48 @@ class ExportMenuTest : public QObject {
     const QString demo = app.demo(QStringLiteral("duel.dm2"), duelDemo());
     app.open(demo);
     QDir(app.dir.path()).mkdir(QStringLiteral("folder"));
-    app.chooseOnSave(target.startsWith('/') ? target : app.file(target));
+    const QString path = target.startsWith('/') ? target : app.file(target);
+    app.chooseOnSave(path);
     menuItem(app.form(), item.toLatin1().constData())->trigger();
-    QCOMPARE(recorder.messages, QStringList{message});
+    // The message names the export and the file.
+    QCOMPARE(recorder.messages.size(), 1);
+    QVERIFY2(recorder.messages[0].startsWith(QStringLiteral("Could not export the ")) &&
+                 recorder.messages[0].endsWith(" to " + path + ": " + message),
+             qPrintable(recorder.messages[0]));
     // The program goes on with the demo it had.
     QCOMPARE(app.form().windowTitle(), demo);
     QVERIFY(menuItem(app.form(), item.toLatin1().constData())->isEnabled());
+  }
+
+  // The status bar says what was written where.
+  void writtenExportIsNamedInTheStatusBar() {
+    TestApp app;
+    app.showActive();
+    app.openDuel();
+    const QString target = app.file(QStringLiteral("match.htm"));
+    app.chooseOnSave(target);
+    menuItem(app.form(), "ExportdescriptiontoHTML1")->trigger();
+    QCOMPARE(app.form().statusBar()->currentMessage(), "HTML description written to " + target);
+    QCOMPARE(app.saveRequests.back().defaultSuffix, QStringLiteral("htm"));
+  }
+
+  // The platform's save dialog asks before it replaces a file, and a name typed without an
+  // extension gets the export's.
+  void saveDialogConfirmsAndAddsTheExtension() {
+    QTemporaryDir dir;
+    bool confirms = false;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+      dialog->selectFile(dir.filePath(QStringLiteral("report")));
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const std::optional<QString> chosen = ui::runSaveFileDialog(
+        nullptr, {QStringLiteral("SaveDescr"), QStringLiteral("All files|*.*|Text files|*.txt"), 2,
+                  QString(), QStringLiteral("txt")});
+    QVERIFY(confirms);
+    QCOMPARE(chosen, std::optional<QString>(dir.filePath(QStringLiteral("report.txt"))));
   }
 
   void failedWriteIsShownAndTheProgramGoesOn() {
@@ -231,7 +270,9 @@ class ExportMenuTest : public QObject {
     app.open(demo);
     app.chooseOnSave(app.file(QStringLiteral("no such folder/duel.log")));
     menuItem(app.form(), "Exportlog1")->trigger();
-    QCOMPARE(recorder.messages, QStringList{QStringLiteral("Folder not found")});
+    QCOMPARE(recorder.messages, QStringList{"Could not export the log to " +
+                                            app.file(QStringLiteral("no such folder/duel.log")) +
+                                            ": Folder not found"});
     QCOMPARE(app.form().windowTitle(), demo);
     app.chooseOnSave(app.file(QStringLiteral("duel.log")));
     menuItem(app.form(), "Exportlog1")->trigger();

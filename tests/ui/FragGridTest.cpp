@@ -3,12 +3,18 @@
 
 #include <QMargins>
 #include <QRect>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QTest>
 
 #include "UiTestSupport.h"
 #include "ui/ColumnWidths.h"
 #include "ui/FileDialogs.h"
+#include "scan/DemoScan.h"
 #include "ui/FragGrid.h"
+#include "ui/FragGridView.h"
+#include "ui/MainWindowGeometry.h"
 #include "ui/PlayerColours.h"
 
 using namespace obitrak::ui;
@@ -237,6 +243,45 @@ class FragGridTest : public QObject {
     cell.row = 0;
     cell.current = true;
     QCOMPARE(fragGridCellPaint(cell, filledColours()), (CellPaint{CellFill::White, kBlack}));
+  }
+
+  // A click on a column's header sorts the rows by it, most first, then least first, then
+  // in rank order again; a player's self-kills stay on his own column. Ctrl+C copies the
+  // grid as it stands.
+  void rowsSortByAClickedColumnAndCopy() {
+    const PlayerColourTable colours = filledColours();
+    obitrak::DemoTables tables;
+    obitrak::DemoScanBytes(tables, obitrak::uitest::teamDemo());
+    FragGridModel model(colours);
+    FragGridView view(model);
+    model.fill(tables, 0);
+    view.fitColumns();
+    view.shapeChanged();
+    auto rows = [&model] {
+      QStringList names;
+      for (int row = 1; row < model.shape().rows; ++row) names << model.cellText(0, row);
+      return names;
+    };
+    const QStringList rank{"Dee", "Cid", "Bob", "Ann"};
+    QCOMPARE(rows(), rank);
+    const QList<std::pair<int, QStringList>> clicks{{3, {"Ann", "Dee", "Cid", "Bob"}},
+                                                    {3, rank},
+                                                    {3, rank},
+                                                    {5, rank},
+                                                    {5, {"Ann", "Bob", "Cid", "Dee"}}};
+    for (const auto& [column, order] : clicks) {
+      emit view.horizontalHeader()->sectionClicked(column - 1);
+      QCOMPARE(rows(), order);
+    }
+    QVERIFY(model.headerText(5, 0).endsWith(QStringLiteral(" \u25B4")));
+    QCOMPARE(model.placeOfRow(1), 4);  // Ann, in the last column
+
+    view.setFocus();
+    QTest::keySequence(&view, QKeySequence::Copy);
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0], QStringLiteral("\tDee\tCid\tBob\tAnn\tFrgs (Kills/Dths)"));
+    QCOMPARE(lines[1], QStringLiteral("Ann\t0\t0\t2\t0\t2 (2 / 9)"));
   }
 
   void storedFiltersBecomeQtFilters() {

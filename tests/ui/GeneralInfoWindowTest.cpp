@@ -2,6 +2,8 @@
 // player, the scoreboard's agreement, the player grid and its height, the demo path in the
 // status bar.
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,7 +60,7 @@ class GeneralInfoWindowTest : public QObject {
     QCOMPARE(window.objectName(), QStringLiteral("General"));
     QCOMPARE(window.windowTitle(), QStringLiteral("General demo informatiom"));
     DemoScanBytes(app.state().tables, duelDemo());
-    window.setDemoPathSource([] { return QStringLiteral("/demos/duel.dm2"); });
+    app.state().demoPath = QStringLiteral("/demos/duel.dm2");
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -70,7 +72,7 @@ class GeneralInfoWindowTest : public QObject {
     auto* status = window.findChild<QStatusBar*>(QStringLiteral("StatusBar2"));
     QCOMPARE(status->findChild<QLabel*>()->text(), QStringLiteral("/demos/duel.dm2"));
     for (QLineEdit* edit : window.findChildren<QLineEdit*>()) {
-      QVERIFY(!edit->isEnabled());
+      QVERIFY(edit->isReadOnly() && edit->isEnabled());  // the texts can be copied
       QVERIFY(edit->font().bold());
       QCOMPARE(edit->size(), QSize(145, 21));
     }
@@ -223,6 +225,39 @@ class GeneralInfoWindowTest : public QObject {
       QVERIFY(grid.columnWidth(column) >= grid.horizontalHeader()->sectionSizeHint(column));
     }
     QVERIFY(grid.geometry().right() < window.width());
+  }
+
+  // The long match's sixteen players: the grid ends above the status bar and scrolls to its
+  // last row. A wider window widens the boxes, whose texts can be copied and show whole in
+  // their tool tips.
+  void longListScrollsAndBoxesGrow() {
+    TestApp app;
+    ui::GeneralInfoWindow window(app.state());
+    namePlayers(app.state().tables, 16, 0);
+    const std::string level = "The Longest Level Message Ever Written Into A Demo";
+    app.state().tables.header.levelMessage = level;
+    window.show();
+    window.refillNow();
+    QTableView& grid = window.playerGrid();
+    auto* status = window.findChild<QStatusBar*>(QStringLiteral("StatusBar2"));
+    QVERIFY(grid.geometry().bottom() < status->geometry().top());
+    grid.scrollToBottom();
+    const QRect last = grid.visualRect(grid.model()->index(15, 1));
+    QVERIFY(!last.isEmpty() && grid.viewport()->rect().contains(last));
+    QVERIFY(grid.columnViewportPosition(1) + grid.columnWidth(1) <= grid.viewport()->width());
+
+    auto* message = window.findChild<QLineEdit*>(QStringLiteral("MessageBox"));
+    const int boxWidth = message->width();
+    const int right = window.width() - grid.geometry().right();
+    const int wider = window.width() + 200;
+    window.resize(wider, window.height());
+    QTRY_COMPARE(window.width(), wider);
+    QCOMPARE(message->width(), boxWidth + 200);
+    QCOMPARE(window.width() - grid.geometry().right(), right);
+    QCOMPARE(message->toolTip(), QString::fromStdString(level));
+    message->selectAll();
+    message->copy();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(level));
   }
 
   // Once an activation finds no named player, the header row stays an ordinary row.

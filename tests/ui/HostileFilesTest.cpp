@@ -41,7 +41,8 @@ class HostileFilesTest : public QObject {
     QTest::addColumn<QString>("message");
     const QString none;
     const QString duel = QStringLiteral("duel.dm2");
-    const QString refused = QStringLiteral("Would overwrite the demo");
+    const QString refused =
+        QStringLiteral("Could not export the description to %1: Would overwrite the demo");
     QTest::newRow("-descr, a link at the description's name")
         << duel << none << QStringLiteral("duel.txt") << QStringLiteral("victim")
         << QStringLiteral("duel.txt") << none;
@@ -77,7 +78,8 @@ class HostileFilesTest : public QObject {
       menuItem(app.form(), "Exportdescription1")->trigger();
     }
 
-    QCOMPARE(recorder.messages, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(recorder.messages,
+             message.isEmpty() ? QStringList() : QStringList{message.arg(demos.filePath(chosen))});
     QCOMPARE(readBytes(demoPath), QByteArray::fromStdString(duelDemo()));
     QCOMPARE(readBytes(demos.filePath(QStringLiteral("victim"))), kSecret.toLatin1());
     if (!written.isEmpty()) {
@@ -92,13 +94,16 @@ class HostileFilesTest : public QObject {
   // the program starts with its defaults. The colours are saved as a whole file.
   void settingsThatAreNoFilesLeaveTheDefaults_data() {
     QTest::addColumn<QString>("what");
-    QTest::addColumn<QString>("message");  // with %1 for the path
+    QTest::addColumn<QString>("message");  // with %1 for the pack, %2 for the settings
     QTest::newRow("a pipe as obitrak.cfg")
-        << QStringLiteral("settings pipe") << QStringLiteral("Not a regular file");
+        << QStringLiteral("settings pipe")
+        << QStringLiteral("Could not read the HTML colours from %2: Not a regular file");
     QTest::newRow("a pipe as the saved pack")
-        << QStringLiteral("pack pipe") << QStringLiteral("%1: Not a regular file");
+        << QStringLiteral("pack pipe")
+        << QStringLiteral("Could not load the death messages of %1: Not a regular file");
     QTest::newRow("a folder as the saved pack")
-        << QStringLiteral("pack folder") << QStringLiteral("%1: Is a folder");
+        << QStringLiteral("pack folder")
+        << QStringLiteral("Could not load the death messages of %1: Is a folder");
   }
 
   void settingsThatAreNoFilesLeaveTheDefaults() {
@@ -119,7 +124,10 @@ class HostileFilesTest : public QObject {
           .setValue(QStringLiteral("deathMessages/pack"), pack);
     }
     app.showActive();
-    QCOMPARE(recorder.messages, QStringList{QString(message).replace(QStringLiteral("%1"), pack)});
+    QCOMPARE(recorder.messages,
+             QStringList{QString(message)
+                             .replace(QStringLiteral("%1"), pack)
+                             .replace(QStringLiteral("%2"), app.settingsFile())});
     QCOMPARE(app.state().htmlColors, HtmlColorSet::defaults());
     QVERIFY(!app.state().phrasePack.has_value());
   }

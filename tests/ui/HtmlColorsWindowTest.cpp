@@ -152,7 +152,8 @@ class HtmlColorsWindowTest : public QObject {
     TestApp app;
     writeBytes(app.settingsFile(), std::string(10, '\x01'));
     app.showActive();
-    QCOMPARE(recorder.messages, QStringList{QStringLiteral("Read beyond end of file")});
+    QCOMPARE(recorder.messages, QStringList{"Could not read the HTML colours from " +
+                                            app.settingsFile() + ": Read beyond end of file"});
     QCOMPARE(app.state().htmlColors, HtmlColorSet::defaults());
     showColours(app);
     app.showActive();
@@ -169,7 +170,8 @@ class HtmlColorsWindowTest : public QObject {
     colours.setColourDialog([](QWidget*, const QColor&) { return QColor(9, 9, 9); });
     QTest::mouseClick(button(colours, "PCellB"), Qt::LeftButton);
     colours.close();
-    QCOMPARE(recorder.messages, QStringList{QStringLiteral("Is a folder")});
+    QCOMPARE(recorder.messages, QStringList{"Could not save the HTML colours to " +
+                                            app.settingsFile() + ": Is a folder"});
     QVERIFY(!colours.isVisible());
     QCOMPARE(app.state().htmlColors[HtmlColorSet::PassiveCell], 0x090909u);
   }

@@ -1,6 +1,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -9,6 +10,7 @@
 #include "UiTestSupport.h"
 #include "export/SummaryExport.h"
 #include "library/Sqlite.h"
+#include "ui/AppWindows.h"
 #include "ui/LibraryDemoModel.h"
 #include "ui/LibraryPlayersModel.h"
 #include "ui/LibraryWindow.h"
@@ -17,8 +19,8 @@ using namespace obitrak;
 using namespace obitrak::ui;
 using namespace obitrak::uitest;
 
-// A folder of three demos (one in a subfolder) and a file that is no demo, a library
-// beside it, and the library window on them.
+// A folder of three demos (one in a subfolder), a damaged archive, three files with a demo's
+// name that are no demos and a text, a library beside it, and the library window on them.
 class LibraryWindowTest : public QObject {
   Q_OBJECT
 
@@ -64,6 +66,9 @@ class LibraryWindowTest : public QObject {
     writeBytes(folder() + QStringLiteral("/notes.txt"), "not a demo");
     writeBytes(folder() + QStringLiteral("/broken.dm2.gz"),
                std::string("\x1f\x8b\x08\x00\0\0\0\0\0\x03 damaged", 18));
+    writeBytes(folder() + QStringLiteral("/renamed.dm2"), "# notes, not a demo\n");
+    writeBytes(folder() + QStringLiteral("/empty.dm2"), "");
+    writeBytes(folder() + QStringLiteral("/cut.dm2"), duelDemo().substr(0, 30));
     openWindow();
     m_window->addFolder();
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing(), 20000);
@@ -91,7 +96,7 @@ class LibraryWindowTest : public QObject {
 
   void rowsShowTheDemos() {
     QFETCH(QString, file);
-    QCOMPARE(m_window->demos().demoCount(), 4);
+    QCOMPARE(m_window->demos().demoCount(), 7);
     const int row = shownRowOf(file);
     QVERIFY(row >= 0);
     QCOMPARE(shown(row, LibraryColumn::Map), QStringLiteral("Test Yard"));
@@ -101,12 +106,23 @@ class LibraryWindowTest : public QObject {
     QTEST(shown(row, LibraryColumn::WinnerFrags), "frags");
   }
 
-  void anUnreadableDemoSaysWhy() {
-    const int row = shownRowOf(QStringLiteral("broken.dm2.gz"));
-    QVERIFY(row >= 0);
-    QVERIFY(shown(row, LibraryColumn::LevelMessage).startsWith(QStringLiteral("Unreadable: ")));
-    QVERIFY(m_window->demos().index(row, 0).data(Qt::ForegroundRole).isValid());
-    QCOMPARE(m_window->summary().unreadable, 1);
+  // A damaged archive and the files that are no demos are listed as unreadable, with why in
+  // a column and in every cell's tool tip, and counted so.
+  void unreadableDemosSayWhy() {
+    for (const auto& [file, why] : {std::pair{"broken.dm2.gz", "Unreadable: Damaged gzip data"},
+                                    {"renamed.dm2", "Unreadable: Not a Quake 2 demo"},
+                                    {"empty.dm2", "Unreadable: Not a Quake 2 demo"},
+                                    {"cut.dm2", "Unreadable: Not a Quake 2 demo"}}) {
+      const int row = shownRowOf(QString::fromLatin1(file));
+      QVERIFY2(row >= 0, file);
+      QVERIFY(shown(row, LibraryColumn::LevelMessage).startsWith(QString::fromLatin1(why)));
+      const auto map = m_window->demos().index(row, static_cast<int>(LibraryColumn::Map));
+      QVERIFY(map.data(Qt::ToolTipRole).toString().startsWith(QString::fromLatin1(why)));
+    }
+    QCOMPARE(m_window->summary().unreadable, 4);
+    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"))
+                ->text()
+                .contains(QStringLiteral("4 unreadable")));
   }
 
   void everyColumnSorts() {
@@ -123,7 +139,7 @@ class LibraryWindowTest : public QObject {
   void filterMatchesFileMapAndPlayers_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("rows");
-    QTest::newRow("nothing") << "" << 4;
+    QTest::newRow("nothing") << "" << 7;
     QTest::newRow("a player in two demos, any case") << "aNN" << 2;
     QTest::newRow("a player in one") << "lone" << 1;
     QTest::newRow("a file name") << "team" << 1;
@@ -143,6 +159,8 @@ class LibraryWindowTest : public QObject {
     QCOMPARE(m_window->players().rowCount(), static_cast<int>(m_window->summary().players.size()));
     table().selectRow(shownRowOf(QStringLiteral("duel.dm2")));
     QTRY_VERIFY(!m_window->summaryPending() && m_window->summary().demos.size() == 1);
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("SummaryStatus"))->text(),
+             QStringLiteral("Totals of 1 selected demo"));
     const Summary& s = m_window->summary();
     QCOMPARE(s.players.front().name, std::string("Ann"));
     const QModelIndex ann = m_window->players().index(0, 0);
@@ -214,20 +232,20 @@ class LibraryWindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing(), 20000);
     auto* status = m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"));
     QVERIFY2(status->text().contains(QStringLiteral("(cancelled)")), qPrintable(status->text()));
-    QCOMPARE(m_window->demos().demoCount(), 4);
+    QCOMPARE(m_window->demos().demoCount(), 7);
 
     m_window->findChild<QPushButton*>(QStringLiteral("IndexFolders"))->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing() && m_window->demos().demoCount() == 24, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->indexing() && m_window->demos().demoCount() == 27, 20000);
     m_window->findChild<QListWidget*>(QStringLiteral("LibraryFolders"))->setCurrentRow(1);
     m_window->findChild<QPushButton*>(QStringLiteral("RemoveFolder"))->click();
     QCOMPARE(m_window->folders(), QStringList{folder()});
-    QTRY_COMPARE(m_window->demos().demoCount(), 4);
+    QTRY_COMPARE(m_window->demos().demoCount(), 7);
   }
 
   void nextOpeningReusesTheLibrary() {
     openWindow();
     QCOMPARE(m_window->folders(), QStringList{folder()});
-    QCOMPARE(m_window->demos().rowCount(), 4);
+    QCOMPARE(m_window->demos().rowCount(), 7);
     QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("IndexStatus"))
                 ->text()
                 .contains(QStringLiteral("3 unchanged")));
@@ -254,7 +272,7 @@ class LibraryWindowTest : public QObject {
     QVERIFY(app.windows->library().isVisible());
     QCOMPARE(app.windows->library().windowTitle(), QStringLiteral("Demo library"));
     LibraryWindow& library = app.windows->library();
-    QTRY_VERIFY_WITH_TIMEOUT(!library.indexing() && library.demos().rowCount() == 4, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!library.indexing() && library.demos().rowCount() == 7, 20000);
     // Enter on a demo opens it in the main window as "Open DM2" does.
     auto* demos = library.findChild<QTableView*>(QStringLiteral("LibraryDemos"));
     for (int r = 0; r < library.demos().rowCount(); ++r) {
@@ -265,6 +283,35 @@ class LibraryWindowTest : public QObject {
     const QString duel = QDir(folder()).absoluteFilePath(QStringLiteral("duel.dm2"));
     QCOMPARE(app.form().demoPath(), duel);
     QCOMPARE(app.form().windowTitle(), duel);
+  }
+
+  // An empty library has an empty bar that says so and nothing to export. Without
+  // XDG_DATA_HOME and HOME the library goes to the account's home folder; where there is no
+  // place at all, the window says so and offers nothing.
+  void emptyLibraryAndNoLibrary() {
+    clearUserSettings();
+    LibraryWindow empty(m_state, m_dir.filePath(QStringLiteral("empty.sqlite")).toStdString());
+    empty.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!empty.indexing(), 20000);
+    QCOMPARE(empty.findChild<QProgressBar*>()->text(), QStringLiteral("No demos"));
+    QVERIFY(!empty.findChild<QPushButton*>(QStringLiteral("ExportSummary"))->isEnabled());
+
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const QByteArray home = qgetenv("HOME");
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("HOME");
+    const QString path = QString::fromStdString(desktopLibraryPath());
+    qputenv("XDG_DATA_HOME", dataHome);
+    qputenv("HOME", home);
+    QVERIFY2(path.startsWith('/') && path.endsWith("/.local/share/obitrak/library.sqlite"),
+             qPrintable(path));
+    MessageRecorder recorder;
+    LibraryWindow nowhere(m_state, std::string());
+    nowhere.show();
+    QVERIFY(
+        nowhere.findChild<QLabel*>(QStringLiteral("IndexStatus"))->text().startsWith("No place"));
+    QVERIFY(!nowhere.findChild<QPushButton*>(QStringLiteral("AddFolder"))->isEnabled());
+    QCOMPARE(recorder.messages, QStringList());
   }
 };
 

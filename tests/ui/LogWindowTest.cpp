@@ -1,7 +1,11 @@
 // The log window: its grid, the header row that an empty log loses and a later scan
 // restores, the colours of obituary and level-3 rows, and the scroll back at a new scan.
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
@@ -42,10 +46,20 @@ class LogWindowTest : public QObject {
     QCOMPARE(window.windowTitle(), QStringLiteral("Demo Log"));
     QTableView& grid = window.grid();
     QCOMPARE(grid.objectName(), QStringLiteral("Lg"));
-    QCOMPARE(grid.geometry(), QRect(8, 8, 553, 353));
+    // The TIME column comes first and widens the window and the grid by its width.
+    const int time = grid.columnWidth(ui::LogModel::Time);
+    QCOMPARE(grid.horizontalHeader()->visualIndex(ui::LogModel::Time), 0);
+    QCOMPARE(grid.geometry(), QRect(8, 8, 553 + time, 353));
+    QCOMPARE(window.size(), QSize(578 + time, 398));
     // Sections hold the cell and its grid line.
     QCOMPARE(grid.columnWidth(0), 41);
     QCOMPARE(grid.columnWidth(1), 493);
+    // The grid and its message column follow the window.
+    window.show();
+    window.resize(window.width() + 100, window.height() + 50);
+    QTRY_COMPARE(window.height(), 448);
+    QCOMPARE(grid.geometry(), QRect(8, 8, 653 + time, 403));
+    QCOMPARE(grid.columnWidth(1), 593);
     QCOMPARE(grid.verticalHeader()->defaultSectionSize(), 16);
     QCOMPARE(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
   }
@@ -116,6 +130,55 @@ class LogWindowTest : public QObject {
               0);
       QCOMPARE(cell.data(Qt::FontRole).value<QFont>().bold(), bold);
     }
+  }
+
+  // Ctrl+F opens the find bar; Enter and F3 go to the next message holding the text, any
+  // case, round the log; Shift+F3 goes back; Escape closes the bar, then the window.
+  void findBarJumpsToMatchingMessages() {
+    TestApp app;
+    DemoScanBytes(app.state().tables, duelDemo());
+    ui::LogWindow window(app.state());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* find = window.findChild<QLineEdit*>(QStringLiteral("LogFind"));
+    QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(find->hasFocus());
+    QTest::keyClicks(find, QStringLiteral("bob"));
+    QList<int> rows;
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_F3), QKeySequence(Qt::Key_F3),
+          QKeySequence(Qt::Key_F3), QKeySequence(Qt::Key_F3),
+          QKeySequence(Qt::SHIFT | Qt::Key_F3)}) {
+      QTest::keySequence(find, key);
+      const QModelIndexList selected = window.grid().selectionModel()->selectedRows();
+      rows << (selected.size() == 1 ? selected.front().row() : -1);
+    }
+    QCOMPARE(rows, (QList<int>{0, 1, 2, 3, 0, 3}));
+    find->setText(QStringLiteral("zed"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("LogFindNote"))->text(), "Not found");
+    QTest::keyClick(find, Qt::Key_Escape);
+    QVERIFY(!find->isVisible() && window.isVisible());
+    QTest::keyClick(&window.grid(), Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+  }
+
+  // Ctrl+C copies the selected rows, time, type and message between tabs.
+  void copyTakesTheSelectedRows() {
+    TestApp app;
+    fillLog(app.state().tables, {1, 3}, 40);
+    ui::LogWindow window(app.state());
+    window.refillNow();
+    QTableView& grid = window.grid();
+    grid.selectionModel()->select(grid.model()->index(1, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    grid.selectionModel()->select(grid.model()->index(62, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    grid.setFocus();
+    QTest::keySequence(&grid, QKeySequence::Copy);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("0:00\t3\tlevel 3 message WWWWWWWWWW\n"
+                            "0:31\t1\tlevel 1 message WWWWWWWWWW"));
   }
 
   // A scan's start scrolls back to the first data row; an activation keeps the place in

@@ -1,7 +1,9 @@
 // The main window's size and place after a scan, under window managers that size it on
 // their own, and grids larger than the window: every cell reachable, the headers in place.
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QHeaderView>
 #include <QScreen>
 #include <QScrollBar>
@@ -9,7 +11,7 @@
 
 #include "DemoWriter.h"
 #include "UiTestSupport.h"
-#include "ui/FragGridModel.h"
+#include "ui/FragGridView.h"
 
 using namespace obitrak;
 using namespace obitrak::uitest;
@@ -50,6 +52,49 @@ class MainWindowGeometryTest : public QObject {
     const QRect placed = app.form().geometry();
     app.form().setGeometry(placed.adjusted(0, 0, 336, 232));
     QTRY_COMPARE(app.form().geometry(), placed);
+  }
+
+  // However small the user makes it, the window keeps the filter, "TeamPlay", "Team Scores"
+  // and the grid's first cells.
+  void shrunkWindowKeepsItsControls() {
+    TestApp app;
+    app.showActive();
+    app.open(app.demo(QStringLiteral("team.dm2"), teamDemo()));
+    control<QCheckBox>(app.form(), "TeamC")->click();
+    // The smallest client area the window can be given still holds them.
+    const QRect area(QPoint(0, 0), app.form().centralWidget()->minimumSize());
+    for (const char* name : {"WeaponList", "TeamC", "TeamScB"}) {
+      auto* w = control<QWidget>(app.form(), name);
+      QVERIFY2(area.contains(w->geometry()), name);
+    }
+    ui::FragGridView& g = grid(app.form());
+    const QRect firstRow(g.geometry().topLeft(),
+                         QSize(g.verticalHeader()->width() + g.columnWidth(0),
+                               g.horizontalHeader()->height() + g.rowHeight(0)));
+    QVERIFY(area.contains(firstRow));
+  }
+
+  // A grid without a ranked player says why in the grid's place.
+  void emptyGridSaysWhy_data() {
+    QTest::addColumn<QString>("demo");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("players, no kill") << "idle" << "No kills counted: see the log";
+    QTest::newRow("no player") << "empty" << "No players in this demo";
+    QTest::newRow("kills") << "duel" << "";
+  }
+  void emptyGridSaysWhy() {
+    QFETCH(QString, demo);
+    QFETCH(QString, note);
+    tools::DemoWriter empty;
+    empty.serverData(34, "", 0, "Nobody").endBlock();
+    const std::string bytes =
+        demo == "idle" ? idleDemo() : demo == "empty" ? empty.finish() : duelDemo();
+    TestApp app;
+    app.showActive();
+    app.open(app.demo(demo + ".dm2", bytes));
+    auto* label = control<QLabel>(app.form(), "GridNote");
+    QCOMPARE(label->isVisible() ? label->text() : QString(), note);
+    if (!note.isEmpty()) QVERIFY(app.form().centralWidget()->rect().contains(label->geometry()));
   }
 
   void maximisedWindowKeepsItsSizeAndPlace() {

@@ -13,7 +13,7 @@
 #include <algorithm>
 
 #include "UiTestSupport.h"
-#include "ui/FragGridModel.h"
+#include "ui/FragGridView.h"
 
 using namespace obitrak;
 using namespace obitrak::uitest;
@@ -83,7 +83,7 @@ class MainWindowTest : public QObject {
     TestApp app;
     QAction* item = menuItem(app.form(), QTest::currentDataTag());
     QVERIFY(item != nullptr);
-    QCOMPARE(item->text(), caption);
+    QCOMPARE(item->text().remove(QLatin1Char('&')), caption);
     QCOMPARE(item->shortcut(), shortcut);
     QCOMPARE(item->isEnabled(), enabled);
   }
@@ -91,7 +91,7 @@ class MainWindowTest : public QObject {
   void menusAreFileViewOptionsHelp() {
     TestApp app;
     QStringList titles;
-    for (QAction* menu : app.form().menuBar()->actions()) titles << menu->text();
+    for (QAction* menu : app.form().menuBar()->actions()) titles << menu->text().remove('&');
     QCOMPARE(titles, (QStringList{QStringLiteral("File"), QStringLiteral("View"),
                                   QStringLiteral("Options"), QStringLiteral("Help")}));
   }

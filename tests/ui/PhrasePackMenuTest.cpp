@@ -126,7 +126,8 @@ class PhrasePackMenuTest : public QObject {
     TestApp second;
     second.showActive();
     QCOMPARE(recorder.messages.size(), 1);
-    QVERIFY2(recorder.messages[0].startsWith(pack), qPrintable(recorder.messages[0]));
+    QVERIFY2(recorder.messages[0].startsWith("Could not load the death messages of " + pack),
+             qPrintable(recorder.messages[0]));
     QVERIFY(!second.state().phrasePack);
     second.form().activateWindow();
     QCOMPARE(recorder.messages.size(), 1);

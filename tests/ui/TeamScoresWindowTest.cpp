@@ -1,11 +1,13 @@
 // The team scores window: the tree after a team-play tally, and the plus and minus buttons.
 
+#include <QFontDatabase>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
 #include "UiTestSupport.h"
 #include "stats/Tally.h"
+#include "ui/FixedPitchFont.h"
 #include "ui/TeamScoresWindow.h"
 
 using namespace obitrak;
@@ -50,7 +52,8 @@ class TeamScoresWindowTest : public QObject {
     TeamScores s;
     QCOMPARE(s.window.objectName(), QStringLiteral("TeamScores"));
     QCOMPARE(s.window.tree().objectName(), QStringLiteral("TV"));
-    QVERIFY(QFontInfo(s.window.tree().font()).fixedPitch());
+    // The font the choice below makes on this machine, whichever fonts it has.
+    QCOMPARE(s.window.tree().font(), ui::fixedPitchFont(13));
     QStringList lines;
     for (int i = 0; i < s.window.tree().topLevelItemCount(); ++i) {
       const QTreeWidgetItem* team = s.window.tree().topLevelItem(i);
@@ -62,6 +65,26 @@ class TeamScoresWindowTest : public QObject {
                           "Team 2 - -2 frags (male/grunt)", "  Ann                  - 2 frags",
                           "  Cid                  - -4 frags", "Team 3 - 3 frags (female/athena)",
                           "  Bob                  - 3 frags"}));
+  }
+
+  // The font is fixed-pitch on any machine: the platform's choice where it is, else the
+  // first monospace family that is; the platform's choice where none is.
+  void fontIsFixedPitchWhateverTheMachineHas_data() {
+    QTest::addColumn<QStringList>("fixed");  // the families with fixed pitch; "" the platform's
+    QTest::addColumn<QString>("chosen");     // empty: the platform's fixed font
+    QTest::newRow("the platform's is") << QStringList{"", "Courier"} << QString();
+    QTest::newRow("it is not") << QStringList{"Liberation Mono", "Courier"} << "Liberation Mono";
+    QTest::newRow("none is") << QStringList{} << QString();
+  }
+  void fontIsFixedPitchWhateverTheMachineHas() {
+    QFETCH(QStringList, fixed);
+    QFETCH(QString, chosen);
+    const QString platform = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    const QFont font = ui::fixedPitchFont(13, [&](const QFont& f) {
+      return fixed.contains(f.family() == platform ? QString() : f.family());
+    });
+    QCOMPARE(font.family(), chosen.isEmpty() ? platform : chosen);
+    QCOMPARE(font.pixelSize(), 13);
   }
 
   // A white sign with a black outline on each button: plus to expand, minus to collapse.

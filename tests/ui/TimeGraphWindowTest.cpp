@@ -2,6 +2,7 @@
 // has its solid and dotted lines where the layout put them.
 
 #include <QImage>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QTest>
 #include <algorithm>
@@ -71,6 +72,28 @@ class TimeGraphWindowTest : public QObject {
   void cleanup() {
     m_window.reset();
     m_state.reset();
+  }
+
+  // Ctrl+S saves the graph as drawn as a PNG picture, named after the demo unless the user
+  // chooses another name.
+  void graphSavesAsAPicture() {
+    QTemporaryDir dir;
+    m_state->demoPath = dir.filePath(QStringLiteral("final.dm2"));
+    std::vector<FileDialogRequest> asked;
+    const QString chosen = dir.filePath(QStringLiteral("graph.png"));
+    m_window->setSaveDialog([&](QWidget*, const FileDialogRequest& request) {
+      asked.push_back(request);
+      return std::optional<QString>(chosen);
+    });
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(asked.size(), std::size_t{1});
+    QCOMPARE(asked[0].fileName, dir.filePath(QStringLiteral("final.png")));
+    const QImage saved(chosen, "PNG");
+    const QWidget* area = m_window->findChild<QWidget*>(QStringLiteral("Gr"));
+    QCOMPARE(saved.size(), area->size() * area->devicePixelRatio());
+    QCOMPARE(saved.pixelColor(1, 1), kSilver);
   }
 
   // The drawing area has its designed size at the window's creation; the window is as much

@@ -8,7 +8,7 @@
 
 #include "DemoWriter.h"
 #include "RecordingWriter.h"
-#include "ui/FragGridModel.h"
+#include "ui/FragGridView.h"
 
 namespace obitrak::uitest {
 
@@ -194,6 +194,7 @@ void TestApp::openDuel() {
 void TestApp::showActive() {
   form().show();
   form().activateWindow();
+  form().startUp();  // as the program does after showing the window
   const bool active = QTest::qWaitForWindowActive(&form());
   const QWidget* other = QApplication::activeWindow();
   QVERIFY2(active, qPrintable(QStringLiteral("active instead: ") +

@@ -95,7 +95,8 @@ class TestApp {
   void open(const QString& path);
   // Writes the duel as duel.dm2 and opens it.
   void openDuel();
-  // Shows the main window and waits until it is active.
+  // Shows the main window, starts up as the program does (once) and waits until the window
+  // is active.
   void showActive();
 
   QTemporaryDir dir;

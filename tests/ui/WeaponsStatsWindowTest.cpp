@@ -1,6 +1,8 @@
 // The weapons statistics window: its rows and the kills of each weapon.
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
@@ -44,6 +46,36 @@ class WeaponsStatsWindowTest : public QObject {
     auto* grid = window.findChild<QTableView*>(QStringLiteral("WT"));
     QVERIFY(grid->rowViewportPosition(12) + grid->rowHeight(12) <= grid->viewport()->height());
     QVERIFY(!grid->verticalScrollBar()->isVisible());
+  }
+
+  // A click on "Kills" sorts the weapons by their kills, most first, then least first; a
+  // click on "Weapon" puts them in order again. Ctrl+C copies the grid as text.
+  void weaponsSortByKillsAndCopy() {
+    TestApp app;
+    app.open(app.demo(QStringLiteral("team.dm2"), teamDemo()));
+    ui::WeaponsStatsWindow window(app.state());
+    window.show();
+    window.refillNow();
+    auto* grid = window.findChild<QTableView*>(QStringLiteral("WT"));
+    auto click = [grid](int column) {
+      QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                        grid->visualRect(grid->model()->index(0, column)).center());
+    };
+    const QStringList inOrder = column(window.model(), 0);
+    click(1);
+    QCOMPARE(column(window.model(), 1).mid(1, 4), (QStringList{"5", "4", "3", "2"}));
+    QCOMPARE(window.model().cellText(0, 1), QStringLiteral("9 - Railgun"));
+    click(1);
+    QCOMPARE(column(window.model(), 1).last(), QStringLiteral("5"));
+    click(0);
+    QCOMPARE(column(window.model(), 0), inOrder);
+
+    grid->setFocus();
+    QTest::keySequence(grid, QKeySequence::Copy);
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n');
+    QCOMPARE(lines.size(), 13);
+    QCOMPARE(lines[0], QStringLiteral("Weapon\tKills"));
+    QCOMPARE(lines[9], QStringLiteral("9 - Railgun\t5"));
   }
 
   void rowsSumToTheRankedPlayersKills_data() {

@@ -1,24 +1,19 @@
 #include <QAction>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
 
 #include "scan/ObituaryAnalysis.h"
 #include "scan/PhrasePack.h"
-#include "ui/DemoDrop.h"
 #include "ui/ErrorHandler.h"
 #include "ui/MainWindow.h"
 #include "ui/TextConversion.h"
 
-// The main window's ties to the desktop: demos dropped on it, and the death-message pack
-// that the user chooses and that is kept in the per-user settings between runs.
+// The death-message pack that the user chooses, kept in the per-user settings between runs.
 
 namespace obitrak::ui {
 
@@ -26,12 +21,6 @@ namespace {
 
 const QString kPackFilter = QStringLiteral("Death-message packs|*.pack|All files|*.*");
 const QString kPackKey = QStringLiteral("deathMessages/pack");
-
-std::optional<QString> demoOfDrop(const QDropEvent& event) {
-  const QMimeData* mime = event.mimeData();
-  if (mime == nullptr) return std::nullopt;
-  return droppedDemoFile(mime->urls());
-}
 
 // The installed packs beside the program (bin/../share/obitrak/packs), where the pack
 // chooser starts; empty when they are not there.
@@ -43,11 +32,13 @@ QString installedPacksFolder(const std::string& programPath) {
   return QFileInfo(packs).isDir() ? packs + QLatin1Char('/') : QString();
 }
 
-// The pack at `path`, or nothing after its error has been shown.
+// The pack at `path`, or nothing after its error ("FILE: message" or "FILE:LINE: message")
+// has been shown.
 std::optional<PhrasePack> loadPack(const QString& path) {
   PhrasePackLoad load = LoadPhrasePack(localFileName(path));
   if (!load.pack) {
-    GeneralErrorHandler::showMessage(QString::fromLocal8Bit(load.error));
+    GeneralErrorHandler::showMessage(QStringLiteral("Could not load the death messages of ") +
+                                     QString::fromLocal8Bit(load.error));
     return std::nullopt;
   }
   return std::move(load.pack);
@@ -55,58 +46,27 @@ std::optional<PhrasePack> loadPack(const QString& path) {
 
 }  // namespace
 
-void MainWindow::buildDesktopParts() {
-  setAcceptDrops(true);
-  // Shown only while a pack is in use, right of the two panels.
+// Shown only while a pack is in use, right of the two panels.
+void MainWindow::buildPackLabel() {
   m_phrasePackLabel = new QLabel(statusBar());
   m_phrasePackLabel->setObjectName(QStringLiteral("PhrasePackLabel"));
   statusBar()->addPermanentWidget(m_phrasePackLabel);
   m_phrasePackLabel->hide();
 }
 
-// ---- Drops
-
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-  if (demoOfDrop(*event)) {
-    event->acceptProposedAction();
-  } else {
-    event->ignore();
-  }
-}
-
-void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-  if (demoOfDrop(*event)) {
-    event->acceptProposedAction();
-  } else {
-    event->ignore();
-  }
-}
-
-void MainWindow::dropEvent(QDropEvent* event) {
-  const std::optional<QString> path = demoOfDrop(*event);
-  if (!path) {
-    event->ignore();
-    return;
-  }
-  event->acceptProposedAction();
-  runGuarded([&] { scanDemo(*path); });
-}
-
-// ---- Death-message packs
-
 void MainWindow::addDeathMessageItems(QMenu* options) {
   m_deathMessagesAction =
-      addMenuItem(options, "DeathMessages1", QStringLiteral("Death messages\u2026"), QKeySequence(),
-                  true, &MainWindow::chooseDeathMessages);
+      addMenuItem(options, "DeathMessages1", QStringLiteral("&Death messages\u2026"),
+                  QKeySequence(), true, &MainWindow::chooseDeathMessages);
   m_builtInDeathMessagesAction =
-      addMenuItem(options, "BuiltInDeathMessages1", QStringLiteral("Built-in death messages only"),
+      addMenuItem(options, "BuiltInDeathMessages1", QStringLiteral("&Built-in death messages only"),
                   QKeySequence(), false, &MainWindow::useBuiltInDeathMessages);
 }
 
 void MainWindow::chooseDeathMessages() {
   const QString start = m_state.phrasePackPath.isEmpty() ? installedPacksFolder(m_state.programPath)
                                                          : m_state.phrasePackPath;
-  const FileDialogRequest request{QStringLiteral("OpenPhrasePack"), kPackFilter, 1, start};
+  const FileDialogRequest request{QStringLiteral("OpenPhrasePack"), kPackFilter, 1, start, {}};
   const std::optional<QString> chosen = m_openDialog(this, request);
   if (!chosen) return;
   const QString path = QFileInfo(*chosen).absoluteFilePath();
@@ -121,11 +81,9 @@ void MainWindow::useBuiltInDeathMessages() {
   usePhrasePack(std::nullopt, QString());
 }
 
-// The pack kept from an earlier run, read once at the first activation. One that no longer
-// loads is reported and the built-in phrases are used; the setting stays for the next run.
+// The pack kept from an earlier run, read at start-up. One that no longer loads is reported
+// and the built-in phrases are used; the setting stays for the next run.
 void MainWindow::loadPhrasePackAtStart() {
-  if (m_phrasePackLoaded) return;
-  m_phrasePackLoaded = true;
   const QString path =
       QSettings(QStringLiteral("Obitrak"), QStringLiteral("obitrak")).value(kPackKey).toString();
   if (path.isEmpty()) return;
@@ -136,11 +94,10 @@ void MainWindow::loadPhrasePackAtStart() {
 // Every later scan uses the pack; the loaded demo is analysed again at once and shown for
 // the weapon and the "TeamPlay" state chosen.
 void MainWindow::usePhrasePack(std::optional<PhrasePack> pack, const QString& path) {
-  m_phrasePackLoaded = true;
   m_state.phrasePack = std::move(pack);
   m_state.phrasePackPath = path;
   showPhrasePack();
-  if (m_demoPath.isEmpty()) return;
+  if (m_state.demoPath.isEmpty()) return;
   RerunObituaryAnalysis(m_state.tables, m_state.phrasePackInUse());
   showNotice();
   weaponFilterChanged();

@@ -70,10 +70,10 @@ class FragGridModel : public QAbstractTableModel {
   FragGridShape m_shape;
   void arrangeRows();
 
-  QStringList m_texts;                // by place: row-major, m_shape.columns per row
-  std::vector<long long> m_numbers;   // the same cells' numbers, 0 for names
-  std::vector<int> m_teams;           // team of the player at place p at index p
-  std::vector<int> m_order;           // the place shown in each row below the header
+  QStringList m_texts;               // by place: row-major, m_shape.columns per row
+  std::vector<long long> m_numbers;  // the same cells' numbers, 0 for names
+  std::vector<int> m_teams;          // team of the player at place p at index p
+  std::vector<int> m_order;          // the place shown in each row below the header
   int m_sortColumn = 0;
   bool m_descending = true;
 };

@@ -42,7 +42,7 @@ class WeaponsStatsModel : public QAbstractTableModel {
  private:
   void arrangeRows();
 
-  QStringList m_kills;  // the Kills column below its header, one per weapon category
+  QStringList m_kills;       // the Kills column below its header, one per weapon category
   std::vector<int> m_order;  // the weapon category of each row below the header
   int m_sorted = 0;          // 0: in order; 1: most kills first; -1: least first
 };

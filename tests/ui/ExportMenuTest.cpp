@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QStatusBar>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include "UiTestSupport.h"
 #include "export/HtmlExport.h"

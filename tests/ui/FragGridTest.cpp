@@ -1,17 +1,17 @@
 // The decisions behind the frag grid: its shape and size, where the main window goes, how
 // each cell is painted, the player colours and the dialogs' filters.
 
-#include <QMargins>
-#include <QRect>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMargins>
+#include <QRect>
 #include <QTest>
 
 #include "UiTestSupport.h"
+#include "scan/DemoScan.h"
 #include "ui/ColumnWidths.h"
 #include "ui/FileDialogs.h"
-#include "scan/DemoScan.h"
 #include "ui/FragGrid.h"
 #include "ui/FragGridView.h"
 #include "ui/MainWindowGeometry.h"

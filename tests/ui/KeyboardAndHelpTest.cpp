@@ -93,7 +93,8 @@ class KeyboardAndHelpTest : public QObject {
       QVERIFY2(help.toPlainText().contains(QString::fromLatin1(heading)), heading);
     }
     QVERIFY(!help.toPlainText().contains(QStringLiteral("Reliability and speed")));
-    QVERIFY(!help.loadResource(QTextDocument::ImageResource, QUrl("docs/main-window.png")).isNull());
+    QVERIFY(
+        !help.loadResource(QTextDocument::ImageResource, QUrl("docs/main-window.png")).isNull());
     emit help.anchorClicked(QUrl(QStringLiteral("#files-from-strangers")));
     QVERIFY(help.verticalScrollBar()->value() > 0);
     QCOMPARE(ui::helpMarkdown("# Build\n<!-- help begins -->\n## Use\n<!-- help ends -->\n## Code"),

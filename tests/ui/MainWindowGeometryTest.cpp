@@ -3,8 +3,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -78,17 +78,21 @@ class MainWindowGeometryTest : public QObject {
   void emptyGridSaysWhy_data() {
     QTest::addColumn<QString>("demo");
     QTest::addColumn<QString>("note");
-    QTest::newRow("players, no kill") << "idle" << "No kills counted: see the log";
-    QTest::newRow("no player") << "empty" << "No players in this demo";
-    QTest::newRow("kills") << "duel" << "";
+    QTest::newRow("players, no kill") << "idle"
+                                      << "No kills counted: see the log";
+    QTest::newRow("no player") << "empty"
+                               << "No players in this demo";
+    QTest::newRow("kills") << "duel"
+                           << "";
   }
   void emptyGridSaysWhy() {
     QFETCH(QString, demo);
     QFETCH(QString, note);
     tools::DemoWriter empty;
     empty.serverData(34, "", 0, "Nobody").endBlock();
-    const std::string bytes =
-        demo == "idle" ? idleDemo() : demo == "empty" ? empty.finish() : duelDemo();
+    const std::string bytes = demo == "idle"    ? idleDemo()
+                              : demo == "empty" ? empty.finish()
+                                                : duelDemo();
     TestApp app;
     app.showActive();
     app.open(app.demo(demo + ".dm2", bytes));

@@ -74,7 +74,8 @@ class OpeningDemosTest : public QObject {
     MessageRecorder recorder;
     QFile::remove(opened.front());
     recentItems(second.form()).front()->trigger();
-    QCOMPARE(recorder.messages, QStringList{"Could not open " + opened.front() + ": File not found"});
+    QCOMPARE(recorder.messages,
+             QStringList{"Could not open " + opened.front() + ": File not found"});
     QCOMPARE(second.form().recentDemos(), opened.mid(1, 9));
     recentItems(second.form()).front()->trigger();
     QCOMPARE(second.form().demoPath(), opened[1]);

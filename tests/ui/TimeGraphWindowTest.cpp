@@ -2,8 +2,8 @@
 // has its solid and dotted lines where the layout put them.
 
 #include <QImage>
-#include <QTemporaryDir>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cstdlib>

@@ -46,6 +46,31 @@ KillMatrix& KillMatrix::operator=(const KillMatrix& other) {
   return *this;
 }
 
+std::size_t HitLocationKills::index(int killer, int weapon, HitLocation location) {
+  const auto l = static_cast<int>(location);
+  if (killer < 1 || killer > kMaxSlots || weapon < 0 || weapon >= kWeaponIndices || l < 0 ||
+      l > kHitLocations) {
+    throw std::out_of_range("hit location index out of range");
+  }
+  return (static_cast<std::size_t>(killer - 1) * kWeaponIndices +
+          static_cast<std::size_t>(weapon)) *
+             (kHitLocations + 1) +
+         static_cast<std::size_t>(l);
+}
+
+void HitLocationKills::add(int killer, int weapon, HitLocation location, std::uint32_t count) {
+  const std::size_t i = index(killer, weapon, location);
+  if (m_counts.empty())
+    m_counts.assign(std::size_t{kMaxSlots} * kWeaponIndices * (kHitLocations + 1), 0);
+  m_counts[i] = count > UINT32_MAX - m_counts[i] ? UINT32_MAX : m_counts[i] + count;
+}
+
+std::int64_t HitLocationKills::ofKiller(int killer, HitLocation location) const {
+  std::int64_t sum = 0;
+  for (int w = 1; w < kWeaponIndices; ++w) sum += (*this)(killer, w, location);
+  return sum;
+}
+
 namespace {
 constexpr std::size_t kFirstTextChunk = 64 * 1024;
 }

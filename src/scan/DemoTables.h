@@ -133,6 +133,31 @@ class KillMatrix {
   int m_rowsReady = 0;  // victims 1..m_rowsReady have zeroed or counted rows
 };
 
+// Kills of other players by where the shot hit, counted from the death messages that tell
+// it: by killer slot 1..64, WeaponIndex 1..15 and HitLocation 1..4. The counters take memory
+// only once one is written. `told` says whether the pack that counted the demo names hit
+// locations at all; the reports and windows show locations only then.
+class HitLocationKills {
+ public:
+  void clear() {
+    m_counts.clear();
+    told = false;
+  }
+  // Adds `count` kills, saturating.
+  void add(int killer, int weapon, HitLocation location, std::uint32_t count = 1);
+  std::uint32_t operator()(int killer, int weapon, HitLocation location) const {
+    return m_counts.empty() ? 0u : m_counts[index(killer, weapon, location)];
+  }
+  // The kills of `killer` at `location` with every weapon.
+  std::int64_t ofKiller(int killer, HitLocation location) const;
+
+  bool told = false;
+
+ private:
+  static std::size_t index(int killer, int weapon, HitLocation location);
+  std::vector<std::uint32_t> m_counts;  // empty until the first count
+};
+
 // One kept server print message. (The bytes come last so that a record takes 32 bytes.)
 struct LogRecord {
   std::string_view text;    // held by the MessageLog: trailing line feed removed,
@@ -251,6 +276,11 @@ struct DemoTables {
   MessageLog log;
   std::optional<Scoreboard> scoreboard;  // none when the demo carried no scoreboard
   WeaponSet weapons;                     // what the WeaponIndex of the kill counters means
+  HitLocationKills hitLocations;
+  // Points that the mod's own messages gave players on the game's scoreboard beyond their
+  // frags (a pack's score lines, such as Action Quake 2's streak bonuses), by slot 1..64.
+  std::array<std::int32_t, kMaxSlots + 1> scoreBonus{};
+  std::string packName;  // file name of the pack that counted the deaths; empty for none
   std::int32_t scanMarker = 0;
 };
 

@@ -26,7 +26,7 @@ ScoreboardComparison CompareScoreboard(const DemoTables& tables) {
     auto same = [&e](const ScoreboardPlayer& p) { return p.name == e.name; };
     auto known = std::find_if(result.players.begin(), result.players.end(), same);
     if (known == result.players.end()) {
-      result.players.push_back({e.name, 0, 0});
+      result.players.push_back({e.name, 0, 0, 0});
       known = result.players.end() - 1;
     }
     known->score += e.score;
@@ -36,11 +36,13 @@ ScoreboardComparison CompareScoreboard(const DemoTables& tables) {
     // Names are kept as the player table keeps them: cut to its 20 characters.
     const ShortString<20> name(p.name);
     for (int s = 1; s <= slots; ++s) {
-      if (tables.players[s].name.view() == name.view())
-        p.countedFrags += countedFrags(tables, s, slots);
+      if (tables.players[s].name.view() != name.view()) continue;
+      p.countedFrags += countedFrags(tables, s, slots);
+      p.bonus += tables.scoreBonus[static_cast<std::size_t>(s)];
     }
-    if (p.countedFrags != p.score) ++result.differing;
-    if (p.countedFrags < p.score) result.countedLower = true;
+    if (p.countedFrags + p.bonus != p.score) ++result.differing;
+    if (p.countedFrags + p.bonus < p.score) result.countedLower = true;
+    result.bonuses = result.bonuses || p.bonus != 0;
   }
   return result;
 }
@@ -55,7 +57,11 @@ std::vector<std::string> scoreboardLines(const ScoreboardComparison& comparison)
   std::vector<std::string> lines;
   for (const ScoreboardPlayer& p : comparison.players) {
     std::string line = p.name + ": " + std::to_string(p.score);
-    if (p.countedFrags != p.score) line += " (counted " + std::to_string(p.countedFrags) + ")";
+    if (p.countedFrags + p.bonus != p.score) {
+      line += " (counted " + std::to_string(p.countedFrags);
+      if (p.bonus != 0) line += " + " + std::to_string(p.bonus) + " bonus";
+      line += ")";
+    }
     lines.push_back(std::move(line));
   }
   return lines;

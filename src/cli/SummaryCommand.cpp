@@ -45,7 +45,7 @@ class SummaryRun {
     if (m_o.library) store = std::make_unique<LibraryStore>(*m_o.library);
     SummaryBuilder builder(m_o.teamPlay);
     const std::vector<Said> said = index(store.get(), demos, builder);
-    if (store) LibraryIndexer(store.get(), nullptr, 1).removeVanished(folderInputs());
+    if (store) LibraryIndexer(store.get(), {}, 1).removeVanished(folderInputs());
 
     std::size_t failed = 0;
     for (std::size_t i = 0; i < said.size(); ++i) {
@@ -108,7 +108,7 @@ class SummaryRun {
                           SummaryBuilder& builder) {
     const unsigned threads =
         m_o.jobs != 0 ? m_o.jobs : std::max(1u, std::thread::hardware_concurrency());
-    LibraryIndexer indexer(store, m_o.pack ? &*m_o.pack : nullptr, threads);
+    LibraryIndexer indexer(store, packChoiceOf(m_o), threads);
     indexer.setThreadWarning([this, threads](unsigned started) {
       print(m_err, "obitrak-report: could start only " + std::to_string(started) + " of " +
                        std::to_string(threads) + " threads; going on with " +

@@ -15,7 +15,12 @@ namespace obitrak {
 inline constexpr std::string_view kDemoColumns =
     "path, size, modified, analysis, error, protocol, game_dir, view_player, view_from, map,"
     " level_message, bsp, duration, player_count, names, winner, winner_frags,"
-    " server_recording, scoreboard_agrees";
+    " server_recording, scoreboard_agrees, pack, weapons, hit_locations";
+
+// The columns of a player's row, in the order that insertion binds them.
+inline constexpr std::string_view kPlayerColumns =
+    "demo, slot, name, skin, place, frags, kills, deaths, self_kills, team_place, team_frags,"
+    " team, head_kills, chest_kills, stomach_kills, legs_kills";
 
 // The range of keys below a folder: "F/" up to "F0", '0' being the byte after '/'.
 inline std::pair<std::string, std::string> keyRangeUnder(const std::string& folder) {
@@ -32,21 +37,30 @@ inline std::pair<std::string, std::string> keyRangeUnder(const std::string& fold
 std::string packKillCounts(const std::vector<DemoKillCount>& kills);
 std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::string& library);
 
+// A weapon set as the weapons column keeps it: empty for the original twelve, else one line
+// "LABEL<tab>NAME" per weapon. Reading a value that is not such throws LibraryError.
+std::string packWeapons(const WeaponSet& weapons);
+WeaponSet unpackWeapons(std::string_view packed, const std::string& library);
+
 // The statements a store runs again and again, prepared once.
 struct LibraryStore::Statements {
   explicit Statements(SqliteDb& db)
       : findId(db, "SELECT id FROM demos WHERE path = ?"),
         insertDemo(db, "INSERT INTO demos(" + std::string(kDemoColumns) +
-                           ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-        insertPlayer(db, "INSERT INTO players VALUES(?,?,?,?,?,?,?,?,?,?,?,?)"),
+                           ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        insertPlayer(db, "INSERT INTO players(" + std::string(kPlayerColumns) +
+                             ") VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         insertNotice(db, "INSERT INTO notices VALUES(?,?,?)"),
         deleteDemo(db, "DELETE FROM demos WHERE id = ?"),
         deletePlayers(db, "DELETE FROM players WHERE demo = ?"),
         deleteNotices(db, "DELETE FROM notices WHERE demo = ?"),
-        state(db, "SELECT size, modified, analysis, error IS NOT NULL FROM demos WHERE path = ?"),
+        state(db,
+              "SELECT size, modified, analysis, error IS NOT NULL, game_dir FROM demos"
+              " WHERE path = ?"),
         demo(db, "SELECT id, " + std::string(kDemoColumns) +
                      ", kill_counts FROM demos WHERE path = ? AND error IS NULL"),
-        players(db, "SELECT * FROM players WHERE demo = ? ORDER BY slot"),
+        players(db, "SELECT " + std::string(kPlayerColumns) +
+                        " FROM players WHERE demo = ? ORDER BY slot"),
         notices(db, "SELECT text FROM notices WHERE demo = ? ORDER BY seq") {}
 
   SqliteStatement findId, insertDemo, insertPlayer, insertNotice;

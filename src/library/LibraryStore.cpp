@@ -53,9 +53,11 @@ void LibraryStore::createWithSchema(const std::string& path, int version) {
 
 std::map<std::string, StoredState> LibraryStore::states() {
   std::map<std::string, StoredState> out;
-  SqliteStatement s(*m_db, "SELECT path, size, modified, analysis, error IS NOT NULL FROM demos");
+  SqliteStatement s(
+      *m_db, "SELECT path, size, modified, analysis, error IS NOT NULL, game_dir FROM demos");
   while (s.step()) {
-    out.emplace(s.bytes(0), StoredState{s.number(1), s.number(2), s.bytes(3), s.number(4) != 0});
+    out.emplace(s.bytes(0),
+                StoredState{s.number(1), s.number(2), s.bytes(3), s.number(4) != 0, s.bytes(5)});
   }
   return out;
 }
@@ -65,7 +67,7 @@ std::optional<StoredState> LibraryStore::stateOf(const std::string& path) {
   s.reset();
   s.bind(1, path);
   if (!s.step()) return std::nullopt;
-  StoredState state{s.number(0), s.number(1), s.bytes(2), s.number(3) != 0};
+  StoredState state{s.number(0), s.number(1), s.bytes(2), s.number(3) != 0, s.bytes(4)};
   s.reset();
   return state;
 }
@@ -122,7 +124,19 @@ std::int64_t LibraryStore::insertDemo(const std::string& path, const LibraryRow&
   } else {
     s.bindNull(19);
   }
-  s.bind(20, result != nullptr ? packKillCounts(result->kills) : std::string());
+  if (result != nullptr && !result->pack.empty()) {
+    s.bind(20, result->pack);
+  } else {
+    s.bindNull(20);
+  }
+  const std::string weapons = result != nullptr ? packWeapons(result->weapons) : std::string();
+  if (weapons.empty()) {
+    s.bindNull(21);
+  } else {
+    s.bind(21, weapons);
+  }
+  s.bind(22, result != nullptr && result->hitLocations ? 1 : 0);
+  s.bind(23, result != nullptr ? packKillCounts(result->kills) : std::string());
   s.run();
   return m_db->lastInsertId();
 }

@@ -15,7 +15,7 @@ namespace obitrak {
 
 // The schema this program writes; a library of an earlier one is brought up to date when
 // opened, one of a later one is refused.
-inline constexpr int kLibrarySchemaVersion = 2;
+inline constexpr int kLibrarySchemaVersion = 3;
 
 // What the library knows of a demo file without loading its results.
 struct StoredState {
@@ -23,6 +23,7 @@ struct StoredState {
   std::int64_t modified = 0;  // nanoseconds since 1970
   std::string analysis;       // AnalysisVersion of the stored result
   bool failed = false;        // the demo could not be read
+  std::string gameDir;        // which picks the pack that would count it now
 };
 
 // A demo as a list of many shows it: the facts of the table, no kill counters.

@@ -27,8 +27,14 @@ enum DemoColumn {
   cWinnerFrags,
   cServerRecording,
   cScoreboardAgrees,
+  cPack,
+  cWeapons,
+  cHitLocations,
   cKillCounts,  // only where a whole result is read
 };
+
+constexpr char kWeaponFieldEnd = '\t';
+constexpr char kWeaponEnd = '\n';
 
 constexpr std::size_t kPackedKillSize = 7;
 
@@ -69,6 +75,31 @@ std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::
   return kills;
 }
 
+std::string packWeapons(const WeaponSet& weapons) {
+  if (weapons.isOriginal()) return {};
+  std::string packed;
+  for (const Weapon& w : weapons.weapons())
+    packed += w.label + kWeaponFieldEnd + w.name + kWeaponEnd;
+  return packed;
+}
+
+WeaponSet unpackWeapons(std::string_view packed, const std::string& library) {
+  if (packed.empty()) return WeaponSet();
+  std::vector<Weapon> weapons;
+  while (!packed.empty()) {
+    const std::size_t field = packed.find(kWeaponFieldEnd);
+    const std::size_t end = packed.find(kWeaponEnd);
+    if (field == std::string_view::npos || end == std::string_view::npos || field > end ||
+        weapons.size() == static_cast<std::size_t>(kMaxWeapons)) {
+      throw LibraryError(library + ": the library is damaged");
+    }
+    weapons.push_back({std::string(packed.substr(0, field)),
+                       std::string(packed.substr(field + 1, end - field - 1))});
+    packed.remove_prefix(end + 1);
+  }
+  return WeaponSet(std::move(weapons));
+}
+
 void LibraryStore::save(const std::string& path, const DemoResult& result,
                         const std::string& analysis) {
   const std::int64_t id = insertDemo(path, LibraryRow::of(result), &result, analysis);
@@ -77,7 +108,10 @@ void LibraryStore::save(const std::string& path, const DemoResult& result,
     player.reset();
     player.bind(1, id).bind(2, p.slot).bind(3, p.name).bind(4, p.skin).bind(5, p.place);
     player.bind(6, p.frags).bind(7, p.kills).bind(8, p.deaths).bind(9, p.selfKills);
-    player.bind(10, p.teamPlace).bind(11, p.teamFrags).bind(12, p.team).run();
+    player.bind(10, p.teamPlace).bind(11, p.teamFrags).bind(12, p.team);
+    for (int l = 1; l <= kHitLocations; ++l)
+      player.bind(12 + l, p.hitLocationKills[static_cast<std::size_t>(l)]);
+    player.run();
   }
   SqliteStatement& notice = m_s->insertNotice;
   for (std::size_t i = 0; i < result.notices.size(); ++i) {
@@ -115,6 +149,9 @@ std::optional<DemoResult> LibraryStore::load(const std::string& path) {
   r.duration = int32Of(d, cDuration);
   r.serverRecording = d.number(cServerRecording) != 0;
   r.scoreboardAgrees = agreementOf(d);
+  r.pack = d.bytes(cPack);
+  r.weapons = unpackWeapons(d.bytes(cWeapons), m_db->path());
+  r.hitLocations = d.number(cHitLocations) != 0;
   r.kills = unpackKillCounts(d.bytes(cKillCounts), m_db->path());
   d.reset();
 
@@ -122,9 +159,20 @@ std::optional<DemoResult> LibraryStore::load(const std::string& path) {
   p.reset();
   p.bind(1, id);
   while (p.step()) {
-    r.players.push_back({int32Of(p, 1), p.bytes(2), p.bytes(3), int32Of(p, 4), int32Of(p, 5),
-                         int32Of(p, 6), int32Of(p, 7), int32Of(p, 8), int32Of(p, 9), int32Of(p, 10),
-                         int32Of(p, 11)});
+    DemoPlayerResult& player = r.players.emplace_back(DemoPlayerResult{int32Of(p, 1),
+                                                                       p.bytes(2),
+                                                                       p.bytes(3),
+                                                                       int32Of(p, 4),
+                                                                       int32Of(p, 5),
+                                                                       int32Of(p, 6),
+                                                                       int32Of(p, 7),
+                                                                       int32Of(p, 8),
+                                                                       int32Of(p, 9),
+                                                                       int32Of(p, 10),
+                                                                       int32Of(p, 11),
+                                                                       {}});
+    for (int l = 1; l <= kHitLocations; ++l)
+      player.hitLocationKills[static_cast<std::size_t>(l)] = int32Of(p, 11 + l);
   }
   SqliteStatement& n = m_s->notices;
   n.reset();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,6 +23,8 @@ struct DemoPlayerResult {
   int teamPlace = 0;  // the place and frags of the team-play tally
   std::int32_t teamFrags = 0;
   int team = 0;
+  // Kills of other players by where the shot hit, by HitLocation 1..4 (0 unused).
+  std::array<std::int32_t, kHitLocations + 1> hitLocationKills{};
 
   bool operator==(const DemoPlayerResult&) const = default;
 };
@@ -56,6 +59,9 @@ struct DemoResult {
   std::vector<std::string> notices;
   std::vector<DemoPlayerResult> players;  // named slots in slot order
   std::vector<DemoKillCount> kills;       // by victim, killer, weapon
+  WeaponSet weapons;                      // what the weapon of the kill counts means
+  std::string pack;                       // the pack that counted the deaths; empty for none
+  bool hitLocations = false;              // whether that pack tells where shots hit
 
   bool operator==(const DemoResult&) const = default;
 

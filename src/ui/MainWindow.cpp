@@ -139,13 +139,8 @@ void MainWindow::buildControls() {
 
   m_weaponFilter = new QComboBox(area);
   m_weaponFilter->setObjectName(QStringLiteral("WeaponList"));
-  for (const WeaponCategory& category : kWeaponCategoryTable) {
-    m_weaponFilter->addItem(latin1(category.filterItem));
-  }
-  // The list is as wide as designed, or as its longest item needs in this platform's font.
   m_weaponFilter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  m_weaponFilter->setGeometry(8, 16,
-                              std::max(kWeaponFilterWidth, m_weaponFilter->sizeHint().width()), 21);
+  fillWeaponFilter();
   m_weaponFilter->hide();
   // Only a choice of the user re-tallies; the program sets the item without that.
   connect(m_weaponFilter, &QComboBox::activated, this,
@@ -262,7 +257,7 @@ void MainWindow::scanDemo(const QString& path) {
   // The scan replaces the tables only when the file could be read, so the window is reset
   // afterwards: a demo that cannot be opened changes nothing that the user sees.
   const ScanReport report =
-      DemoScan(m_state.tables, localFileName(path), m_links.progress, m_state.phrasePackInUse());
+      DemoScan(m_state.tables, localFileName(path), m_links.progress, m_state.packChoice());
   showScannedDemo(path, report.statusPanel0, report.statusPanel1);
 }
 
@@ -284,6 +279,8 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0,
   showNotice();
 
   m_startupPicture->hide();
+  fillWeaponFilter();
+  showPhrasePack();
   selectWeaponSilently(kWeaponAll);
   m_weaponFilter->show();
   m_teamPlayBox->show();
@@ -300,6 +297,23 @@ void MainWindow::showNotice() {
   m_panel1->setText(latin1(notice));
   setMinimumWidth(mainWindowMinimumWidth(m_panel0->minimumSizeHint().width(),
                                          m_panel1->minimumSizeHint().width()));
+}
+
+// The items of the weapon filter: "All weapons", then the loaded demo's weapons, whose
+// WeaponIndex is the item's index. The item chosen stays while the weapons are the same.
+void MainWindow::fillWeaponFilter() {
+  QStringList items{latin1(kWeaponCategoryTable[kWeaponAll].filterItem)};
+  for (const Weapon& weapon : m_state.tables.weapons.weapons()) items << latin1(weapon.name);
+  QStringList shown;
+  for (int i = 0; i < m_weaponFilter->count(); ++i) shown << m_weaponFilter->itemText(i);
+  if (items == shown) return;
+  const QSignalBlocker blocker(m_weaponFilter);
+  m_weaponFilter->clear();
+  m_weaponFilter->addItems(items);
+  m_weaponFilter->setCurrentIndex(kWeaponAll);
+  // The list is as wide as designed, or as its longest item needs in this platform's font.
+  m_weaponFilter->setGeometry(8, 16,
+                              std::max(kWeaponFilterWidth, m_weaponFilter->sizeHint().width()), 21);
 }
 
 void MainWindow::selectWeaponSilently(int index) {

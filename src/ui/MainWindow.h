@@ -100,6 +100,7 @@ class MainWindow : public QMainWindow {
   void teamPlayToggled();
   void chooseDeathMessages();
   void useBuiltInDeathMessages();
+  void useGameDirDeathMessages();
 
  private:
   void buildMenus();
@@ -114,6 +115,7 @@ class MainWindow : public QMainWindow {
   void showScannedDemo(const QString& path, const std::string& panel0, const std::string& panel1);
   void showNotice();
   void selectWeaponSilently(int index);
+  void fillWeaponFilter();
   void setTeamPlay(bool teamPlay);
   void fillFragGrid();
   void buildPlacementWatch();
@@ -132,7 +134,7 @@ class MainWindow : public QMainWindow {
   void buildDesktopParts();
   void addDeathMessageItems(QMenu* options);
   void loadPhrasePackAtStart();
-  void usePhrasePack(std::optional<PhrasePack> pack, const QString& path);
+  void useDeathMessages(std::optional<PhrasePack> pack, const QString& path, bool builtInOnly);
   void showPhrasePack();
 
   AppState& m_state;
@@ -177,6 +179,7 @@ class MainWindow : public QMainWindow {
   QLabel* m_panel1 = nullptr;
   std::string m_scanNotice;  // the scan's last notice, shown before any other
 
+  QAction* m_gameDirDeathMessagesAction = nullptr;
   QAction* m_deathMessagesAction = nullptr;
   QAction* m_builtInDeathMessagesAction = nullptr;
   QLabel* m_phrasePackLabel = nullptr;

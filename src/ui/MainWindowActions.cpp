@@ -8,6 +8,7 @@
 #include "export/LogExport.h"
 #include "export/TextExport.h"
 #include "scan/Phrases.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Tally.h"
 #include "ui/AboutDialog.h"
 #include "ui/ErrorHandler.h"
@@ -122,6 +123,7 @@ void MainWindow::exportDescription() {
                                   defaultExportFile("txt")};
   const std::optional<QString> target = exportTarget(request, kDescrSwitch);
   if (!target) return;
+  recomputeAllWeapons(m_state.tables, m_state.teamPlay);
   ExportTextDescription(m_state.tables, localFileName(m_demoPath), m_state.teamPlay,
                         localFileName(*target));
 }
@@ -132,6 +134,7 @@ void MainWindow::exportHtmlDescription() {
                                   defaultExportFile("htm")};
   const std::optional<QString> target = exportTarget(request, kWebSwitch);
   if (!target) return;
+  recomputeAllWeapons(m_state.tables, m_state.teamPlay);
   ExportHtmlDescription(m_state.tables, localFileName(m_demoPath), m_state.teamPlay,
                         m_state.htmlColors, localFileName(*target));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QList>
 #include <QStringList>
 
 #include "scan/DemoTables.h"
@@ -10,19 +11,16 @@ class QTableView;
 
 namespace obitrak::ui {
 
-// The weapons grid: a header row ("Weapon", "Kills") and one row per weapon category with
-// the kills the ranked players made with it. Row 0 and column 0 are the fixed cells.
+// A grid of texts whose first row and first column are fixed cells: the weapons grid and
+// the players' headshots grid of the weapons window.
 class WeaponsStatsModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  static constexpr int kRows = 13;
-  static constexpr int kColumns = 2;
-
   explicit WeaponsStatsModel(QObject* parent = nullptr);
 
-  // Counts every weapon's kills among the ranked players.
-  void fill(const DemoTables& tables);
+  // The headings, then one row of texts each.
+  void setCells(const QList<QStringList>& cells);
 
   QString cellText(int column, int row) const;
   static bool isFixed(int column, int row) { return column == 0 || row == 0; }
@@ -33,11 +31,21 @@ class WeaponsStatsModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
-  QStringList m_kills;  // the Kills column below its header, one per weapon category
+  QList<QStringList> m_cells;
 };
 
-// "Weapons stats": how many kills the ranked players made with each weapon, taken anew from
-// the tables on every activation, whatever the weapon filter and the last tally.
+// The weapons grid: "Weapon", "Kills" and, where the demo's pack tells hit locations,
+// "Headshots", with a row for each of the demo's weapons: the kills (and the kills by a shot
+// to the head) that the ranked players made with it.
+QList<QStringList> weaponCells(const DemoTables& tables);
+
+// Each ranked player's kills and headshots, in place order; empty where the demo's pack
+// does not tell hit locations.
+QList<QStringList> headshotCells(const DemoTables& tables);
+
+// "Weapons stats": how many kills the ranked players made with each weapon of the demo, and
+// each player's headshots where the demo tells them, taken anew from the tables on every
+// activation, whatever the weapon filter and the last tally.
 class WeaponsStatsWindow : public SecondaryWindow {
   Q_OBJECT
 
@@ -45,13 +53,18 @@ class WeaponsStatsWindow : public SecondaryWindow {
   explicit WeaponsStatsWindow(AppState& state, QWidget* parent = nullptr);
 
   const WeaponsStatsModel& model() const { return *m_model; }
+  const WeaponsStatsModel& headshotModel() const { return *m_headshotModel; }
 
  protected:
   void refill() override;
 
  private:
+  void layOut();
+
   WeaponsStatsModel* m_model;
+  WeaponsStatsModel* m_headshotModel;
   QTableView* m_weaponGrid;
+  QTableView* m_headshotGrid;
 };
 
 }  // namespace obitrak::ui

@@ -168,7 +168,8 @@ class PhrasePackMenuTest : public QObject {
 
   void builtInPhrasesOnly() {
     TestApp app;
-    QVERIFY(!menuItem(app.form(), "BuiltInDeathMessages1")->isEnabled());
+    // The bundled packs by game directory are the choice at start.
+    QVERIFY(!menuItem(app.form(), "GameDirDeathMessages1")->isEnabled());
     choosePack(app, app.demo(QStringLiteral("mod.pack"), kModPack));
     app.open(app.demo(QStringLiteral("mod.dm2"), modDemo()));
     QVERIFY(menuItem(app.form(), "BuiltInDeathMessages1")->isEnabled());

@@ -117,6 +117,9 @@ TEST(ModPack, ResolvedDeathsKeepTheReadersWeapons) {
   EXPECT_EQ(t.weapons, readers);
   EXPECT_EQ(t.killMatrix(2, 5, 13), 1u);
   EXPECT_EQ(t.killMatrix(2, 5, 0), 1u) << "the pack's kill lines name other weapons";
+  DemoTables copy = t;
+  RerunObituaryAnalysis(copy, {});
+  EXPECT_EQ(copy.killMatrix(2, 5, 13), 1u) << "a copy keeps what the reader resolved";
 }
 
 // A folder of packs: regular .pack files in name order, a pack in error left out.

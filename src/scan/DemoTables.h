@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "scan/LogChunks.h"
@@ -184,7 +185,10 @@ struct MessageLogLimits {
 
 // Every print message of the demo, in demo order, numbered 1..logCount. The records and the
 // texts live in chunks owned by the log (see LogChunks.h), which grow without moving or
-// doubling what they hold: a message costs its record (32 bytes) and its text, no more.
+// doubling what they hold: a message costs its record (32 bytes) and its text, no more. A
+// match repeats the same death messages again and again, so a text that the log already
+// holds is kept once (the first kDistinctTexts texts are looked up); the limits count
+// every message's text all the same.
 class MessageLog {
   template <typename Record>
   class Iterator {
@@ -250,6 +254,7 @@ class MessageLog {
   // Record chunk k holds kFirstChunkRecords << k records, up to a large chunk's worth
   // (kLargeChunkRecords), and every later chunk that many.
   static constexpr std::size_t kFirstChunkRecords = 1024;
+  static constexpr std::size_t kDistinctTexts = std::size_t{1} << 16;
   static constexpr std::size_t kLargeChunkRecords = kLargeLogChunk / sizeof(LogRecord);
 
   std::string_view storeText(std::string_view text);
@@ -265,6 +270,7 @@ class MessageLog {
   std::vector<Chunk<char>> m_chunks;
   std::size_t m_chunkUsed = 0;
   std::size_t m_chunkSize = 0;
+  std::unordered_set<std::string_view> m_texts;  // views into m_chunks, each text once
 };
 
 // Everything known about the demo that is loaded. The program holds one; tests make as

@@ -133,6 +133,7 @@ class MainWindow : public QMainWindow {
   // Drops and death-message packs (MainWindowDesktop.cpp).
   void buildDesktopParts();
   void addDeathMessageItems(QMenu* options);
+  void loadBundledPacks();
   void loadPhrasePackAtStart();
   void useDeathMessages(std::optional<PhrasePack> pack, const QString& path, bool builtInOnly);
   void showPhrasePack();
@@ -184,6 +185,7 @@ class MainWindow : public QMainWindow {
   QAction* m_builtInDeathMessagesAction = nullptr;
   QLabel* m_phrasePackLabel = nullptr;
   bool m_phrasePackLoaded = false;
+  bool m_bundledPacksLoaded = false;
 };
 
 }  // namespace obitrak::ui

@@ -131,24 +131,33 @@ void MainWindow::useBuiltInDeathMessages() {
 }
 
 void MainWindow::useGameDirDeathMessages() {
+  loadBundledPacks();
   QSettings settings(QStringLiteral("Obitrak"), QStringLiteral("obitrak"));
   settings.remove(kPackKey);
   settings.remove(kBuiltInKey);
   useDeathMessages(std::nullopt, QString(), false);
 }
 
-// The bundled packs and the choice kept from an earlier run, read once at the first
-// activation. A kept pack that no longer loads is reported and the bundled packs are used;
-// the setting stays for the next run. A bundled pack in error is reported and left out.
-void MainWindow::loadPhrasePackAtStart() {
-  if (m_phrasePackLoaded) return;
-  m_phrasePackLoaded = true;
+// The packs installed beside the program, read once. A pack in error is reported and left
+// out.
+void MainWindow::loadBundledPacks() {
+  if (m_bundledPacksLoaded) return;
+  m_bundledPacksLoaded = true;
   const QString programFolder =
       QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_state.programPath))).absolutePath();
   PackShelfLoad bundled = LoadPackShelf(bundledPacksFolder(localFileName(programFolder)));
   for (const std::string& error : bundled.errors)
     GeneralErrorHandler::showMessage(QString::fromLocal8Bit(error));
   m_state.bundledPacks = std::make_shared<const PackShelf>(std::move(bundled.shelf));
+}
+
+// The bundled packs and the choice kept from an earlier run, read at the first activation.
+// A kept pack that no longer loads is reported and the bundled packs are used; the setting
+// stays for the next run.
+void MainWindow::loadPhrasePackAtStart() {
+  loadBundledPacks();
+  if (m_phrasePackLoaded) return;
+  m_phrasePackLoaded = true;
   QSettings settings(QStringLiteral("Obitrak"), QStringLiteral("obitrak"));
   m_state.builtInOnly = settings.value(kBuiltInKey, false).toBool();
   const QString path = settings.value(kPackKey).toString();

@@ -173,5 +173,19 @@ TEST_F(PackShelfTest, KillsPastTheLogCountTheSame) {
   EXPECT_EQ(CompareScoreboard(cut).players.front().bonus, -2);
 }
 
+// A team game's board takes a frag for a teammate's killing; the comparison says so.
+TEST(ModPack, TeamKillsExplainABoard) {
+  DemoWriter w = demoWithPlayers(
+      {{0, "Ann", "male/grunt"}, {1, "Bob", "male/grunt"}, {2, "Cid", "female/athena"}});
+  for (const char* text : {"Bob was railed by Ann\n", "Cid was railed by Ann\n"})
+    w.print(1, text).endBlock();
+  w.layout("client 0 0 0 0 5 1 client 0 0 2 0 5 1").endBlock();
+  const ScoreboardComparison c = CompareScoreboard(scanned(w.finish()));
+  EXPECT_FALSE(c.agrees());
+  EXPECT_TRUE(c.agreesAsTeams());
+  EXPECT_FALSE(c.countedLower);
+  EXPECT_EQ(scoreboardVerdict(c), "agrees with teams of identical skins");
+}
+
 }  // namespace
 }  // namespace obitrak::test

@@ -220,7 +220,8 @@ class JsonReport {
                       (comparison.bonuses ? ", \"bonus\": " + std::to_string(p.bonus) : "") + "}");
     }
     list("players", items, false, 4);
-    field("agrees", comparison.agrees() ? "true" : "false", 4, true);
+    field("agrees", comparison.agrees() ? "true" : "false", 4);
+    field("agreesAsTeams", comparison.agreesAsTeams() ? "true" : "false", 4, true);
     m_out.write("  },\n");
   }
 

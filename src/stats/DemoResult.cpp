@@ -83,7 +83,10 @@ DemoResult DemoResultOf(DemoTables& tables, const std::string& path,
   result.bspName = h.bspName;
   result.duration = h.duration;
   result.serverRecording = h.serverRecording;
-  if (tables.scoreboard) result.scoreboardAgrees = CompareScoreboard(tables).agrees();
+  if (tables.scoreboard) {
+    const ScoreboardComparison comparison = CompareScoreboard(tables);
+    result.scoreboardAgrees = comparison.agrees() || comparison.agreesAsTeams();
+  }
   result.notices = notices;
   result.weapons = tables.weapons;
   result.pack = tables.packName;

@@ -55,7 +55,9 @@ struct DemoResult {
   std::string bspName;
   std::int32_t duration = 0;
   bool serverRecording = false;
-  std::optional<bool> scoreboardAgrees;  // none when the demo carried no scoreboard
+  // Whether the game's scoreboard agrees with the counted frags, free-for-all or with teams
+  // of identical skins; none when the demo carried no scoreboard.
+  std::optional<bool> scoreboardAgrees;
   std::vector<std::string> notices;
   std::vector<DemoPlayerResult> players;  // named slots in slot order
   std::vector<DemoKillCount> kills;       // by victim, killer, weapon

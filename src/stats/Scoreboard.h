@@ -15,15 +15,22 @@ struct ScoreboardPlayer {
   std::int64_t score = 0;         // the entries of this name summed
   std::int64_t countedFrags = 0;  // free-for-all, all weapons, every slot of this name
   std::int64_t bonus = 0;         // points the mod's messages gave this name beyond frags
+  // The frags counted with teams of identical skins: killing a teammate costs a frag, as
+  // team games' scoreboards count it.
+  std::int64_t countedTeamFrags = 0;
 };
 
 // The game's scoreboard against the counted frags.
 struct ScoreboardComparison {
   std::vector<ScoreboardPlayer> players;  // in the order the names first appear on the board
   int differing = 0;                      // names whose score is not their counted frags and bonus
-  bool countedLower = false;  // some name counted fewer frags (and bonus) than its score
-  bool bonuses = false;       // some name has a bonus
+  int differingAsTeams = 0;               // the same with the frags counted with teams
+  // Some name counted fewer frags (and bonus) than its score, and the teams of identical
+  // skins do not explain it.
+  bool countedLower = false;
+  bool bonuses = false;  // some name has a bonus
   bool agrees() const { return differing == 0; }
+  bool agreesAsTeams() const { return differingAsTeams == 0; }
 };
 
 // Said once where a name counted fewer frags than the scoreboard gives it: the likely
@@ -36,10 +43,12 @@ inline constexpr std::string_view kNoticeScoreboardDiffers =
 // by name, so the entries of one name are summed before they are compared. The counted
 // frags are those of the free-for-all rules whatever the last tally was; the points that the
 // mod's own messages gave (tables.scoreBonus) are added to them. Without a scoreboard the
-// comparison is empty and agrees.
+// comparison is empty and agrees. A team game's board counts a teammate's killing against
+// the killer: the comparison also says whether the board agrees with the frags counted with
+// teams of identical skins.
 ScoreboardComparison CompareScoreboard(const DemoTables& tables);
 
-// "agrees", "1 player differs" or "N players differ".
+// "agrees", "agrees with teams of identical skins", "1 player differs" or "N players differ".
 std::string scoreboardVerdict(const ScoreboardComparison& comparison);
 
 // One line a name: "name: score", followed by " (counted N)", or " (counted N + B bonus)",

@@ -19,16 +19,16 @@ namespace obitrak {
 //   weapon LABEL "name"                   one of the mod's own weapons, in WeaponIndex order
 //   kill WEAPON [LOCATION] "phrase" ["phrase" ...]
 //   self "phrase" ["phrase" ...]
-//   score POINTS "phrase" ["phrase" ...]   points the mod gives beyond a frag
+//   score POINTS "phrase" ["phrase" ...]  points the mod gives beyond a frag
 //
 // WEAPON is a WeaponIndex or a label: of the pack's own weapons when it names any (before
 // its first kill line), else of the original twelve. LOCATION is head, chest, stomach or
 // legs, where the wording tells where the shot hit. A score line tells that the game's
 // scoreboard gave the player whose name begins the message POINTS (-1000..1000, not 0)
-// beyond his frags, as Action Quake 2's streak bonuses do. A line matches a text when every one of
-// its phrases occurs in it (plain substrings, case-sensitive, as the built-in phrases are
-// tested). Inside quotes \" and \\ stand for " and \; phrases are printable 7-bit ASCII and
-// not empty.
+// beyond his frags, as Action Quake 2's streak bonuses do. A line matches a text when every
+// one of its phrases occurs in it (plain substrings, case-sensitive, as the built-in
+// phrases are tested). Inside quotes \" and \\ stand for " and \; phrases are printable
+// 7-bit ASCII and not empty.
 
 // A pack comes from anyone: these bound what reading one may cost.
 inline constexpr std::size_t kPackMaxBytes = 32 * 1024;

@@ -24,13 +24,21 @@ void check(bool condition) {
   if (!condition) __builtin_trap();
 }
 
+int weaponCount(const PhrasePack& pack) {
+  return pack.ownWeapons() ? pack.ownWeapons()->count() : kWeaponCategories;
+}
+
 void checkLines(const PhrasePack& pack) {
   int lastLine = 0;
   for (const PackLine& line : pack.lines()) {
     check(line.lineNumber > lastLine && line.lineNumber <= kPackMaxLines);
     lastLine = line.lineNumber;
-    check(line.kind == PackLineKind::Kill ? line.weapon >= 1 && line.weapon <= kWeaponCategories
+    check(line.kind == PackLineKind::Kill ? line.weapon >= 1 && line.weapon <= weaponCount(pack)
                                           : line.weapon == 0);
+    check(line.kind == PackLineKind::Kill || line.location == HitLocation::None);
+    check(line.kind == PackLineKind::Score
+              ? line.points != 0 && line.points >= -kPackMaxPoints && line.points <= kPackMaxPoints
+              : line.points == 0);
     check(!line.phrases.empty());
     for (const std::string& phrase : line.phrases) {
       check(!phrase.empty());
@@ -39,19 +47,32 @@ void checkLines(const PhrasePack& pack) {
   }
 }
 
+std::string quoted(const std::string& phrase) {
+  std::string out = " \"";
+  for (char c : phrase) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + '"';
+}
+
 // The pack written out again as a pack file.
 std::string written(const PhrasePack& pack) {
   std::string out;
+  for (const std::string& game : pack.games()) out += "games " + game + "\n";
+  if (pack.ownWeapons()) {
+    for (const Weapon& w : pack.ownWeapons()->weapons())
+      out += "weapon " + w.label + quoted(w.name) + "\n";
+  }
   for (const PackLine& line : pack.lines()) {
-    out += line.kind == PackLineKind::Kill ? "kill " + std::to_string(line.weapon) : "self";
-    for (const std::string& phrase : line.phrases) {
-      out += " \"";
-      for (char c : phrase) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-      }
-      out += '"';
+    if (line.kind == PackLineKind::Kill) {
+      out += "kill " + std::to_string(line.weapon);
+      if (line.location != HitLocation::None)
+        out += " " + std::string(kHitLocationNames[static_cast<std::size_t>(line.location)]);
+    } else {
+      out += line.kind == PackLineKind::Self ? "self" : "score " + std::to_string(line.points);
     }
+    for (const std::string& phrase : line.phrases) out += quoted(phrase);
     out += '\n';
   }
   return out;
@@ -91,7 +112,7 @@ void checkAnalysis(const PhrasePack& pack, std::string_view bytes) {
     const LogRecord& rec = t.log[r];
     if (line.kind == PackLineKind::Kill) {
       check(rec.killer == 2 && rec.victim == 1);
-    } else {
+    } else if (line.kind == PackLineKind::Self) {
       check(isNotice(rec.text) ? rec.killer == 0 : rec.killer == 1 && rec.victim == 1);
     }
   }
@@ -115,8 +136,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PhrasePackLoad reread = ParsePhrasePack(again, "fuzz.pack");
     check(reread.pack.has_value());
     check(reread.pack->lines().size() == pack.lines().size());
+    check(reread.pack->ownWeapons() == pack.ownWeapons());
+    check(reread.pack->games() == pack.games());
     for (std::size_t i = 0; i < pack.lines().size(); ++i) {
       check(reread.pack->lines()[i].weapon == pack.lines()[i].weapon);
+      check(reread.pack->lines()[i].location == pack.lines()[i].location);
+      check(reread.pack->lines()[i].points == pack.lines()[i].points);
       check(reread.pack->lines()[i].phrases == pack.lines()[i].phrases);
     }
   }

@@ -15,6 +15,7 @@
 #include "export/LogExport.h"
 #include "export/TextExport.h"
 #include "scan/DemoScan.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Scoreboard.h"
 #include "stats/Tally.h"
 
@@ -58,6 +59,7 @@ inline void scanAndCheck(std::string_view bytes) {
   checkInvariants(t);
   for (bool teamPlay : {false, true}) {
     StringSink text, html, json;
+    recomputeAllWeapons(t, teamPlay);
     WriteTextDescription(t, "fuzz/demo.dm2", teamPlay, text);
     WriteHtmlDescription(t, "fuzz/demo.dm2", teamPlay, HtmlColorSet::defaults(), html);
     WriteJsonReport(t, "fuzz/demo.dm2", teamPlay, report.notices, json);

@@ -13,6 +13,7 @@
 #include "export/LogExport.h"
 #include "export/TextExport.h"
 #include "scan/FileError.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Tally.h"
 
 namespace obitrak::test {
@@ -104,6 +105,7 @@ void scanAndReport(const std::string& demo) {
   }
   for (bool teamPlay : {false, true}) {
     StringSink sink;
+    recomputeAllWeapons(t, teamPlay);
     WriteTextDescription(t, "x.dm2", teamPlay, sink);
     WriteHtmlDescription(t, "x.dm2", teamPlay, HtmlColorSet::defaults(), sink);
     WriteJsonReport(t, "x.dm2", teamPlay, report.notices, sink);

@@ -5,6 +5,7 @@
 #include "SmallDemos.h"
 #include "TestSupport.h"
 #include "export/HtmlExport.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Tally.h"
 
 namespace obitrak::test {
@@ -13,6 +14,7 @@ namespace {
 std::string htmlOf(DemoTables& t, const std::string& demoPath, bool teamPlay,
                    const HtmlColorSet& colors = HtmlColorSet::defaults()) {
   StringSink sink;
+  recomputeAllWeapons(t, teamPlay);
   WriteHtmlDescription(t, demoPath, teamPlay, colors, sink);
   return sink.data();
 }

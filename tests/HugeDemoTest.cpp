@@ -10,6 +10,7 @@
 
 #include "TestSupport.h"
 #include "export/TextExport.h"
+#include "stats/RankedPlayers.h"
 
 namespace obitrak::test {
 namespace {
@@ -77,6 +78,7 @@ ScanOutcome scanInChild(const std::string& path) {
     DemoTables t;
     ScanReport report = DemoScan(t, path);
     StringSink text;
+    recomputeAllWeapons(t, false);
     WriteTextDescription(t, path, false, text);
     long grown = peakKilobytes() - before;
     std::string answer = std::to_string(t.log.logCount) + " " + std::to_string(grown) + " " +

@@ -8,6 +8,7 @@
 #include "export/JsonExport.h"
 #include "export/TextExport.h"
 #include "export/TextFormat.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Tally.h"
 
 namespace obitrak::test {
@@ -49,6 +50,7 @@ TEST(JsonExport, StringsKeepEveryByte) {
 json jsonOf(DemoTables& t, const std::string& demoPath, bool teamPlay,
             const std::vector<std::string>& notices = {}) {
   StringSink sink;
+  recomputeAllWeapons(t, teamPlay);
   WriteJsonReport(t, demoPath, teamPlay, notices, sink);
   return json::parse(sink.data());
 }
@@ -124,6 +126,7 @@ TEST(JsonExport, AgreesWithTheTextReportOnEveryDemo) {
         TallyTeamPlay(forJson, 0);
       }
       StringSink text;
+      recomputeAllWeapons(forText, teamPlay);
       WriteTextDescription(forText, demo.string(), teamPlay, text);
       json j = jsonOf(forJson, demo.string(), teamPlay);
       int ranked = 0;

@@ -6,6 +6,7 @@
 #include "export/LogExport.h"
 #include "export/TextExport.h"
 #include "scan/DemoScan.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Scoreboard.h"
 #include "stats/Tally.h"
 
@@ -39,6 +40,7 @@ TEST(RealDemos, ScanKeepsTheInvariants) {
     TallyFreeForAll(t, 0);
     expectScanInvariants(t);
     StringSink text;
+    recomputeAllWeapons(t, true);
     WriteTextDescription(t, demo.string(), true, text);
     StringSink log;
     WriteLog(t, log);

@@ -12,6 +12,7 @@
 #include "cli/ReportCommand.h"
 #include "export/LogExport.h"
 #include "export/TextExport.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Tally.h"
 
 namespace obitrak::test {
@@ -71,6 +72,7 @@ std::string textReport(const std::string& demoPath, bool teamPlay) {
   DemoTables t;
   DemoScan(t, demoPath);
   if (teamPlay) TallyTeamPlay(t, 0);
+  recomputeAllWeapons(t, teamPlay);
   StringSink sink;
   WriteTextDescription(t, demoPath, teamPlay, sink);
   return sink.data();

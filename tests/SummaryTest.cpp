@@ -9,6 +9,7 @@
 #include "SmallDemos.h"
 #include "TestSupport.h"
 #include "export/SummaryExport.h"
+#include "scan/Phrases.h"
 #include "stats/RankedPlayers.h"
 #include "stats/Summary.h"
 
@@ -48,7 +49,10 @@ ReportSums sumReports(const Season& season, bool teamPlay) {
     for (int s = 1; s <= t.players.slotCount; ++s) {
       if (!t.players[s].name.empty()) named[t.players[s].name.str()] = true;
     }
-    for (const auto& entry : named) ++sums.players[entry.first].demos;
+    for (const auto& entry : named) {
+      ++sums.players[entry.first].demos;
+      sums.players[entry.first].weaponKills.resize(kWeaponCategories);
+    }
     const RankedPlayers ranked(t);
     for (int p = 1; p <= ranked.count(); ++p) {
       const std::string name = ranked.at(p).name.str();
@@ -58,7 +62,7 @@ ReportSums sumReports(const Season& season, bool teamPlay) {
       total.deaths += ranked.at(p).deaths;
       total.selfKills += ranked.kills(p, p, 0);
       for (int w = 1; w <= kWeaponCategories; ++w)
-        total.weaponKills[static_cast<std::size_t>(w)] += ranked.weaponKills(p, w);
+        total.weaponKills[static_cast<std::size_t>(w - 1)] += ranked.weaponKills(p, w);
       for (int v = 1; v <= ranked.count(); ++v) {
         if (v != p && ranked.kills(v, p, 0) != 0)
           sums.between[{name, ranked.at(v).name.str()}] += ranked.kills(v, p, 0);

@@ -178,9 +178,9 @@ CommandResult runCommandUnprivileged(const std::vector<std::string>& args,
 }
 
 DemoWriter demoWithPlayers(const std::vector<PlayerSpec>& players, const std::string& map,
-                           int protocol) {
+                           int protocol, const std::string& gameDir) {
   DemoWriter w;
-  w.serverData(protocol, "", 0, map);
+  w.serverData(protocol, gameDir, 0, map);
   w.configString(DemoWriter::kConfigLevelMessage, map + " message");
   w.configString(DemoWriter::kConfigMapModel, "maps/" + map + ".bsp");
   for (const PlayerSpec& p : players) w.player(p.client, p.name, p.skin);

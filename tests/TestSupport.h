@@ -56,15 +56,15 @@ std::filesystem::path testDataDir();
 // variable OBITRAK_UPDATE_GOLDEN=1 the golden file is rewritten instead.
 void expectGolden(const std::string& name, const std::string& actual);
 
-// A demo whose block 1 carries the server data and the given players (client, name, skin)
-// through config strings, as the game sends them.
+// A demo whose block 1 carries the server data (game directory `gameDir`) and the given
+// players (client, name, skin) through config strings, as the game sends them.
 struct PlayerSpec {
   int client;
   std::string name;
   std::string skin;
 };
 DemoWriter demoWithPlayers(const std::vector<PlayerSpec>& players, const std::string& map = "q2dm1",
-                           int protocol = 34);
+                           int protocol = 34, const std::string& gameDir = "");
 
 // `bytes` as one gzip member, the way gzip(1) writes it.
 std::string gzipped(const std::string& bytes);

@@ -9,6 +9,7 @@
 #include "export/ExportNames.h"
 #include "export/TextExport.h"
 #include "scan/FileError.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Tally.h"
 
 namespace obitrak::test {
@@ -16,6 +17,7 @@ namespace {
 
 std::string textOf(DemoTables& t, const std::string& demoPath, bool teamPlay) {
   StringSink sink;
+  recomputeAllWeapons(t, teamPlay);
   WriteTextDescription(t, demoPath, teamPlay, sink);
   return sink.data();
 }

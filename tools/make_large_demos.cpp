@@ -4,6 +4,9 @@
 //                                                    rest again and again up to MB (200)
 //   make-large-demos obituaries OUT.dm2 [MB]         a 16-player match of about 3 500
 //                                                    obituaries per MB (200 MB)
+//   make-large-demos action OUT.dm2 [MB]             a 12-player Action Quake 2 match in the
+//                                                    words of the shared clan matches, about
+//                                                    3 300 obituaries per MB (200 MB)
 //   make-large-demos folder OUTDIR [COUNT]           COUNT (200) demos of 1 to 2 MB
 //   make-large-demos empty-prints OUT.dm2 [MB]       blocks full of empty print messages, the
 //                                                    most messages a byte can carry (256 MB)
@@ -167,6 +170,68 @@ std::string match(std::uint64_t bytes, int players, std::uint32_t seed) {
   return out;
 }
 
+// An Action Quake 2 deathmatch of 12 players (game directory "action"): about one death
+// message a block in the mod's wordings, weighted as in the shared clan matches, with its
+// hit locations, falls and streak bonuses, beside frame data of a real server's size.
+std::string actionMatch(std::uint64_t bytes) {
+  static const char* const kKills[][2] = {
+      {" loses a vital chest organ thanks to ", "'s Mark 23 pistol"},
+      {" was John Woo'd by ", ""},
+      {" was trepanned by ", "'s akimbo Mark 23 pistols"},
+      {" has a hole in his head from ", "'s Mark 23 pistol"},
+      {" feels some chest pain via ", "'s MP5/10 Submachinegun"},
+      {" accepts ", "'s M3 Super 90 Assault Shotgun in hole-y matrimony"},
+      {" was picked off by ", ""},
+      {"'s brains are on the wall thanks to ", "'s 10mm MP5/10 round"},
+      {" was shot in the legs by ", "'s akimbo Mark 23 pistols"},
+      {" is full of buckshot from ", "'s M3 Super 90 Assault Shotgun"},
+      {" feels some heart burn thanks to ", "'s M4 Assault Rifle"},
+      {" is legless because of ", "'s .45 caliber pistol round"},
+      {" had a makeover by ", "'s M4 Assault Rifle"},
+      {"'s ribs don't help against ", "'s flying knife"},
+      {" caught a sniper bullet between the eyes from ", ""},
+      {" didn't see ", "'s handgrenade"},
+  };
+  static const char* const kOthers[] = {
+      " plummets to his death\n", " was flattened\n",
+      " has 4 kills in a row and receives 2 frags for the kill!\n"};
+  DemoRandom random(23);
+  std::vector<std::string> names;
+  DemoWriter w;
+  w.serverData(34, "action", 0, "Urban Terror")
+      .configString(0, "Urban Terror")
+      .configString(33, "maps/urban2.bsp");
+  for (int c = 0; c < 12; ++c) {
+    names.push_back((c % 2 == 0 ? "[DML]Player" : "[GMP]Gamer") + std::to_string(10 + c));
+    w.player(c, names.back(), c % 2 == 0 ? "male/ctf_r" : "male/ctf_b");
+  }
+  w.endBlock();
+  std::string out = w.finish(false);
+  DemoWriter blocks;
+  std::size_t pending = 0;
+  while (out.size() + pending < bytes) {
+    const int v = random.below(12);
+    const std::string& victim = names[static_cast<std::size_t>(v)];
+    if (random.below(20) == 0) {
+      blocks.print(1, victim + kOthers[random.below(3)]);
+    } else {
+      const std::string& killer = names[static_cast<std::size_t>((v + 1 + random.below(11)) % 12)];
+      const char* const* kill = kKills[std::min(random.below(16), random.below(16))];
+      blocks.print(1, victim + kill[0] + killer + kill[1] + "\n");
+    }
+    blocks.frame(static_cast<std::size_t>(190 + random.below(100)), random.next());
+    pending += blocks.currentBlockSize() + 4;
+    blocks.endBlock();
+    if (pending > 8 * kMegabyte) {
+      out += blocks.finish(false);
+      blocks = DemoWriter();
+      pending = 0;
+    }
+  }
+  out += blocks.finish(true);
+  return out;
+}
+
 // A demo whose blocks hold nothing but empty print messages (3 bytes each).
 std::string emptyPrints(std::uint64_t bytes) {
   std::string out = DemoWriter().serverData(34, "baseq2", 0, "Empty").endBlock().finish(false);
@@ -241,6 +306,7 @@ int usage() {
   std::fprintf(stderr,
                "Usage: make-large-demos duel SOURCE.dm2 OUT.dm2 [MB]\n"
                "       make-large-demos obituaries OUT.dm2 [MB]\n"
+               "       make-large-demos action OUT.dm2 [MB]\n"
                "       make-large-demos folder OUTDIR [COUNT]\n"
                "       make-large-demos empty-prints OUT.dm2 [MB]\n"
                "       make-large-demos long-match OUT.dm2\n"
@@ -265,6 +331,10 @@ int main(int argc, char** argv) {
   if (args.size() >= 2 && args[0] == "obituaries") {
     std::uint64_t mb = args.size() > 2 ? std::stoull(args[2]) : 200;
     return writeFile(args[1], match(mb * kMegabyte, 16, 1)) ? 0 : 1;
+  }
+  if (args.size() >= 2 && args[0] == "action") {
+    std::uint64_t mb = args.size() > 2 ? std::stoull(args[2]) : 200;
+    return writeFile(args[1], actionMatch(mb * kMegabyte)) ? 0 : 1;
   }
   if (args.size() >= 2 && args[0] == "folder") {
     int count = args.size() > 2 ? std::stoi(args[2]) : 200;

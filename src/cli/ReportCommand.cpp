@@ -26,6 +26,7 @@
 #include "scan/DemoScan.h"
 #include "scan/FileError.h"
 #include "scan/JobRunner.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Scoreboard.h"
 #include "stats/Tally.h"
 
@@ -38,6 +39,14 @@ namespace obitrak {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The folder given, or else that of this program, where its settings and packs lie.
+std::string programFolderOf(const std::string& programFolder) {
+  if (!programFolder.empty()) return programFolder;
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(".") : self.parent_path().string();
+}
 
 // Writes the pieces one after the other, so that no text is put together in memory: a
 // message about memory running out must not need any.
@@ -118,12 +127,7 @@ class ReportRun {
       }
       return true;
     }
-    std::string folder = programFolder;
-    if (folder.empty()) {
-      std::error_code ec;
-      fs::path self = fs::read_symlink("/proc/self/exe", ec);
-      folder = ec ? std::string(".") : self.parent_path().string();
-    }
+    const std::string folder = programFolderOf(programFolder);
     std::string path = colorSettingsPath((fs::path(folder) / "obitrak").string());
     try {
       LoadHtmlColors(m_colors, path);
@@ -168,7 +172,7 @@ class ReportRun {
     return failed;
   }
 
-  void writeReport(DemoTables& tables, const ReportJob& job, const ScanReport& scan,
+  void writeReport(const DemoTables& tables, const ReportJob& job, const ScanReport& scan,
                    ByteSink& out) {
     switch (m_o.format->format) {
       case ReportFormat::Text:
@@ -181,7 +185,7 @@ class ReportRun {
         WriteHtmlDescription(tables, job.demo, m_o.teamPlay, m_colors, out);
         break;
       case ReportFormat::Json:
-        WriteJsonReport(tables, job.demo, m_o.teamPlay, scan.notices, out, pack());
+        WriteJsonReport(tables, job.demo, m_o.teamPlay, scan.notices, out);
         break;
     }
   }
@@ -211,7 +215,8 @@ class ReportRun {
     try {
       // Opened once, as the search found it, and only a regular file: a device or a pipe
       // never ends or blocks, and a link put in its place since is not followed.
-      scan = DemoScanOpened(tables, openFoundFile(job.found, job.demo), job.demo, nullptr, pack());
+      scan =
+          DemoScanOpened(tables, openFoundFile(job.found, job.demo), job.demo, nullptr, m_choice);
     } catch (const FileError& e) {
       result.messages = job.demo + ": " + e.what() + "\n";
       return;
@@ -222,8 +227,9 @@ class ReportRun {
       result.messages += job.demo + ": " + std::string(kNoticeScoreboardDiffers) + "\n";
     }
     // "TeamPlay" is checked as a user checks it: an all-weapons team tally runs before the
-    // report runs its own.
+    // report's own tally (see recomputeAllWeapons on why the number of tallies matters).
     if (m_o.teamPlay) TallyTeamPlay(tables, 0);
+    recomputeAllWeapons(tables, m_o.teamPlay);
     try {
       if (job.output.empty()) {
         StreamSink sink(m_out);
@@ -256,9 +262,8 @@ class ReportRun {
                      place.name, job.output, &reportTemporaries());
   }
 
-  const PhrasePack* pack() const { return m_o.pack ? &*m_o.pack : nullptr; }
-
   const ReportOptions& m_o;
+  const PackChoice m_choice = packChoiceOf(m_o);
   std::FILE* m_out;
   std::FILE* m_err;
   HtmlColorSet m_colors = HtmlColorSet::defaults();
@@ -293,6 +298,13 @@ int runCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
       return kExitUsage;
     }
     o.pack = std::move(loaded.pack);
+  } else if (!o.noPack) {
+    // A bundled pack that does not load is left out, and said so: the demos of its game
+    // go on with the built-in phrases.
+    PackShelfLoad bundled = LoadPackShelf(bundledPacksFolder(programFolderOf(programFolder)));
+    for (const std::string& error : bundled.errors)
+      print(err, "obitrak-report: " + error + " (bundled pack left out)\n");
+    o.bundledPacks = std::move(bundled.shelf);
   }
   return ReportRun(o, out, err).run(programFolder);
 }

@@ -23,8 +23,10 @@ const std::string_view kReportUsage =
     "                     txt, htm, log or json in place of .dm2 or .mvd2)\n"
     "  --colors FILE      the six HTML colours from this settings file (default: the\n"
     "                     desktop application's settings, or its default colours)\n"
-    "  --phrases FILE     also count the death messages of a mod, worded as the pack\n"
-    "                     FILE gives them (see packs/ and the README)\n"
+    "  --phrases FILE     count the death messages of a mod as the pack FILE words them\n"
+    "                     (default: the bundled pack of each demo's game directory, if\n"
+    "                     any; see packs/ and the README)\n"
+    "  --no-pack          count the original game's death messages only\n"
     "  -j, --jobs N       work on N demos at once, 1 to 1024 (default: one per core)\n"
     "  --progress         show progress and a summary even when not on a terminal\n"
     "  --summary          one summary of all the demos instead of a report each: every\n"
@@ -61,7 +63,7 @@ constexpr OptionInfo kOptions[] = {
     {"--format", Kind::Value},    {"--teamplay", Kind::Switch}, {"--output", Kind::Value},
     {"--colors", Kind::Value},    {"--phrases", Kind::Value},   {"--jobs", Kind::Value},
     {"--progress", Kind::Switch}, {"--help", Kind::Switch},     {"--version", Kind::Switch},
-    {"--summary", Kind::Switch},  {"--library", Kind::Value},
+    {"--summary", Kind::Switch},  {"--library", Kind::Value},   {"--no-pack", Kind::Switch},
 };
 
 void setSwitch(std::string_view name, ReportOptions& o) {
@@ -70,6 +72,7 @@ void setSwitch(std::string_view name, ReportOptions& o) {
   if (name == "--help") o.help = true;
   if (name == "--version") o.version = true;
   if (name == "--summary") o.summary = true;
+  if (name == "--no-pack") o.noPack = true;
 }
 
 std::optional<std::string> setValue(std::string_view name, const std::optional<std::string>& v,
@@ -104,6 +107,12 @@ std::optional<std::string> setValue(std::string_view name, const std::optional<s
 
 }  // namespace
 
+PackChoice packChoiceOf(const ReportOptions& options) {
+  if (options.pack) return &*options.pack;
+  if (options.noPack) return {};
+  return PackChoice::byGameDir(options.bundledPacks);
+}
+
 std::optional<std::string> parseReportArgs(const std::vector<std::string>& args, ReportOptions& o) {
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -137,6 +146,7 @@ std::optional<std::string> parseReportArgs(const std::vector<std::string>& args,
     if (std::optional<std::string> problem = setValue(name, value, o)) return problem;
   }
   if (o.library && !o.summary) return "--library is used with --summary";
+  if (o.phrases && o.noPack) return "--phrases and --no-pack exclude each other";
   if (o.summary && o.format->format == ReportFormat::Log) {
     return "--summary is written as text, html or json";
   }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/PackChoice.h"
 #include "scan/PhrasePack.h"
 
 namespace obitrak {
@@ -32,6 +33,8 @@ struct ReportOptions {
   std::optional<std::string> colors;
   std::optional<std::string> phrases;
   std::optional<PhrasePack> pack;  // loaded from `phrases`
+  bool noPack = false;             // the built-in phrases only, whatever the game directory
+  PackShelf bundledPacks;          // chosen by each demo's game directory otherwise
   unsigned jobs = 0;               // 0: one per core
   bool progress = false;
   bool summary = false;                // one summary of all the demos
@@ -40,6 +43,10 @@ struct ReportOptions {
   bool version = false;
   std::vector<std::string> inputs;
 };
+
+// The pack that counts each demo as the options ask: the one of --phrases, none with
+// --no-pack, else the bundled pack of the demo's game directory. Refers to `options`.
+PackChoice packChoiceOf(const ReportOptions& options);
 
 // The text of --help.
 extern const std::string_view kReportUsage;

@@ -47,7 +47,7 @@ class SummaryRun {
     if (m_o.library) store = openLibrary(*m_o.library);
     SummaryBuilder builder(m_o.teamPlay);
     const std::vector<Said> said = index(store.get(), demos, builder);
-    if (store) LibraryIndexer(store.get(), nullptr, 1).removeVanished(folderInputs());
+    if (store) LibraryIndexer(store.get(), {}, 1).removeVanished(folderInputs());
     if (m_counts.damaged > 0) {
       print(m_err, *m_o.library + ": " + std::to_string(m_counts.damaged) +
                        " stored results did not hold; their demos were scanned again\n");
@@ -146,7 +146,7 @@ class SummaryRun {
                           SummaryBuilder& builder) {
     const unsigned threads =
         m_o.jobs != 0 ? m_o.jobs : std::max(1u, std::thread::hardware_concurrency());
-    LibraryIndexer indexer(store, m_o.pack ? &*m_o.pack : nullptr, threads);
+    LibraryIndexer indexer(store, packChoiceOf(m_o), threads);
     indexer.setThreadWarning([this, threads](unsigned started) {
       print(m_err, "obitrak-report: could start only " + std::to_string(started) + " of " +
                        std::to_string(threads) + " threads; going on with " +

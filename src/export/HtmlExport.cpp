@@ -4,7 +4,6 @@
 #include "export/ProgramInfo.h"
 #include "export/TextFormat.h"
 #include "export/WholeFile.h"
-#include "scan/Phrases.h"
 #include "stats/RankedPlayers.h"
 #include "stats/VersionLabels.h"
 
@@ -42,7 +41,7 @@ constexpr std::string_view kTableOpen =
 // Writes the page line by line; the colours are kept in their HTML form.
 class HtmlPage {
  public:
-  HtmlPage(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+  HtmlPage(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
            const HtmlColorSet& colors, ByteSink& out)
       : m_t(tables),
         m_demoName(htmlEscaped(demoName(demoPath))),
@@ -54,7 +53,6 @@ class HtmlPage {
     head();
     descriptionTable();
     generalTableTop();
-    recomputeAllWeapons(m_t, m_teamPlay);
     const RankedPlayers ranked(m_t);
     playerList(ranked);
     generalTableBottom();
@@ -209,32 +207,39 @@ class HtmlPage {
     line("<br>");
   }
 
+  // The heading of weapon w: its label, with its name as a tool tip where the weapons are
+  // not the original twelve, whose labels the page has always shown bare.
+  std::string weaponHeading(int w) const {
+    const Weapon& weapon = m_t.weapons[w];
+    const std::string width = w == 1 ? "" : " width=\"6%\"";
+    const std::string title =
+        m_t.weapons.isOriginal() ? "" : " title=\"" + htmlEscaped(weapon.name) + "\"";
+    return "    <td" + width + title + ">" + htmlEscaped(weapon.label) + "</td>";
+  }
+
   void weaponTable(const RankedPlayers& ranked) {
+    const int weapons = m_t.weapons.count();
     line(std::string(kTableOpen));
     line("  <tr>");
-    line(
-        "    <td width=\"100%\" colspan=\"13\"><p align=\"center\"><big>Weapons statistics "
-        "(kills)</big></td>");
+    line("    <td width=\"100%\" colspan=\"" + std::to_string(weapons + 1) +
+         "\"><p align=\"center\"><big>Weapons statistics (kills)</big></td>");
     line("  </tr>");
     line("  <tr bgcolor=\"#" + m_hex.active + "\">");
     line("    <td width=\"*\"></td>");
-    for (int w = 1; w <= kWeaponCategories; ++w) {
-      std::string label(kWeaponCategoryTable[static_cast<std::size_t>(w)].columnLabel);
-      line(w == 1 ? "    <td>" + label + "</td>" : "    <td width=\"6%\">" + label + "</td>");
-    }
+    for (int w = 1; w <= weapons; ++w) line(weaponHeading(w));
     line("  </tr>");
     for (int place = 1; place <= ranked.count(); ++place) {
       line("  <tr bgcolor=\"" + m_hex.passive + "\">");
       line("    <td width=\"*\" bgcolor=\"#" + m_hex.active + "\">" +
            htmlEscaped(ranked.at(place).name) + "</td>");
-      for (int w = 1; w <= kWeaponCategories; ++w) {
+      for (int w = 1; w <= weapons; ++w) {
         line("    <td width=\"6%\">" + std::to_string(ranked.weaponKills(place, w)) + "</td>");
       }
       line("      </tr>");
     }
     line("  <tr bgcolor=\"#" + m_hex.active + "\">");
     line("    <td width=\"*\">TOTAL</td>");
-    for (int w = 1; w <= kWeaponCategories; ++w) {
+    for (int w = 1; w <= weapons; ++w) {
       line("    <td width=\"6%\">" + std::to_string(ranked.weaponTotal(w)) + "</td>");
     }
     line("");
@@ -244,7 +249,7 @@ class HtmlPage {
     line("</html>");
   }
 
-  DemoTables& m_t;
+  const DemoTables& m_t;
   std::string m_demoName;
   bool m_teamPlay;
   const HtmlHexColors m_hex;
@@ -253,12 +258,12 @@ class HtmlPage {
 
 }  // namespace
 
-void WriteHtmlDescription(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+void WriteHtmlDescription(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
                           const HtmlColorSet& colors, ByteSink& out) {
   HtmlPage(tables, demoPath, teamPlay, colors, out).write();
 }
 
-void ExportHtmlDescription(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+void ExportHtmlDescription(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
                            const HtmlColorSet& colors, const std::string& outputPath) {
   writeFile(outputPath,
             [&](ByteSink& out) { WriteHtmlDescription(tables, demoPath, teamPlay, colors, out); });

@@ -13,13 +13,14 @@ namespace obitrak {
 std::string htmlEscaped(std::string_view text);
 
 // Writes the HTML description of the loaded demo in the given colours: header table with
-// the player list, team scores in team play, the frag matrix and the kills per weapon. The
-// statistics are first recomputed for all weapons, like the text description does.
-void WriteHtmlDescription(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+// the player list, team scores in team play, the frag matrix and the kills per weapon of
+// the demo's weapons. The statistics are those of the tables as they stand: the caller
+// tallies them for the report first (recomputeAllWeapons), as for the text description.
+void WriteHtmlDescription(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
                           const HtmlColorSet& colors, ByteSink& out);
 
 // Writes the HTML description to `outputPath`, created or truncated.
-void ExportHtmlDescription(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+void ExportHtmlDescription(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
                            const HtmlColorSet& colors, const std::string& outputPath);
 
 }  // namespace obitrak

@@ -3,8 +3,6 @@
 #include <cstdio>
 
 #include "export/ExportNames.h"
-#include "scan/PhrasePack.h"
-#include "scan/Phrases.h"
 #include "stats/RankedPlayers.h"
 #include "stats/Scoreboard.h"
 #include "stats/VersionLabels.h"
@@ -77,23 +75,26 @@ void writeJsonList(ByteSink& out, std::string_view key, const std::vector<std::s
   out.write(last ? "\n" : ",\n");
 }
 
+std::string jsonHitLocations(const std::array<std::int64_t, kHitLocations + 1>& kills) {
+  std::string out = "{";
+  for (std::size_t l = 1; l < kills.size(); ++l) {
+    out +=
+        (l == 1 ? "" : ", ") + jsonString(kHitLocationNames[l]) + ": " + std::to_string(kills[l]);
+  }
+  return out + "}";
+}
+
 namespace {
 
 // Writes one JSON object per line of the nested lists, keys in a fixed order, so that the
 // report is both diffable and quick to write.
 class JsonReport {
  public:
-  JsonReport(DemoTables& tables, const std::string& demoPath, bool teamPlay,
-             const std::vector<std::string>& notices, ByteSink& out, const PhrasePack* pack)
-      : m_t(tables),
-        m_demoPath(demoPath),
-        m_teamPlay(teamPlay),
-        m_notices(notices),
-        m_out(out),
-        m_pack(pack) {}
+  JsonReport(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
+             const std::vector<std::string>& notices, ByteSink& out)
+      : m_t(tables), m_demoPath(demoPath), m_teamPlay(teamPlay), m_notices(notices), m_out(out) {}
 
   void write() {
-    recomputeAllWeapons(m_t, m_teamPlay);
     const DemoHeader& h = m_t.header;
     m_out.write("{\n");
     field("format", jsonString("obitrak-report"));
@@ -101,7 +102,7 @@ class JsonReport {
     field("demo", jsonString(m_demoPath));
     field("demoName", jsonString(demoName(m_demoPath)));
     field("teamPlay", m_teamPlay ? "true" : "false");
-    field("phrasePack", m_pack != nullptr ? jsonString(m_pack->name()) : "null");
+    field("phrasePack", m_t.packName.empty() ? "null" : jsonString(m_t.packName));
     m_out.write("  \"header\": {\n");
     field("protocolVersion", std::to_string(h.protocolVersion), 4);
     field("gameVersion", jsonString(VersionLabels(h.protocolVersion, "unknown")), 4);
@@ -148,8 +149,9 @@ class JsonReport {
       items.push_back("{\"slot\": " + std::to_string(s) + ", \"name\": " + jsonString(p.name) +
                       ", \"skin\": " + jsonString(p.skin) + ", \"status\": \"" + status +
                       "\", \"place\": " + place + ", \"frags\": " + std::to_string(p.frags) +
-                      ", \"kills\": " + std::to_string(p.kills) + ", \"deaths\": " +
-                      std::to_string(p.deaths) + ", \"team\": " + std::to_string(p.team) + "}");
+                      ", \"kills\": " + std::to_string(p.kills) +
+                      ", \"deaths\": " + std::to_string(p.deaths) +
+                      ", \"team\": " + std::to_string(p.team) + hitLocations(s) + "}");
     }
     list("players", items);
   }
@@ -171,13 +173,23 @@ class JsonReport {
     list("kills", items);
   }
 
+  // The member of a player's kills by hit location, where the demo's pack tells them.
+  std::string hitLocations(int slot) const {
+    if (!m_t.hitLocations.told) return {};
+    std::array<std::int64_t, kHitLocations + 1> kills{};
+    for (int l = 1; l <= kHitLocations; ++l)
+      kills[static_cast<std::size_t>(l)] =
+          m_t.hitLocations.ofKiller(slot, static_cast<HitLocation>(l));
+    return ", \"hitLocations\": " + jsonHitLocations(kills);
+  }
+
   void weaponTotals() {
     const RankedPlayers ranked(m_t);
     std::vector<std::string> items;
-    for (int w = 1; w <= kWeaponCategories; ++w) {
-      const WeaponCategory& c = kWeaponCategoryTable[static_cast<std::size_t>(w)];
+    for (int w = 1; w <= m_t.weapons.count(); ++w) {
+      const Weapon& weapon = m_t.weapons[w];
       items.push_back("{\"weapon\": " + std::to_string(w) + ", \"label\": " +
-                      jsonString(c.columnLabel) + ", \"name\": " + jsonString(c.filterItem) +
+                      jsonString(weapon.label) + ", \"name\": " + jsonString(weapon.name) +
                       ", \"kills\": " + std::to_string(ranked.weaponTotal(w)) + "}");
     }
     list("weaponTotals", items);
@@ -204,10 +216,12 @@ class JsonReport {
     for (const ScoreboardPlayer& p : comparison.players) {
       items.push_back("{\"name\": " + jsonString(p.name) +
                       ", \"score\": " + std::to_string(p.score) +
-                      ", \"countedFrags\": " + std::to_string(p.countedFrags) + "}");
+                      ", \"countedFrags\": " + std::to_string(p.countedFrags) +
+                      (comparison.bonuses ? ", \"bonus\": " + std::to_string(p.bonus) : "") + "}");
     }
     list("players", items, false, 4);
-    field("agrees", comparison.agrees() ? "true" : "false", 4, true);
+    field("agrees", comparison.agrees() ? "true" : "false", 4);
+    field("agreesAsTeams", comparison.agreesAsTeams() ? "true" : "false", 4, true);
     m_out.write("  },\n");
   }
 
@@ -224,20 +238,18 @@ class JsonReport {
     m_out.write(m_t.log.logCount == 0 ? "]\n" : "\n  ]\n");
   }
 
-  DemoTables& m_t;
+  const DemoTables& m_t;
   const std::string& m_demoPath;
   bool m_teamPlay;
   const std::vector<std::string>& m_notices;
   ByteSink& m_out;
-  const PhrasePack* m_pack;
 };
 
 }  // namespace
 
-void WriteJsonReport(DemoTables& tables, const std::string& demoPath, bool teamPlay,
-                     const std::vector<std::string>& notices, ByteSink& out,
-                     const PhrasePack* pack) {
-  JsonReport(tables, demoPath, teamPlay, notices, out, pack).write();
+void WriteJsonReport(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
+                     const std::vector<std::string>& notices, ByteSink& out) {
+  JsonReport(tables, demoPath, teamPlay, notices, out).write();
 }
 
 }  // namespace obitrak

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,8 +10,6 @@
 #include "scan/DemoTables.h"
 
 namespace obitrak {
-
-class PhrasePack;
 
 // The version of the JSON report's layout; raised when a field changes meaning or goes.
 inline constexpr int kJsonReportVersion = 1;
@@ -27,12 +27,15 @@ void writeJsonField(ByteSink& out, std::string_view key, std::string_view value,
 void writeJsonList(ByteSink& out, std::string_view key, const std::vector<std::string>& items,
                    bool last = false, int indent = 2);
 
-// Writes the machine-readable report of the loaded demo: header, notices, players, kill
-// counts, weapon totals and the message log. The statistics are first recomputed for all
-// weapons in the chosen mode, as the descriptions do. `pack` is the death-message pack the
-// demo was analysed with, if any.
-void WriteJsonReport(DemoTables& tables, const std::string& demoPath, bool teamPlay,
-                     const std::vector<std::string>& notices, ByteSink& out,
-                     const PhrasePack* pack = nullptr);
+// Writes the machine-readable report of the loaded demo: header, notices, players (with
+// their kills by hit location where the pack that counted the demo tells them), kill
+// counts, the totals of the demo's weapons and the message log, and the name of that pack.
+// The statistics are those of the tables as they stand: the caller tallies them for the
+// report first (recomputeAllWeapons), as for the descriptions.
+void WriteJsonReport(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
+                     const std::vector<std::string>& notices, ByteSink& out);
+
+// Kills by HitLocation 1..4 as a JSON object: {"head": 3, "chest": 1, "stomach": 0, "legs": 2}.
+std::string jsonHitLocations(const std::array<std::int64_t, kHitLocations + 1>& kills);
 
 }  // namespace obitrak

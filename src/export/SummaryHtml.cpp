@@ -38,6 +38,7 @@ class SummaryPage {
     head();
     players();
     weapons();
+    hitLocations();
     kills();
     demos();
     m_out.line("</body>");
@@ -107,15 +108,30 @@ class SummaryPage {
   void weapons() {
     std::vector<std::string> headings{"Player"};
     std::vector<bool> numeric{false};
-    for (int w = 1; w <= kWeaponCategories; ++w) {
-      headings.emplace_back(kWeaponCategoryTable[static_cast<std::size_t>(w)].columnLabel);
+    for (const Weapon& w : m_s.weapons) {
+      headings.push_back(w.label);
       numeric.push_back(true);
     }
     tableHead("Kills per weapon", headings, numeric);
     for (const PlayerTotals& p : m_s.players) {
       std::string row = "<tr>" + text(p.name);
-      for (int w = 1; w <= kWeaponCategories; ++w)
-        row += number(p.weaponKills[static_cast<std::size_t>(w)]);
+      for (std::int64_t kills : p.weaponKills) row += number(kills);
+      m_out.line(row + "</tr>");
+    }
+    tableEnd();
+  }
+
+  // Only where a pack of some demo tells where shots hit.
+  void hitLocations() {
+    if (!m_s.hitLocations) return;
+    std::vector<std::string> headings{"Player"};
+    for (int l = 1; l <= kHitLocations; ++l)
+      headings.emplace_back(kHitLocationNames[static_cast<std::size_t>(l)]);
+    tableHead("Kills by hit location", headings, {false, true, true, true, true});
+    for (const PlayerTotals& p : m_s.players) {
+      std::string row = "<tr>" + text(p.name);
+      for (int l = 1; l <= kHitLocations; ++l)
+        row += number(p.hitLocationKills[static_cast<std::size_t>(l)]);
       m_out.line(row + "</tr>");
     }
     tableEnd();
@@ -129,10 +145,16 @@ class SummaryPage {
   }
 
   void demos() {
-    tableHead("Demos",
-              {"Demo", "Date (UTC)", "Map", "Level message", "Time", "Winner", "Frags",
-               "Players (frags)"},
-              {false, false, false, false, true, false, true, false});
+    std::vector<std::string> headings{"Demo", "Date (UTC)", "Map", "Level message", "Time"};
+    std::vector<bool> numeric{false, false, false, false, true};
+    if (m_s.packs) {
+      headings.emplace_back("Pack");
+      numeric.push_back(false);
+    }
+    for (const char* heading : {"Winner", "Frags", "Players (frags)"})
+      headings.emplace_back(heading);
+    numeric.insert(numeric.end(), {false, true, false});
+    tableHead("Demos", headings, numeric);
     for (const SummaryDemo& d : m_s.demos) {
       const SummaryDemo::Ranked* w = d.winner();
       std::string ranked;
@@ -143,7 +165,8 @@ class SummaryPage {
       const std::string time = "<td class=\"n\" data-v=\"" + std::to_string(d.duration) + "\">" +
                                summaryDuration(d.duration) + "</td>";
       m_out.line("<tr>" + text(d.path) + text(summaryDate(d.modified)) + text(d.mapName) +
-                 text(d.levelMessage) + time + text(w != nullptr ? w->name : "") +
+                 text(d.levelMessage) + time + (m_s.packs ? text(d.pack) : "") +
+                 text(w != nullptr ? w->name : "") +
                  (w != nullptr ? number(w->frags) : "<td class=\"n\"></td>") + text(ranked) +
                  "</tr>");
     }

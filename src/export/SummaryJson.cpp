@@ -44,18 +44,24 @@ class JsonSummary {
     std::vector<std::string> items;
     for (const PlayerTotals& p : m_s.players) {
       std::string weapons;
-      for (int w = 1; w <= kWeaponCategories; ++w) {
-        weapons += (w == 1 ? "" : ", ") +
-                   jsonString(kWeaponCategoryTable[static_cast<std::size_t>(w)].columnLabel) +
-                   ": " + std::to_string(p.weaponKills[static_cast<std::size_t>(w)]);
+      for (std::size_t w = 0; w < m_s.weapons.size(); ++w) {
+        weapons += (w == 0 ? "" : ", ") + jsonString(m_s.weapons[w].label) + ": " +
+                   std::to_string(w < p.weaponKills.size() ? p.weaponKills[w] : 0);
       }
       items.push_back(
           "{\"name\": " + jsonString(p.name) + ", \"demos\": " + std::to_string(p.demos) +
           ", \"frags\": " + std::to_string(p.frags) + ", \"kills\": " + std::to_string(p.kills) +
-          ", \"deaths\": " + std::to_string(p.deaths) + ", \"selfKills\": " +
-          std::to_string(p.selfKills) + ", \"weaponKills\": {" + weapons + "}}");
+          ", \"deaths\": " + std::to_string(p.deaths) +
+          ", \"selfKills\": " + std::to_string(p.selfKills) + ", \"weaponKills\": {" + weapons +
+          "}" + hitLocations(p) + "}");
     }
     list("players", items);
+  }
+
+  // A player's kills by hit location, where a pack of some demo tells them.
+  std::string hitLocations(const PlayerTotals& p) const {
+    if (!m_s.hitLocations) return {};
+    return ", \"hitLocations\": " + jsonHitLocations(p.hitLocationKills);
   }
 
   void kills() {
@@ -65,6 +71,12 @@ class JsonSummary {
                       jsonString(k.victim) + ", \"kills\": " + std::to_string(k.kills) + "}");
     }
     list("kills", items);
+  }
+
+  // The pack that counted a demo, where a pack counted some demo of the summary.
+  std::string packOf(const SummaryDemo& d) const {
+    if (!m_s.packs) return {};
+    return ", \"phrasePack\": " + (d.pack.empty() ? std::string("null") : jsonString(d.pack));
   }
 
   void demos() {
@@ -82,7 +94,7 @@ class JsonSummary {
                       ", \"modified\": " + jsonString(summaryTimestamp(d.modified)) +
                       ", \"mapName\": " + jsonString(d.mapName) + ", \"levelMessage\": " +
                       jsonString(d.levelMessage) + ", \"duration\": " + std::to_string(d.duration) +
-                      ", \"winner\": " + (w != nullptr ? jsonString(w->name) : "null") +
+                      packOf(d) + ", \"winner\": " + (w != nullptr ? jsonString(w->name) : "null") +
                       ", \"players\": [" + ranked + "]}");
     }
     list("demos", items, true);

@@ -105,15 +105,32 @@ void writeWeapons(const Summary& s, ByteSink& out) {
   title(out, "Kills per weapon:");
   std::vector<std::string> headings{"Player"};
   std::vector<bool> numeric{false};
-  for (int w = 1; w <= kWeaponCategories; ++w) {
-    headings.emplace_back(kWeaponCategoryTable[static_cast<std::size_t>(w)].columnLabel);
+  for (const Weapon& w : s.weapons) {
+    headings.push_back(w.label);
     numeric.push_back(true);
   }
   AlignedTable t(std::move(headings), std::move(numeric));
   for (const PlayerTotals& p : s.players) {
     std::vector<std::string> row{cellText(p.name)};
-    for (int w = 1; w <= kWeaponCategories; ++w)
-      row.push_back(std::to_string(p.weaponKills[static_cast<std::size_t>(w)]));
+    for (std::int64_t kills : p.weaponKills) row.push_back(std::to_string(kills));
+    t.add(std::move(row));
+  }
+  t.write(out);
+  out.line();
+}
+
+// Only where a pack of some demo tells where shots hit.
+void writeHitLocations(const Summary& s, ByteSink& out) {
+  if (!s.hitLocations) return;
+  title(out, "Kills by hit location:");
+  std::vector<std::string> headings{"Player"};
+  for (int l = 1; l <= kHitLocations; ++l)
+    headings.emplace_back(kHitLocationNames[static_cast<std::size_t>(l)]);
+  AlignedTable t(std::move(headings), {false, true, true, true, true});
+  for (const PlayerTotals& p : s.players) {
+    std::vector<std::string> row{cellText(p.name)};
+    for (int l = 1; l <= kHitLocations; ++l)
+      row.push_back(std::to_string(p.hitLocationKills[static_cast<std::size_t>(l)]));
     t.add(std::move(row));
   }
   t.write(out);
@@ -138,16 +155,26 @@ std::string rankedText(const SummaryDemo& d) {
   return text;
 }
 
+// The demos, with the pack that counted each where a pack counted some.
 void writeDemos(const Summary& s, ByteSink& out) {
   title(out, "Demos:");
-  AlignedTable t(
-      {"Demo", "Date (UTC)", "Map", "Level message", "Time", "Winner", "Frags", "Players (frags)"},
-      {false, false, false, false, true, false, true, false});
+  std::vector<std::string> headings{"Demo", "Date (UTC)", "Map", "Level message", "Time"};
+  std::vector<bool> numeric{false, false, false, false, true};
+  if (s.packs) {
+    headings.emplace_back("Pack");
+    numeric.push_back(false);
+  }
+  for (const char* heading : {"Winner", "Frags", "Players (frags)"}) headings.emplace_back(heading);
+  numeric.insert(numeric.end(), {false, true, false});
+  AlignedTable t(std::move(headings), std::move(numeric));
   for (const SummaryDemo& d : s.demos) {
     const SummaryDemo::Ranked* w = d.winner();
-    t.add({cellText(d.path), summaryDate(d.modified), cellText(d.mapName), cellText(d.levelMessage),
-           summaryDuration(d.duration), w != nullptr ? cellText(w->name) : "",
-           w != nullptr ? std::to_string(w->frags) : "", rankedText(d)});
+    std::vector<std::string> row{cellText(d.path), summaryDate(d.modified), cellText(d.mapName),
+                                 cellText(d.levelMessage), summaryDuration(d.duration)};
+    if (s.packs) row.push_back(cellText(d.pack));
+    row.insert(row.end(), {w != nullptr ? cellText(w->name) : "",
+                           w != nullptr ? std::to_string(w->frags) : "", rankedText(d)});
+    t.add(std::move(row));
   }
   t.write(out);
   out.line();
@@ -159,6 +186,7 @@ void WriteTextSummary(const Summary& summary, ByteSink& out) {
   writeHead(summary, out);
   writePlayers(summary, out);
   writeWeapons(summary, out);
+  writeHitLocations(summary, out);
   writeKills(summary, out);
   writeDemos(summary, out);
 }

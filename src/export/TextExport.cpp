@@ -1,5 +1,6 @@
 #include "export/TextExport.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -17,7 +18,6 @@ namespace {
 
 constexpr std::size_t kNameWidth = 20;
 constexpr std::size_t kMatrixNameWidth = 12;
-constexpr std::size_t kWeaponTableWidth = 62;
 
 constexpr std::array<std::string_view, 13> kWeaponLegend{{
     "                |   |   |   |   |   |   |   |   |   |   |   |",
@@ -122,49 +122,79 @@ void writeFragMatrix(const RankedPlayers& ranked, ByteSink& out) {
   out.line();
 }
 
-void writeWeaponTable(const RankedPlayers& ranked, ByteSink& out) {
-  const std::string hyphens(kWeaponTableWidth, '-');
+// The width of a weapon column: the longest label, and at least the original three.
+std::size_t weaponColumnWidth(const WeaponSet& weapons) {
+  std::size_t width = 3;
+  for (const Weapon& w : weapons.weapons()) width = std::max(width, w.label.size());
+  return width;
+}
+
+// The legend under the table of a pack's weapons: each name led by dashes to a slash under
+// its column, as the original legend does; a name too long for its place is cut.
+void writeLegend(const WeaponSet& weapons, std::size_t width, ByteSink& out) {
+  const std::string rest(width, ' ');
+  std::string head(kMatrixNameWidth + 1 + width, ' ');
+  head += "|";
+  for (int w = 2; w <= weapons.count(); ++w) head += rest + "|";
+  out.line(head);
+  for (int w = 1; w <= weapons.count(); ++w) {
+    const std::size_t slash =
+        kMatrixNameWidth + 1 + static_cast<std::size_t>(w - 1) * (width + 1) + width;
+    std::string text = weapons[w].name.substr(0, slash - 2) + " ";
+    text.append(slash - text.size(), '-');
+    text += "/";
+    for (int later = w + 1; later <= weapons.count(); ++later) text += rest + "|";
+    out.line(text);
+  }
+}
+
+void writeWeaponTable(const DemoTables& tables, const RankedPlayers& ranked, ByteSink& out) {
+  const WeaponSet& weapons = tables.weapons;
+  const std::size_t width = weaponColumnWidth(weapons);
+  const std::string hyphens(
+      kMatrixNameWidth + 2 + static_cast<std::size_t>(weapons.count()) * (width + 1), '-');
   out.line("Weapons statistics (kills):");
   out.line(hyphens);
   std::string header(13, ' ');
   header += "|";
-  for (int w = 1; w <= kWeaponCategories; ++w) {
-    header +=
-        cutRightAligned(kWeaponCategoryTable[static_cast<std::size_t>(w)].columnLabel, 3) + "|";
-  }
+  for (int w = 1; w <= weapons.count(); ++w)
+    header += cutRightAligned(weapons[w].label, width) + "|";
   out.line(header);
   out.line(hyphens);
   for (int place = 1; place <= ranked.count(); ++place) {
     std::string row = cutRightAligned(ranked.at(place).name, kMatrixNameWidth) + " |";
-    for (int w = 1; w <= kWeaponCategories; ++w)
-      row += rightAligned(ranked.weaponKills(place, w), 3) + "|";
+    for (int w = 1; w <= weapons.count(); ++w)
+      row += rightAligned(ranked.weaponKills(place, w), width) + "|";
     out.line(row);
   }
   out.line(hyphens);
   std::string total = cutRightAligned("Total", kMatrixNameWidth) + " |";
-  for (int w = 1; w <= kWeaponCategories; ++w)
-    total += rightAligned(ranked.weaponTotal(w), 3) + "|";
+  for (int w = 1; w <= weapons.count(); ++w)
+    total += rightAligned(ranked.weaponTotal(w), width) + "|";
   out.line(total);
   out.line(hyphens);
+  if (!weapons.isOriginal()) {
+    writeLegend(weapons, width, out);
+    return;
+  }
   for (std::string_view legendLine : kWeaponLegend) out.line(legendLine);
 }
 
 }  // namespace
 
-void WriteTextDescription(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+void WriteTextDescription(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
                           ByteSink& out) {
   writeHeader(tables, demoPath, out);
   writePlayers(tables, out);
-  recomputeAllWeapons(tables, teamPlay);
   const RankedPlayers ranked(tables);
   writeFrags(ranked, teamPlay, out);
   writeFragMatrix(ranked, out);
-  writeWeaponTable(ranked, out);
+  writeWeaponTable(tables, ranked, out);
   out.line();
   out.line();
 }
 
-void ExportTextDescription(DemoTables& tables, const std::string& demoPath, bool teamPlay,
+void ExportTextDescription(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
                            const std::string& outputPath) {
   writeFile(outputPath,
             [&](ByteSink& out) { WriteTextDescription(tables, demoPath, teamPlay, out); });

@@ -51,9 +51,19 @@ std::string AnalysisVersion(const PhrasePack* pack) {
   // Results kept of files taken for empty demos, before those failed as no demos, are redone.
   d.add(kNotADemo);
   if (pack != nullptr) {
+    // The name too: the results name the pack that counted them.
+    d.add(pack->name());
+    if (pack->ownWeapons()) {
+      for (const Weapon& w : pack->ownWeapons()->weapons()) {
+        d.add("weapon");
+        d.add(w.label);
+        d.add(w.name);
+      }
+    }
     for (const PackLine& line : pack->lines()) {
       d.add(line.kind == PackLineKind::Kill ? "kill" : "self");
       d.add(line.weapon);
+      d.add(static_cast<int>(line.location));
       for (const std::string& phrase : line.phrases) d.add(phrase);
     }
   }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
@@ -55,11 +56,12 @@ void lowerOwnPriority() {
 
 }  // namespace
 
-DemoResult ScanDemoResult(const std::string& path, const PhrasePack* pack, const FoundFile* found) {
+DemoResult ScanDemoResult(const std::string& path, const PackChoice& choice,
+                          const FoundFile* found) {
   DemoTables tables;
   const ScanReport report =
-      found != nullptr ? DemoScanOpened(tables, openFoundFile(*found, path), path, nullptr, pack)
-                       : DemoScan(tables, path, nullptr, pack);
+      found != nullptr ? DemoScanOpened(tables, openFoundFile(*found, path), path, nullptr, choice)
+                       : DemoScan(tables, path, nullptr, choice);
   if (report.notADemo) throw std::runtime_error(std::string(kNotADemo));
   return DemoResultOf(tables, path, report.notices);
 }
@@ -68,9 +70,7 @@ class LibraryIndexer::Run {
  public:
   Run(LibraryIndexer& owner, const std::vector<IndexDemo>& demos, const Report& report,
       const std::atomic<bool>* cancel)
-      : m_o(owner), m_demos(demos), m_report(report), m_cancel(cancel) {
-    if (m_o.m_store != nullptr) m_analysis = AnalysisVersion(m_o.m_pack);
-  }
+      : m_o(owner), m_demos(demos), m_report(report), m_cancel(cancel) {}
 
   IndexCounts go() {
     prepare();
@@ -95,6 +95,15 @@ class LibraryIndexer::Run {
   bool cancelled() const { return m_cancel != nullptr && m_cancel->load(); }
   bool writes() const { return m_o.m_store != nullptr && m_o.m_store->readOnlyReason().empty(); }
 
+  // The analysis version of a demo of `gameDir`: that of the pack that counts it, each pack's
+  // worked out once.
+  const std::string& analysisFor(const std::string& gameDir) {
+    const PhrasePack* pack = m_o.m_choice.packFor(gameDir);
+    auto known = m_analyses.find(pack);
+    if (known == m_analyses.end()) known = m_analyses.emplace(pack, AnalysisVersion(pack)).first;
+    return known->second;
+  }
+
   // Reports the demos that need no scan and lists the others, all in one look at the
   // library.
   void prepare() {
@@ -114,7 +123,7 @@ class LibraryIndexer::Run {
       const std::optional<StoredState> state = m_o.m_store->stateOf(job.key);
       if (!state || state->failed || state->size != job.facts.size ||
           state->modified != job.facts.modified || state->identity != job.facts.identity ||
-          state->analysis != m_analysis) {
+          state->analysis != analysisFor(state->gameDir)) {
         return std::nullopt;
       }
       return m_o.m_store->load(job.key);
@@ -167,7 +176,7 @@ class LibraryIndexer::Run {
     auto done = std::make_unique<Done>();
     try {
       const IndexDemo& demo = m_demos[job.index];
-      done->result = ScanDemoResult(demo.path, m_o.m_pack, demo.found ? &*demo.found : nullptr);
+      done->result = ScanDemoResult(demo.path, m_o.m_choice, demo.found ? &*demo.found : nullptr);
       done->result->size = job.facts.size;
       done->result->modified = job.facts.modified;
     } catch (const std::bad_alloc&) {
@@ -204,11 +213,12 @@ class LibraryIndexer::Run {
     LibraryStore& store = *m_o.m_store;
     const FileFacts& facts = job.facts;
     if (out.kind == IndexOutcome::Kind::Scanned) {
-      store.save(job.key, out.result, m_analysis, facts.identity);
+      store.save(job.key, out.result, analysisFor(out.result.gameDir), facts.identity);
     } else if (facts.err == ENOENT || facts.err == ENOTDIR) {
       store.remove(job.key);
     } else {
-      store.saveFailure(job.key, facts.size, facts.modified, facts.identity, out.error, m_analysis);
+      store.saveFailure(job.key, facts.size, facts.modified, facts.identity, out.error,
+                        analysisFor({}));
     }
     ++m_uncommitted;
   }
@@ -228,7 +238,7 @@ class LibraryIndexer::Run {
   const std::vector<IndexDemo>& m_demos;
   const Report& m_report;
   const std::atomic<bool>* m_cancel;
-  std::string m_analysis;
+  std::map<const PhrasePack*, std::string> m_analyses;
   IndexCounts m_counts;
 
   std::vector<Job> m_jobs;
@@ -239,8 +249,8 @@ class LibraryIndexer::Run {
   std::size_t m_uncommitted = 0;
 };
 
-LibraryIndexer::LibraryIndexer(LibraryStore* store, const PhrasePack* pack, unsigned threads)
-    : m_store(store), m_pack(pack), m_threads(threads) {}
+LibraryIndexer::LibraryIndexer(LibraryStore* store, const PackChoice& choice, unsigned threads)
+    : m_store(store), m_choice(choice), m_threads(threads) {}
 
 IndexCounts LibraryIndexer::run(const std::vector<IndexDemo>& demos, const Report& report,
                                 const std::atomic<bool>* cancel) {

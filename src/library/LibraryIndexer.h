@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "scan/FileAccess.h"
+#include "scan/PackChoice.h"
 #include "stats/DemoResult.h"
 
 namespace obitrak {
 
 class LibraryStore;
-class PhrasePack;
 
 // A demo to index: its path as the run names it and, when a folder search found it, how
 // to open it as it was found.
@@ -42,14 +42,14 @@ struct IndexCounts {
 };
 
 // Brings the library up to date for a list of demos: a demo whose file is the one stored
-// (size, modification time, device, inode and change time), analysed the same way, and
-// whose stored result holds, is reused; every other one is scanned on the job runner's
+// (size, modification time, device, inode and change time), analysed as the pack that
+// `choice` gives for its game directory would analyse it now, and whose stored result holds, is reused; every other one is scanned on the job runner's
 // threads and its result stored. Without a store every demo is scanned and nothing is
 // kept; a read-only store is read, and nothing is written to it. Results are committed in
 // small transactions as they come, so a run that is interrupted keeps what it had done.
 class LibraryIndexer {
  public:
-  LibraryIndexer(LibraryStore* store, const PhrasePack* pack, unsigned threads);
+  LibraryIndexer(LibraryStore* store, const PackChoice& choice, unsigned threads);
 
   // Whether the results of reused demos are handed to the report (the summary needs
   // them; a list that already shows the library does not). They are read and checked
@@ -77,17 +77,17 @@ class LibraryIndexer {
   class Run;
 
   LibraryStore* m_store;
-  const PhrasePack* m_pack;
+  PackChoice m_choice;
   unsigned m_threads;
   bool m_loadReused = true;
   bool m_background = false;
   std::function<void(unsigned)> m_warn;
 };
 
-// Scans one demo into a result, or throws what the scan threw; a file that is no demo at
-// all throws an error that says so (kNotADemo). A found demo is opened as
-// it was found (openFoundFile).
-DemoResult ScanDemoResult(const std::string& path, const PhrasePack* pack,
+// Scans one demo into a result with the pack that `choice` gives for it, or throws what the
+// scan threw; a file that is no demo at all throws an error that says so (kNotADemo). A
+// found demo is opened as it was found (openFoundFile).
+DemoResult ScanDemoResult(const std::string& path, const PackChoice& choice,
                           const FoundFile* found = nullptr);
 
 }  // namespace obitrak

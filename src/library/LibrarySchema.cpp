@@ -62,6 +62,19 @@ constexpr std::array<std::string_view, kLibrarySchemaVersion> kSchemaSteps{{
     "UPDATE demos SET"
     " modified = modified / 1000000000 - (modified % 1000000000 < 0),"
     " modified_ns = modified % 1000000000 + 1000000000 * (modified % 1000000000 < 0);",
+    // 4: the death-message pack that counted each demo (NULL for the built-in phrases
+    // only), the weapons its kill counters mean (NULL for the original twelve, else one
+    // "LABEL<tab>NAME<line feed>" each) and whether the pack tells hit locations; each
+    // player's kills by hit location. Results of the earlier layouts lack them (one counted
+    // with a pack would show none), so their demos are scanned again.
+    "ALTER TABLE demos ADD COLUMN pack BLOB;"
+    "ALTER TABLE demos ADD COLUMN weapons BLOB;"
+    "ALTER TABLE demos ADD COLUMN hit_locations INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE players ADD COLUMN head_kills INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE players ADD COLUMN chest_kills INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE players ADD COLUMN stomach_kills INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE players ADD COLUMN legs_kills INTEGER NOT NULL DEFAULT 0;"
+    "UPDATE demos SET analysis = '';",
 }};
 
 void migrate(SqliteDb& db, int from, int to) {

@@ -15,12 +15,18 @@ namespace obitrak {
 inline constexpr std::string_view kDemoColumns =
     "path, size, modified, analysis, error, protocol, game_dir, view_player, view_from, map,"
     " level_message, bsp, duration, player_count, names, winner, winner_frags,"
-    " server_recording, scoreboard_agrees, modified_ns, device, inode, changed, changed_ns";
+    " server_recording, scoreboard_agrees, modified_ns, device, inode, changed, changed_ns,"
+    " pack, weapons, hit_locations";
+
+// The columns of a player's row, in the order that insertion binds them.
+inline constexpr std::string_view kPlayerColumns =
+    "demo, slot, name, skin, place, frags, kills, deaths, self_kills, team_place, team_frags,"
+    " team, head_kills, chest_kills, stomach_kills, legs_kills";
 
 // What tells a stored demo's file apart, and how its result came to be (a StoredState).
 inline constexpr std::string_view kStateColumns =
     "size, modified, modified_ns, device, inode, changed, changed_ns, analysis,"
-    " error IS NOT NULL";
+    " error IS NOT NULL, game_dir";
 
 // The range of keys below a folder: "F/" up to "F0", '0' being the byte after '/'.
 inline std::pair<std::string, std::string> keyRangeUnder(const std::string& folder) {
@@ -41,14 +47,20 @@ inline constexpr int kMaxStoredNotices = 64;
 std::string packKillCounts(const std::vector<DemoKillCount>& kills);
 std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::string& library);
 
+// A weapon set as the weapons column keeps it: empty for the original twelve, else one line
+// "LABEL<tab>NAME" per weapon. Reading a value that is not such throws LibraryDamage.
+std::string packWeapons(const WeaponSet& weapons);
+WeaponSet unpackWeapons(std::string_view packed, const std::string& library);
+
 // The statements a store runs again and again, prepared once.
 struct LibraryStore::Statements {
   explicit Statements(SqliteDb& db)
       : findId(db, "SELECT id FROM demos WHERE path = ?"),
         insertDemo(db,
                    "INSERT INTO demos(" + std::string(kDemoColumns) +
-                       ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-        insertPlayer(db, "INSERT INTO players VALUES(?,?,?,?,?,?,?,?,?,?,?,?)"),
+                       ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        insertPlayer(db, "INSERT INTO players(" + std::string(kPlayerColumns) +
+                             ") VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         insertNotice(db, "INSERT INTO notices VALUES(?,?,?)"),
         deleteDemo(db, "DELETE FROM demos WHERE id = ?"),
         deletePlayers(db, "DELETE FROM players WHERE demo = ?"),
@@ -58,7 +70,8 @@ struct LibraryStore::Statements {
                      ", kill_counts FROM demos WHERE path = ? AND error IS NULL"),
         players(db,
                 "SELECT slot, name, skin, place, frags, kills, deaths, self_kills, team_place,"
-                " team_frags, team FROM players WHERE demo = ? ORDER BY slot LIMIT " +
+                " team_frags, team, head_kills, chest_kills, stomach_kills, legs_kills"
+                " FROM players WHERE demo = ? ORDER BY slot LIMIT " +
                     std::to_string(kMaxSlots + 1)),
         notices(db, "SELECT text FROM notices WHERE demo = ? ORDER BY seq LIMIT " +
                         std::to_string(kMaxStoredNotices + 1)) {}

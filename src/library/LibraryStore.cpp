@@ -64,7 +64,7 @@ StoredState stateAt(const SqliteStatement& s, int first) {
   };
   const FileIdentity identity{static_cast<std::uint64_t>(number(3)),
                               static_cast<std::uint64_t>(number(4)), time(5)};
-  return {number(0), time(1), identity, s.bytes(first + 7), number(8) != 0};
+  return {number(0), time(1), identity, s.bytes(first + 7), number(8) != 0, s.bytes(first + 9)};
 }
 
 }  // namespace
@@ -144,7 +144,19 @@ std::int64_t LibraryStore::insertDemo(const std::string& path, const LibraryRow&
   s.bind(20, row.modified.nanoseconds).bind(21, static_cast<std::int64_t>(identity.device));
   s.bind(22, static_cast<std::int64_t>(identity.inode)).bind(23, identity.changed.seconds);
   s.bind(24, identity.changed.nanoseconds);
-  s.bind(25, result != nullptr ? packKillCounts(result->kills) : std::string());
+  if (result != nullptr && !result->pack.empty()) {
+    s.bind(25, result->pack);
+  } else {
+    s.bindNull(25);
+  }
+  const std::string weapons = result != nullptr ? packWeapons(result->weapons) : std::string();
+  if (weapons.empty()) {
+    s.bindNull(26);
+  } else {
+    s.bind(26, weapons);
+  }
+  s.bind(27, result != nullptr && result->hitLocations ? 1 : 0);
+  s.bind(28, result != nullptr ? packKillCounts(result->kills) : std::string());
   s.run();
   return m_db->lastInsertId();
 }

@@ -18,7 +18,7 @@ class TemporaryFiles;
 
 // The schema this program writes; a library of an earlier one is brought up to date when
 // opened, one of a later one is refused.
-inline constexpr int kLibrarySchemaVersion = 3;
+inline constexpr int kLibrarySchemaVersion = 4;
 
 // What tells a file apart for certain where size and modification time may not: a copy or
 // a move over a demo can keep both, but not the file itself (device and inode) nor its
@@ -38,6 +38,7 @@ struct StoredState {
   FileIdentity identity;
   std::string analysis;  // AnalysisVersion of the stored result
   bool failed = false;   // the demo could not be read
+  std::string gameDir;   // which picks the pack that would count it now
 };
 
 // A demo as a list of many shows it: the facts of the table, no kill counters.

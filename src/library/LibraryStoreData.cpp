@@ -36,10 +36,15 @@ enum DemoColumn {
   cInode,
   cChanged,
   cChangedNs,
+  cPack,
+  cWeapons,
+  cHitLocations,
   cKillCounts,  // only where a whole result is read
 };
 
 constexpr std::size_t kPackedKillSize = 7;
+constexpr char kWeaponFieldEnd = '\t';
+constexpr char kWeaponEnd = '\n';
 // Longer than any text of a demo's header or a notice: a scan never reads a longer string.
 constexpr std::size_t kMaxStoredText = 65'536;
 constexpr std::size_t kNameLength = decltype(PlayerRecord::name)::capacity();
@@ -103,7 +108,7 @@ LibraryRow rowOf(const SqliteStatement& s, CheckedRow& c) {
 }
 
 // A player's row as "SELECT slot, name, skin, place, frags, kills, deaths, self_kills,
-// team_place, team_frags, team" reads it.
+// team_place, team_frags, team, head_kills, chest_kills, stomach_kills, legs_kills" reads it.
 DemoPlayerResult playerOf(CheckedRow& c) {
   DemoPlayerResult p;
   p.slot = c.int32(0, 1);
@@ -119,6 +124,8 @@ DemoPlayerResult playerOf(CheckedRow& c) {
   p.teamPlace = static_cast<int>(c.number(8, 0, kMaxSlots));
   p.teamFrags = c.int32(9);
   p.team = static_cast<int>(c.number(10, 0, UINT8_MAX));
+  for (int l = 1; l <= kHitLocations; ++l)
+    p.hitLocationKills[static_cast<std::size_t>(l)] = c.int32(10 + l, 0);
   return p;
 }
 
@@ -170,6 +177,31 @@ std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::
   return kills;
 }
 
+std::string packWeapons(const WeaponSet& weapons) {
+  if (weapons.isOriginal()) return {};
+  std::string packed;
+  for (const Weapon& w : weapons.weapons())
+    packed += w.label + kWeaponFieldEnd + w.name + kWeaponEnd;
+  return packed;
+}
+
+WeaponSet unpackWeapons(std::string_view packed, const std::string& library) {
+  if (packed.empty()) return WeaponSet();
+  std::vector<Weapon> weapons;
+  while (!packed.empty()) {
+    const std::size_t field = packed.find(kWeaponFieldEnd);
+    const std::size_t end = packed.find(kWeaponEnd);
+    if (field == std::string_view::npos || end == std::string_view::npos || field > end ||
+        weapons.size() == static_cast<std::size_t>(kMaxWeapons)) {
+      throw LibraryDamage(library + ": the library is damaged");
+    }
+    weapons.push_back({std::string(packed.substr(0, field)),
+                       std::string(packed.substr(field + 1, end - field - 1))});
+    packed.remove_prefix(end + 1);
+  }
+  return WeaponSet(std::move(weapons));
+}
+
 void LibraryStore::save(const std::string& path, const DemoResult& result,
                         const std::string& analysis, const FileIdentity& identity) {
   const std::int64_t id = insertDemo(path, LibraryRow::of(result), &result, analysis, identity);
@@ -178,7 +210,10 @@ void LibraryStore::save(const std::string& path, const DemoResult& result,
     player.reset();
     player.bind(1, id).bind(2, p.slot).bind(3, p.name).bind(4, p.skin).bind(5, p.place);
     player.bind(6, p.frags).bind(7, p.kills).bind(8, p.deaths).bind(9, p.selfKills);
-    player.bind(10, p.teamPlace).bind(11, p.teamFrags).bind(12, p.team).run();
+    player.bind(10, p.teamPlace).bind(11, p.teamFrags).bind(12, p.team);
+    for (int l = 1; l <= kHitLocations; ++l)
+      player.bind(12 + l, p.hitLocationKills[static_cast<std::size_t>(l)]);
+    player.run();
   }
   SqliteStatement& notice = m_s->insertNotice;
   for (std::size_t i = 0; i < result.notices.size(); ++i) {
@@ -228,7 +263,12 @@ DemoResult LibraryStore::loadChecked(const std::string& path) {
     r.duration = listed.duration;
     r.serverRecording = c.number(cServerRecording, 0, 1) != 0;
     r.scoreboardAgrees = listed.scoreboardAgrees;
+    r.pack = c.text(cPack);
+    r.weapons = unpackWeapons(d.bytes(cWeapons), m_db->path());
+    r.hitLocations = c.number(cHitLocations, 0, 1) != 0;
     r.kills = unpackKillCounts(d.bytes(cKillCounts), m_db->path());
+    // A counter of a weapon that the demo's set does not have points past its tables.
+    for (const DemoKillCount& k : r.kills) c.check(k.weapon <= r.weapons.count());
     return c.holds() && r.path == path;
   });
   const bool playersHold = readingWith(m_s->players, [&] {

@@ -156,14 +156,14 @@ class ReadGuard {
 // when the read got through; the header starts from the previous demo's values, which a
 // demo without such data leaves in place.
 ScanReport scanFile(DemoTables& tables, DemoFile& file, ScanObserver* observer,
-                    const PhrasePack* pack) {
+                    const PackChoice& choice) {
   ScanReport report;
   DemoTables work;
   work.header = tables.header;
   work.header.serverRecording = false;  // a reader of server recordings says so itself
   work.scanMarker = kScanMarkerSet;
   work.log.setLimits(tables.log.limits());
-  TableWriter writer(work, report, pack);
+  TableWriter writer(work, report, choice);
   {
     ReadGuard guard(observer);
     // The format is told by the content, whatever the file's name: a server recording
@@ -175,7 +175,8 @@ ScanReport scanFile(DemoTables& tables, DemoFile& file, ScanObserver* observer,
       BlockScanner(writer, observer).run(file);
     }
   }
-  ObituaryAnalysis(work, pack);
+  report.pack = writer.pack();
+  ObituaryAnalysis(work, report.pack);
   writer.addUnkeptKills();
   TallyAndRank(work);
   tables = std::move(work);
@@ -189,30 +190,32 @@ void resetPlayers(PlayerTable& players) {
 }  // namespace
 
 ScanReport DemoScan(DemoTables& tables, const std::string& path, ScanObserver* observer,
-                    const PhrasePack* pack) {
+                    const PackChoice& choice) {
   tables.scanMarker = kScanMarkerSet;
   if (path.empty()) {
     resetPlayers(tables.players);
-    ObituaryAnalysis(tables, pack);
+    ScanReport report;
+    report.pack = choice.packFor(tables.header.gameDir);
+    ObituaryAnalysis(tables, report.pack);
     TallyAndRank(tables);
-    return {};
+    return report;
   }
   DemoFile file(path);
-  return scanFile(tables, file, observer, pack);
+  return scanFile(tables, file, observer, choice);
 }
 
 ScanReport DemoScanOpened(DemoTables& tables, FileHandle file, const std::string& path,
-                          ScanObserver* observer, const PhrasePack* pack) {
+                          ScanObserver* observer, const PackChoice& choice) {
   tables.scanMarker = kScanMarkerSet;
   DemoFile demo(std::move(file), path);
-  return scanFile(tables, demo, observer, pack);
+  return scanFile(tables, demo, observer, choice);
 }
 
 ScanReport DemoScanBytes(DemoTables& tables, std::string_view bytes, ScanObserver* observer,
-                         const PhrasePack* pack) {
+                         const PackChoice& choice) {
   tables.scanMarker = kScanMarkerSet;
   DemoFile file(bytes);
-  return scanFile(tables, file, observer, pack);
+  return scanFile(tables, file, observer, choice);
 }
 
 }  // namespace obitrak

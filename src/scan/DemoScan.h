@@ -7,10 +7,9 @@
 
 #include "scan/DemoTables.h"
 #include "scan/FileAccess.h"
+#include "scan/PackChoice.h"
 
 namespace obitrak {
-
-class PhrasePack;
 
 // Notices of the main window's status panel 1.
 inline constexpr std::string_view kNoticeBadBlock = "BAD BLOCK. READING STOPPED.";
@@ -41,6 +40,7 @@ struct ScanReport {
   // with a length that no Quake 2 engine writes, or its first block holds no server data
   // (a text or a picture renamed, say). A demo damaged after its server data is a demo.
   bool notADemo = false;
+  const PhrasePack* pack = nullptr;  // the pack that counted the demo; null for none
 };
 
 // Scans the demo at `path` into `tables`: header, players, message log, kill counts, tally
@@ -49,18 +49,19 @@ struct ScanReport {
 // no longer keeps (matched against the players known at that point), with the notice
 // "MESSAGE LOG FULL.". A file that cannot be opened or read throws
 // FileError and leaves the rest of the tables as they were. An empty path reads nothing:
-// the players are cleared and the kept log is analysed again. A `pack` adds its death
+// the players are cleared and the kept log is analysed again. The pack that `choice` gives
+// for the demo's game directory, chosen once the server data is read, adds its death
 // messages to the built-in phrases (see ObituaryAnalysis).
 ScanReport DemoScan(DemoTables& tables, const std::string& path, ScanObserver* observer = nullptr,
-                    const PhrasePack* pack = nullptr);
+                    const PackChoice& choice = {});
 
 // The same scan over a demo file that the caller has opened (see openFoundFile); `path`
 // names it in errors.
 ScanReport DemoScanOpened(DemoTables& tables, FileHandle file, const std::string& path,
-                          ScanObserver* observer = nullptr, const PhrasePack* pack = nullptr);
+                          ScanObserver* observer = nullptr, const PackChoice& choice = {});
 
 // The same scan over a demo held in memory (tests, fuzzing).
 ScanReport DemoScanBytes(DemoTables& tables, std::string_view bytes,
-                         ScanObserver* observer = nullptr, const PhrasePack* pack = nullptr);
+                         ScanObserver* observer = nullptr, const PackChoice& choice = {});
 
 }  // namespace obitrak

@@ -46,6 +46,31 @@ KillMatrix& KillMatrix::operator=(const KillMatrix& other) {
   return *this;
 }
 
+std::size_t HitLocationKills::index(int killer, int weapon, HitLocation location) {
+  const auto l = static_cast<int>(location);
+  if (killer < 1 || killer > kMaxSlots || weapon < 0 || weapon >= kWeaponIndices || l < 0 ||
+      l > kHitLocations) {
+    throw std::out_of_range("hit location index out of range");
+  }
+  return (static_cast<std::size_t>(killer - 1) * kWeaponIndices +
+          static_cast<std::size_t>(weapon)) *
+             (kHitLocations + 1) +
+         static_cast<std::size_t>(l);
+}
+
+void HitLocationKills::add(int killer, int weapon, HitLocation location, std::uint32_t count) {
+  const std::size_t i = index(killer, weapon, location);
+  if (m_counts.empty())
+    m_counts.assign(std::size_t{kMaxSlots} * kWeaponIndices * (kHitLocations + 1), 0);
+  m_counts[i] = count > UINT32_MAX - m_counts[i] ? UINT32_MAX : m_counts[i] + count;
+}
+
+std::int64_t HitLocationKills::ofKiller(int killer, HitLocation location) const {
+  std::int64_t sum = 0;
+  for (int w = 1; w < kWeaponIndices; ++w) sum += (*this)(killer, w, location);
+  return sum;
+}
+
 namespace {
 constexpr std::size_t kFirstTextChunk = 64 * 1024;
 }
@@ -53,6 +78,7 @@ constexpr std::size_t kFirstTextChunk = 64 * 1024;
 // Text chunks double from 64 KiB to the large chunk size.
 std::string_view MessageLog::storeText(std::string_view text) {
   if (text.empty()) return {};
+  if (auto known = m_texts.find(text); known != m_texts.end()) return *known;
   if (m_chunks.empty() || m_chunkSize - m_chunkUsed < text.size()) {
     const std::size_t next =
         m_chunks.empty() ? kFirstTextChunk : std::min(2 * m_chunkSize, kLargeLogChunk);
@@ -63,7 +89,9 @@ std::string_view MessageLog::storeText(std::string_view text) {
   char* at = m_chunks.back().get() + m_chunkUsed;
   std::memcpy(at, text.data(), text.size());
   m_chunkUsed += text.size();
-  return {at, text.size()};
+  const std::string_view stored(at, text.size());
+  if (m_texts.size() < kDistinctTexts) m_texts.insert(stored);
+  return stored;
 }
 
 LogRecord& MessageLog::slot(std::size_t index) const {
@@ -113,6 +141,7 @@ MessageLog& MessageLog::operator=(MessageLog&& other) noexcept {
   m_chunks = std::exchange(other.m_chunks, {});
   m_chunkUsed = std::exchange(other.m_chunkUsed, 0);
   m_chunkSize = std::exchange(other.m_chunkSize, 0);
+  m_texts = std::exchange(other.m_texts, {});
   logCount = std::exchange(other.logCount, 0);
   return *this;
 }
@@ -129,6 +158,9 @@ MessageLog& MessageLog::operator=(const MessageLog& other) {
     LogRecord& added = copy.add(r.level, r.text, r.time);
     added.killer = r.killer;
     added.victim = r.victim;
+    added.weapon = r.weapon;
+    added.hitLocation = r.hitLocation;
+    added.resolved = r.resolved;
   }
   copy.logCount = other.logCount;
   *this = std::move(copy);

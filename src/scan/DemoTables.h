@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "scan/LogChunks.h"
@@ -133,6 +134,31 @@ class KillMatrix {
   int m_rowsReady = 0;  // victims 1..m_rowsReady have zeroed or counted rows
 };
 
+// Kills of other players by where the shot hit, counted from the death messages that tell
+// it: by killer slot 1..64, WeaponIndex 1..15 and HitLocation 1..4. The counters take memory
+// only once one is written. `told` says whether the pack that counted the demo names hit
+// locations at all; the reports and windows show locations only then.
+class HitLocationKills {
+ public:
+  void clear() {
+    m_counts.clear();
+    told = false;
+  }
+  // Adds `count` kills, saturating.
+  void add(int killer, int weapon, HitLocation location, std::uint32_t count = 1);
+  std::uint32_t operator()(int killer, int weapon, HitLocation location) const {
+    return m_counts.empty() ? 0u : m_counts[index(killer, weapon, location)];
+  }
+  // The kills of `killer` at `location` with every weapon.
+  std::int64_t ofKiller(int killer, HitLocation location) const;
+
+  bool told = false;
+
+ private:
+  static std::size_t index(int killer, int weapon, HitLocation location);
+  std::vector<std::uint32_t> m_counts;  // empty until the first count
+};
+
 // One kept server print message. (The bytes come last so that a record takes 32 bytes.)
 struct LogRecord {
   std::string_view text;    // held by the MessageLog: trailing line feed removed,
@@ -159,7 +185,10 @@ struct MessageLogLimits {
 
 // Every print message of the demo, in demo order, numbered 1..logCount. The records and the
 // texts live in chunks owned by the log (see LogChunks.h), which grow without moving or
-// doubling what they hold: a message costs its record (32 bytes) and its text, no more.
+// doubling what they hold: a message costs its record (32 bytes) and its text, no more. A
+// match repeats the same death messages again and again, so a text that the log already
+// holds is kept once (the first kDistinctTexts texts are looked up); the limits count
+// every message's text all the same.
 class MessageLog {
   template <typename Record>
   class Iterator {
@@ -225,6 +254,7 @@ class MessageLog {
   // Record chunk k holds kFirstChunkRecords << k records, up to a large chunk's worth
   // (kLargeChunkRecords), and every later chunk that many.
   static constexpr std::size_t kFirstChunkRecords = 1024;
+  static constexpr std::size_t kDistinctTexts = std::size_t{1} << 16;
   static constexpr std::size_t kLargeChunkRecords = kLargeLogChunk / sizeof(LogRecord);
 
   std::string_view storeText(std::string_view text);
@@ -240,6 +270,7 @@ class MessageLog {
   std::vector<Chunk<char>> m_chunks;
   std::size_t m_chunkUsed = 0;
   std::size_t m_chunkSize = 0;
+  std::unordered_set<std::string_view> m_texts;  // views into m_chunks, each text once
 };
 
 // Everything known about the demo that is loaded. The program holds one; tests make as
@@ -251,6 +282,11 @@ struct DemoTables {
   MessageLog log;
   std::optional<Scoreboard> scoreboard;  // none when the demo carried no scoreboard
   WeaponSet weapons;                     // what the WeaponIndex of the kill counters means
+  HitLocationKills hitLocations;
+  // Points that the mod's own messages gave players on the game's scoreboard beyond their
+  // frags (a pack's score lines, such as Action Quake 2's streak bonuses), by slot 1..64.
+  std::array<std::int32_t, kMaxSlots + 1> scoreBonus{};
+  std::string packName;  // file name of the pack that counted the deaths; empty for none
   std::int32_t scanMarker = 0;
 };
 

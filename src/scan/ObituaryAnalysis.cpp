@@ -142,6 +142,9 @@ struct Outcome {
   int victim = kNoSlot;
   int killer = kNoSlot;
   int weapon = 0;
+  HitLocation location = HitLocation::None;
+  int scorer = kNoSlot;  // the player a pack's score line gives `points`, when no death
+  int points = 0;
 };
 
 // Classifies texts. The same messages come again and again in a match (two names and a
@@ -149,7 +152,10 @@ struct Outcome {
 // is matched once; the answers kept are bounded, past that texts are matched every time.
 class Classifier {
  public:
-  Classifier(const PlayerTable& players, const PhrasePack* pack) : m_names(players), m_pack(pack) {}
+  // A pack with weapons of its own names every kill's weapon itself: the built-in weapon
+  // phrases count under the original twelve, which its WeaponIndex does not mean.
+  Classifier(const PlayerTable& players, const PhrasePack* pack)
+      : m_names(players), m_pack(pack), m_builtInWeapons(pack == nullptr || !pack->ownWeapons()) {}
 
   Outcome outcome(std::string_view text) {
     if (auto known = m_known.find(text); known != m_known.end()) return known->second;
@@ -167,20 +173,30 @@ class Classifier {
     if (victim == kNoSlot) return {};
     const std::uint64_t present = m_phrases.present(text);
     if (killer != kNoSlot) {
-      int weapon = m_phrases.weapon(present);
-      if (weapon == 0 && m_pack != nullptr) weapon = m_pack->killWeapon(text);
-      return weapon != 0 ? Outcome{victim, killer, weapon} : Outcome{};
+      PackKill kill{m_builtInWeapons ? m_phrases.weapon(present) : 0, HitLocation::None};
+      if (kill.weapon == 0 && m_pack != nullptr) kill = m_pack->kill(text);
+      if (kill.weapon != 0) return {victim, killer, kill.weapon, kill.location};
+      return scoreOf(victim, text);
     }
     if (m_phrases.joinOrLeave(present)) return {};
     if (m_phrases.selfKill(present) || (m_pack != nullptr && m_pack->selfKill(text))) {
       return {victim, victim, 0};
     }
-    return {};
+    return scoreOf(victim, text);
+  }
+
+  // A message that is no death may give the player it begins with points of the mod's own.
+  Outcome scoreOf(int slot, std::string_view text) const {
+    Outcome o;
+    o.points = m_pack != nullptr ? m_pack->scorePoints(text) : 0;
+    if (o.points != 0) o.scorer = slot;
+    return o;
   }
 
   NameFinder m_names;
   const ObituaryPhrases m_phrases;
   const PhrasePack* m_pack;
+  bool m_builtInWeapons;
   std::unordered_map<std::string_view, Outcome> m_known;  // views into the log's texts
 };
 
@@ -206,30 +222,54 @@ bool resolvedHolds(const LogRecord& r, const DemoTables& tables) {
   return r.killer == r.victim || (r.weapon >= 1 && r.weapon <= tables.weapons.count());
 }
 
-void count(KillMatrix& km, LogRecord& r) {
-  ++km(r.victim, r.killer, 0);
-  if (r.killer != r.victim) ++km(r.victim, r.killer, r.weapon);
+void count(DemoTables& tables, const LogRecord& r) {
+  ++tables.killMatrix(r.victim, r.killer, 0);
+  if (r.killer == r.victim) return;
+  ++tables.killMatrix(r.victim, r.killer, r.weapon);
+  if (r.hitLocation != HitLocation::None)
+    tables.hitLocations.add(r.killer, r.weapon, r.hitLocation);
 }
 
-}  // namespace
-
-void ObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
-  KillMatrix& km = tables.killMatrix;
-  km.clear();
-  for (LogRecord& r : tables.log) {
+// Forgets what an earlier analysis noted in the records it classified; returns whether a
+// reader resolved any of them.
+bool clearRecords(MessageLog& log) {
+  bool resolved = false;
+  for (LogRecord& r : log) {
+    resolved = resolved || r.resolved;
     if (r.resolved) continue;
     r.killer = 0;
     r.victim = 0;
     r.weapon = 0;
     r.hitLocation = HitLocation::None;
   }
+  return resolved;
+}
+
+}  // namespace
+
+void ObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
+  tables.killMatrix.clear();
+  tables.hitLocations.clear();
+  tables.scoreBonus.fill(0);
+  // A reader that resolved deaths itself named the weapons they are counted under; a pack's
+  // own weapons then do not replace them, and its kill lines, which name those, are not used.
+  const bool readerWeapons = clearRecords(tables.log);
+  if (pack != nullptr && pack->ownWeapons() && readerWeapons) pack = nullptr;
+  if (pack != nullptr && pack->ownWeapons()) {
+    tables.weapons = *pack->ownWeapons();
+  } else if (!readerWeapons) {
+    tables.weapons = WeaponSet();
+  }
+  tables.packName = pack != nullptr ? pack->name() : std::string();
+  tables.hitLocations.told = pack != nullptr && pack->namesLocations();
   if (tables.players.playerCount == 0) return;
   Classifier classifier(tables.players, pack);
   for (std::uint32_t i = 1; i <= tables.log.logCount; ++i) {
     LogRecord& r = tables.log[i];
     if (r.resolved) {
       if (resolvedHolds(r, tables)) {
-        count(km, r);
+        tables.hitLocations.told = tables.hitLocations.told || r.hitLocation != HitLocation::None;
+        count(tables, r);
       } else {
         r.killer = r.victim = kNoSlot;
         r.weapon = 0;
@@ -238,15 +278,22 @@ void ObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
     }
     if (r.level != 1) continue;
     const Outcome o = classifier.outcome(r.text);
+    if (o.scorer != kNoSlot) {
+      std::int32_t& bonus = tables.scoreBonus[static_cast<std::size_t>(o.scorer)];
+      bonus = clampToInt32(std::int64_t{bonus} + o.points);
+    }
     if (o.victim == kNoSlot) continue;
     r.killer = o.killer;
     r.victim = o.victim;
-    if (o.killer != o.victim) r.weapon = static_cast<std::uint8_t>(o.weapon);
-    count(km, r);
+    if (o.killer != o.victim) {
+      r.weapon = static_cast<std::uint8_t>(o.weapon);
+      r.hitLocation = o.location;
+    }
+    count(tables, r);
   }
 }
 
-void RerunObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
+void RerunObituaryAnalysis(DemoTables& tables, const PackChoice& choice) {
   // Back to the end of the read: every slot in use unranked, without counters or team.
   PlayerTable& players = tables.players;
   for (int s = 1; s <= players.slotCount; ++s) {
@@ -258,7 +305,7 @@ void RerunObituaryAnalysis(DemoTables& tables, const PhrasePack* pack) {
     p.team = 0;
   }
   players.playerCount = players.slotCount;
-  ObituaryAnalysis(tables, pack);
+  ObituaryAnalysis(tables, choice.packFor(tables.header.gameDir));
   TallyAndRank(tables);
 }
 

@@ -26,26 +26,43 @@ void addCounts(const KillMatrix& from, KillMatrix& to) {
   }
 }
 
-}  // namespace
-
-void UnkeptKills::add(std::uint8_t level, std::string_view text, const PlayerTable& players) {
-  m_batch.add(level, text, 0);
-  if (m_batch.size() >= kUnkeptBatch) flush(players);
+void addLocations(const HitLocationKills& from, HitLocationKills& to) {
+  for (int k = 1; k <= kMaxSlots; ++k) {
+    for (int w = 1; w < kWeaponIndices; ++w) {
+      for (int l = 1; l <= kHitLocations; ++l) {
+        const auto location = static_cast<HitLocation>(l);
+        if (const std::uint32_t n = from(k, w, location); n != 0) to.add(k, w, location, n);
+      }
+    }
+  }
 }
 
-void UnkeptKills::flush(const PlayerTable& players) {
+}  // namespace
+
+void UnkeptKills::add(std::uint8_t level, std::string_view text, const PlayerTable& players,
+                      const PhrasePack* pack) {
+  m_batch.add(level, text, 0);
+  if (m_batch.size() >= kUnkeptBatch) flush(players, pack);
+}
+
+void UnkeptKills::flush(const PlayerTable& players, const PhrasePack* pack) {
   if (m_batch.size() == 0) return;
   DemoTables batch;
   batch.players = players;
   batch.log = std::move(m_batch);
   batch.log.logCount = static_cast<std::uint32_t>(batch.log.size());
   m_batch = MessageLog();
-  ObituaryAnalysis(batch, m_pack);
+  ObituaryAnalysis(batch, pack);
   addCounts(batch.killMatrix, m_counts);
+  addLocations(batch.hitLocations, m_hitLocations);
+  for (std::size_t s = 0; s < m_scoreBonus.size(); ++s) m_scoreBonus[s] += batch.scoreBonus[s];
 }
 
-void UnkeptKills::addTo(KillMatrix& km) const {
-  addCounts(m_counts, km);
+void UnkeptKills::addTo(DemoTables& tables) const {
+  addCounts(m_counts, tables.killMatrix);
+  addLocations(m_hitLocations, tables.hitLocations);
+  for (std::size_t s = 0; s < m_scoreBonus.size(); ++s)
+    tables.scoreBonus[s] = clampToInt32(tables.scoreBonus[s] + m_scoreBonus[s]);
 }
 
 void TableWriter::notice(std::string_view text) {
@@ -68,7 +85,7 @@ void TableWriter::addLogRecord(std::uint8_t level, std::string_view text, std::i
   if (keep) {
     m_t.log.add(level, m_cleaned, time);
   } else {
-    m_unkept.add(level, m_cleaned, m_t.players);
+    m_unkept.add(level, m_cleaned, m_t.players, pack());
   }
 }
 
@@ -118,7 +135,7 @@ void TableWriter::layout(std::string_view text, std::int32_t time) {
 
 void TableWriter::endRead() {
   m_t.log.logCount = static_cast<std::uint32_t>(m_t.log.size());
-  m_unkept.flush(m_t.players);
+  m_unkept.flush(m_t.players, pack());
 }
 
 }  // namespace obitrak

@@ -9,35 +9,35 @@
 #include "scan/DemoFile.h"
 #include "scan/DemoScan.h"
 #include "scan/DemoTables.h"
+#include "scan/PackChoice.h"
 
 namespace obitrak {
 
-class PhrasePack;
-
 // The kills of the obituaries that come after the message log is full. They are gathered
-// in small batches, each analysed against the players known at that point, and their
-// counts kept here until they join the KillMatrix of the kept log.
+// in small batches, each analysed against the players known at that point with the pack
+// that counts the demo, and their counts kept here until they join the kill counters of the
+// kept log.
 class UnkeptKills {
  public:
-  explicit UnkeptKills(const PhrasePack* pack) : m_pack(pack) {}
-
-  void add(std::uint8_t level, std::string_view text, const PlayerTable& players);
-  void flush(const PlayerTable& players);
-  // Adds the gathered counts to `km`, saturating.
-  void addTo(KillMatrix& km) const;
+  void add(std::uint8_t level, std::string_view text, const PlayerTable& players,
+           const PhrasePack* pack);
+  void flush(const PlayerTable& players, const PhrasePack* pack);
+  // Adds the gathered counts to those of `tables`, saturating.
+  void addTo(DemoTables& tables) const;
 
  private:
-  const PhrasePack* m_pack;
   MessageLog m_batch;
   KillMatrix m_counts;
+  HitLocationKills m_hitLocations;
+  std::array<std::int64_t, kMaxSlots + 1> m_scoreBonus{};
 };
 
 // What every reader of a demo format hands to the tables: notices, print messages, player
 // config strings and layouts, each taken the same way whatever the file's format.
 class TableWriter {
  public:
-  TableWriter(DemoTables& tables, ScanReport& report, const PhrasePack* pack)
-      : m_t(tables), m_report(report), m_unkept(pack) {}
+  TableWriter(DemoTables& tables, ScanReport& report, const PackChoice& choice)
+      : m_t(tables), m_report(report), m_choice(choice) {}
 
   DemoTables& tables() { return m_t; }
   ScanReport& report() { return m_report; }
@@ -63,12 +63,16 @@ class TableWriter {
 
   // Ends the read: the log count is set and the kills past the log are counted.
   void endRead();
-  // Adds the kills past the log to the KillMatrix of the analysed log.
-  void addUnkeptKills() { m_unkept.addTo(m_t.killMatrix); }
+  // Adds the kills past the log to the counters of the analysed log.
+  void addUnkeptKills() { m_unkept.addTo(m_t); }
+
+  // The pack that counts the demo: chosen by the game directory that the server data gave.
+  const PhrasePack* pack() const { return m_choice.packFor(m_t.header.gameDir); }
 
  private:
   DemoTables& m_t;
   ScanReport& m_report;
+  const PackChoice& m_choice;
   UnkeptKills m_unkept;
   bool m_tableFullReported = false;
   bool m_logFullReported = false;

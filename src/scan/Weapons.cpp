@@ -32,6 +32,13 @@ const Weapon& WeaponSet::operator[](int index) const {
   return m_weapons[static_cast<std::size_t>(index - 1)];
 }
 
+HitLocation hitLocationNamed(std::string_view word) {
+  for (int l = 1; l <= kHitLocations; ++l) {
+    if (word == kHitLocationNames[static_cast<std::size_t>(l)]) return static_cast<HitLocation>(l);
+  }
+  return HitLocation::None;
+}
+
 bool WeaponSet::isOriginal() const {
   static const WeaponSet original;
   return *this == original;

@@ -53,4 +53,7 @@ inline constexpr std::array<std::string_view, kHitLocations + 1> kHitLocationNam
     "legs",
 }};
 
+// The location a word of kHitLocationNames names, or None.
+HitLocation hitLocationNamed(std::string_view word);
+
 }  // namespace obitrak

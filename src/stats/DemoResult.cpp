@@ -39,6 +39,10 @@ void addPlayers(DemoTables& tables, DemoResult& result) {
     r.team = p.team;
     r.selfKills =
         static_cast<std::int32_t>(std::min<std::uint32_t>(tables.killMatrix(s, s, 0), INT32_MAX));
+    for (int l = 1; l <= kHitLocations; ++l) {
+      r.hitLocationKills[static_cast<std::size_t>(l)] =
+          clampToInt32(tables.hitLocations.ofKiller(s, static_cast<HitLocation>(l)));
+    }
     result.players.push_back(r);
   }
   recomputeAllWeapons(tables, false);
@@ -79,8 +83,14 @@ DemoResult DemoResultOf(DemoTables& tables, const std::string& path,
   result.bspName = h.bspName;
   result.duration = h.duration;
   result.serverRecording = h.serverRecording;
-  if (tables.scoreboard) result.scoreboardAgrees = CompareScoreboard(tables).agrees();
+  if (tables.scoreboard) {
+    const ScoreboardComparison comparison = CompareScoreboard(tables);
+    result.scoreboardAgrees = comparison.agrees() || comparison.agreesAsTeams();
+  }
   result.notices = notices;
+  result.weapons = tables.weapons;
+  result.pack = tables.packName;
+  result.hitLocations = tables.hitLocations.told;
   addPlayers(tables, result);
   addKills(tables, result);
   return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,6 +24,8 @@ struct DemoPlayerResult {
   int teamPlace = 0;  // the place and frags of the team-play tally
   std::int32_t teamFrags = 0;
   int team = 0;
+  // Kills of other players by where the shot hit, by HitLocation 1..4 (0 unused).
+  std::array<std::int32_t, kHitLocations + 1> hitLocationKills{};
 
   bool operator==(const DemoPlayerResult&) const = default;
 };
@@ -53,10 +56,15 @@ struct DemoResult {
   std::string bspName;
   std::int32_t duration = 0;
   bool serverRecording = false;
-  std::optional<bool> scoreboardAgrees;  // none when the demo carried no scoreboard
+  // Whether the game's scoreboard agrees with the counted frags, free-for-all or with teams
+  // of identical skins; none when the demo carried no scoreboard.
+  std::optional<bool> scoreboardAgrees;
   std::vector<std::string> notices;
   std::vector<DemoPlayerResult> players;  // named slots in slot order
   std::vector<DemoKillCount> kills;       // by victim, killer, weapon
+  WeaponSet weapons;                      // what the weapon of the kill counts means
+  std::string pack;                       // the pack that counted the deaths; empty for none
+  bool hitLocations = false;              // whether that pack tells where shots hit
 
   bool operator==(const DemoResult&) const = default;
 

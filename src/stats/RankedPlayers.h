@@ -25,7 +25,13 @@ std::string minutesAndSeconds(const DemoTables& tables);
 // to 59 and neither number has leading zeros (754 seconds read "12 min 34 sec").
 std::string minutesAndSecondsText(std::int32_t duration);
 
-// Recomputes frags, kills, deaths, teams and ranks for all weapons in the chosen mode.
+// Recomputes frags, kills, deaths, teams and ranks for all weapons in the chosen mode: the
+// tally that the text, HTML and JSON reports are written from, which their callers run once
+// before writing (the reports only read the tables). How many tallies ran matters in team
+// play: AssignTeams numbers the teams in the current rank order and each team-play tally
+// ranks the players anew by team-play frags, so a second tally may number the teams
+// differently from the first. The desktop application checks "TeamPlay" (one tally) before
+// an export runs this one, and obitrak-report does the same, so that both write the same.
 void recomputeAllWeapons(DemoTables& tables, bool teamPlay);
 
 // The ranked players in place order, looked up once. A place that no slot holds reads as
@@ -36,6 +42,8 @@ class RankedPlayers {
 
   int count() const { return static_cast<int>(m_slots.size()); }
   const PlayerRecord& at(int place) const;
+  // The slot of the player at `place`, or kNoSlot.
+  int slotAt(int place) const { return m_slots.at(static_cast<std::size_t>(place - 1)); }
 
   // Kills of the player at place `victim` by the player at place `killer` with `weapon`.
   std::uint32_t kills(int victim, int killer, int weapon) const;

@@ -1,10 +1,20 @@
 #include "stats/Summary.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <ctime>
 
 namespace obitrak {
 
+namespace {
+
+// The column of a WeaponIndex that the demo's set does not have.
+constexpr std::size_t kNoColumn = SIZE_MAX;
+
+}  // namespace
+
 void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
+  const std::vector<std::size_t> columns = columnsOf(demo, position);
   std::vector<PlayerTotals*> bySlot(kMaxSlots + 1, nullptr);
   std::vector<PlayerTotals*> counted;
   for (const DemoPlayerResult& p : demo.players) {
@@ -19,16 +29,76 @@ void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
     t.kills += p.kills;
     t.deaths += p.deaths;
     t.selfKills += p.selfKills;
+    for (std::size_t l = 1; l < t.hitLocationKills.size(); ++l)
+      t.hitLocationKills[l] += p.hitLocationKills[l];
   }
-  for (const DemoKillCount& k : demo.kills) addKill(k, bySlot);
+  for (const DemoKillCount& k : demo.kills) addKill(k, bySlot, columns);
+  m_hitLocations = m_hitLocations || demo.hitLocations;
+  m_packs = m_packs || !demo.pack.empty();
   m_demos.emplace_back(position, rowOf(demo));
+}
+
+// The column of each WeaponIndex of the demo's weapons, by their labels. A column keeps the
+// name and place of its first appearance in the order of the demos' positions, whatever
+// order they are added in.
+std::vector<std::size_t> SummaryBuilder::columnsOf(const DemoResult& demo, std::size_t position) {
+  std::vector<std::size_t> columns(kWeaponIndices, kNoColumn);
+  for (int w = 1; w <= demo.weapons.count(); ++w) {
+    const Weapon& weapon = demo.weapons[w];
+    auto known = std::find_if(m_columns.begin(), m_columns.end(),
+                              [&](const Column& c) { return c.weapon.label == weapon.label; });
+    if (known == m_columns.end()) {
+      m_columns.push_back({weapon, position, w});
+      known = m_columns.end() - 1;
+    } else if (std::pair(position, w) < std::pair(known->position, known->index)) {
+      *known = {weapon, position, w};
+    }
+    columns[static_cast<std::size_t>(w)] = static_cast<std::size_t>(known - m_columns.begin());
+  }
+  return columns;
+}
+
+// The columns in the summary's order: the original twelve's labels first, then the others
+// by their first appearance.
+std::vector<std::size_t> SummaryBuilder::columnOrder() const {
+  const WeaponSet original;
+  std::vector<std::size_t> order;
+  for (const Weapon& o : original.weapons()) {
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+      if (m_columns[c].weapon.label == o.label) order.push_back(c);
+    }
+  }
+  std::vector<std::size_t> others;
+  for (std::size_t c = 0; c < m_columns.size(); ++c) {
+    if (std::find(order.begin(), order.end(), c) == order.end()) others.push_back(c);
+  }
+  std::sort(others.begin(), others.end(), [this](std::size_t a, std::size_t b) {
+    return std::pair(m_columns[a].position, m_columns[a].index) <
+           std::pair(m_columns[b].position, m_columns[b].index);
+  });
+  order.insert(order.end(), others.begin(), others.end());
+  return order;
 }
 
 Summary SummaryBuilder::finish() {
   Summary s;
   s.teamPlay = m_teamPlay;
+  s.hitLocations = m_hitLocations;
+  s.packs = m_packs;
+  if (m_columns.empty()) {
+    s.weapons = WeaponSet().weapons();
+  }
+  const std::vector<std::size_t> order = columnOrder();
+  for (std::size_t c : order) s.weapons.push_back(m_columns[c].weapon);
   s.players.assign(std::make_move_iterator(m_players.begin()),
                    std::make_move_iterator(m_players.end()));
+  for (PlayerTotals& p : s.players) {
+    std::vector<std::int64_t> kills(s.weapons.size(), 0);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (order[i] < p.weaponKills.size()) kills[i] = p.weaponKills[order[i]];
+    }
+    p.weaponKills = std::move(kills);
+  }
   std::sort(s.players.begin(), s.players.end(), [](const auto& a, const auto& b) {
     if (a.frags != b.frags) return a.frags > b.frags;
     if (a.kills != b.kills) return a.kills > b.kills;
@@ -49,27 +119,38 @@ Summary SummaryBuilder::finish() {
 
 PlayerTotals& SummaryBuilder::totalsOf(const std::string& name) {
   auto [it, added] = m_index.try_emplace(name, m_players.size());
-  if (added) m_players.push_back(PlayerTotals{name, 0, 0, 0, 0, 0, {}, {}, {}});
+  if (added) m_players.push_back(PlayerTotals{name, 0, 0, 0, 0, 0, {}, {}, {}, {}});
   return m_players[it->second];
 }
 
 // Only kills between players of the ranking count, as in the per-demo reports; players who
 // never fought hold no kills.
-void SummaryBuilder::addKill(const DemoKillCount& k, const std::vector<PlayerTotals*>& bySlot) {
-  if (k.victim == k.killer) return;
+void SummaryBuilder::addKill(const DemoKillCount& k, const std::vector<PlayerTotals*>& bySlot,
+                             const std::vector<std::size_t>& columns) {
+  if (k.victim == k.killer || k.killer < 1 || k.killer > kMaxSlots || k.victim < 1 ||
+      k.victim > kMaxSlots) {
+    return;
+  }
   PlayerTotals* killer = bySlot[static_cast<std::size_t>(k.killer)];
   PlayerTotals* victim = bySlot[static_cast<std::size_t>(k.victim)];
   if (killer == nullptr || victim == nullptr) return;
   if (k.weapon == 0) {
     killer->victims[victim->name] += k.count;
     victim->killers[killer->name] += k.count;
-  } else if (k.weapon <= kWeaponCategories) {
-    killer->weaponKills[static_cast<std::size_t>(k.weapon)] += k.count;
+    return;
   }
+  // A weapon beyond the demo's set (only a damaged library holds one) has no column.
+  if (k.weapon < 0 || static_cast<std::size_t>(k.weapon) >= columns.size()) return;
+  const std::size_t column = columns[static_cast<std::size_t>(k.weapon)];
+  if (column == kNoColumn) return;
+  std::vector<std::int64_t>& kills = killer->weaponKills;
+  if (kills.size() <= column) kills.resize(column + 1, 0);
+  kills[column] += k.count;
 }
 
 SummaryDemo SummaryBuilder::rowOf(const DemoResult& demo) const {
-  SummaryDemo row{demo.path, demo.modified, demo.mapName, demo.levelMessage, demo.duration, {}};
+  SummaryDemo row{
+      demo.path, demo.modified, demo.mapName, demo.levelMessage, demo.duration, demo.pack, {}};
   for (const DemoPlayerResult* p : demo.ranked(m_teamPlay)) {
     row.ranked.push_back({p->name, m_teamPlay ? p->teamFrags : p->frags, p->kills, p->deaths});
   }

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "scan/Phrases.h"
+#include "scan/Weapons.h"
 #include "stats/DemoResult.h"
 #include "stats/FileTime.h"
 
@@ -24,9 +24,10 @@ struct PlayerTotals {
   std::int64_t kills = 0;
   std::int64_t deaths = 0;
   std::int64_t selfKills = 0;
-  std::array<std::int64_t, kWeaponCategories + 1> weaponKills{};  // by WeaponIndex 1..12
-  std::map<std::string, std::int64_t> victims;                    // kills of each opponent
-  std::map<std::string, std::int64_t> killers;                    // deaths by each opponent
+  std::vector<std::int64_t> weaponKills;  // by column of the summary's weapons (Summary::weapons)
+  std::array<std::int64_t, kHitLocations + 1> hitLocationKills{};  // by HitLocation 1..4
+  std::map<std::string, std::int64_t> victims;                     // kills of each opponent
+  std::map<std::string, std::int64_t> killers;                     // deaths by each opponent
 };
 
 // How often one name killed another over all the demos.
@@ -43,6 +44,7 @@ struct SummaryDemo {
   std::string mapName;
   std::string levelMessage;
   std::int32_t duration = 0;
+  std::string pack;  // the pack that counted the demo; empty for the built-in phrases only
   struct Ranked {
     std::string name;
     std::int32_t frags = 0;
@@ -61,6 +63,12 @@ struct Summary {
   std::vector<PlayerTotals> players;  // most frags first, then most kills, then by name
   std::vector<KillsBetween> kills;    // by killer, then victim, as the players are ordered
   std::vector<SummaryDemo> demos;     // in the order given
+  // The weapon columns: the demos' weapons, one column per label. The original twelve's
+  // labels come first in their order, then the others in the order the demos (as given)
+  // and their weapon sets name them. Without demos, the original twelve.
+  std::vector<Weapon> weapons;
+  bool hitLocations = false;  // whether a pack of some demo tells where shots hit
+  bool packs = false;         // whether a pack counted some demo
 };
 
 // Totals demos one at a time, in any order, so that a caller need not hold them all: the
@@ -72,14 +80,27 @@ class SummaryBuilder {
   Summary finish();
 
  private:
+  // A weapon column as the demos name it, and where it first appeared.
+  struct Column {
+    Weapon weapon;
+    std::size_t position = 0;  // of the first demo that names it
+    int index = 0;             // its WeaponIndex in that demo's set
+  };
+
   PlayerTotals& totalsOf(const std::string& name);
-  static void addKill(const DemoKillCount& k, const std::vector<PlayerTotals*>& bySlot);
+  std::vector<std::size_t> columnsOf(const DemoResult& demo, std::size_t position);
+  static void addKill(const DemoKillCount& k, const std::vector<PlayerTotals*>& bySlot,
+                      const std::vector<std::size_t>& columns);
   SummaryDemo rowOf(const DemoResult& demo) const;
+  std::vector<std::size_t> columnOrder() const;
 
   bool m_teamPlay;
   std::deque<PlayerTotals> m_players;  // grows without moving what add() points at
   std::unordered_map<std::string, std::size_t> m_index;
   std::vector<std::pair<std::size_t, SummaryDemo>> m_demos;
+  std::vector<Column> m_columns;  // in the order first met, which depends on the order added
+  bool m_hitLocations = false;
+  bool m_packs = false;
 };
 
 // Totals the demos in the given mode. Players are matched by exact name; every number is

@@ -18,17 +18,25 @@ constexpr quintptr kTopLevel = 0;
 
 LibraryPlayersModel::LibraryPlayersModel(QObject* parent) : QAbstractItemModel(parent) {}
 
-LibraryPlayersModel::PlayerRows LibraryPlayersModel::rowsOf(const PlayerTotals& p) {
+LibraryPlayersModel::PlayerRows LibraryPlayersModel::rowsOf(const PlayerTotals& p,
+                                                            const Summary& summary) {
   PlayerRows rows;
   rows.total = {quakeLine(p.name),
                 {p.demos, p.frags, p.kills, p.deaths, p.selfKills},
                 {true, true, true, true, true}};
-  for (int w = 1; w <= kWeaponCategories; ++w) {
-    const std::int64_t kills = p.weaponKills[static_cast<std::size_t>(w)];
+  for (std::size_t w = 0; w < summary.weapons.size() && w < p.weaponKills.size(); ++w) {
+    const std::int64_t kills = p.weaponKills[w];
     if (kills == 0) continue;
-    rows.details.push_back({latin1(kWeaponCategoryTable[static_cast<std::size_t>(w)].filterItem),
-                            {0, 0, kills, 0, 0},
-                            {false, false, true, false, false}});
+    rows.details.push_back(
+        {latin1(summary.weapons[w].name), {0, 0, kills, 0, 0}, {false, false, true, false, false}});
+  }
+  for (int l = 1; summary.hitLocations && l <= kHitLocations; ++l) {
+    const std::int64_t kills = p.hitLocationKills[static_cast<std::size_t>(l)];
+    if (kills == 0) continue;
+    rows.details.push_back(
+        {QStringLiteral("hit in the ") + latin1(kHitLocationNames[static_cast<std::size_t>(l)]),
+         {0, 0, kills, 0, 0},
+         {false, false, true, false, false}});
   }
   std::map<std::string, std::pair<std::int64_t, std::int64_t>> opponents;
   for (const auto& [name, n] : p.victims) opponents[name].first = n;
@@ -44,7 +52,7 @@ LibraryPlayersModel::PlayerRows LibraryPlayersModel::rowsOf(const PlayerTotals& 
 void LibraryPlayersModel::setSummary(const Summary& summary) {
   beginResetModel();
   m_players.clear();
-  for (const PlayerTotals& p : summary.players) m_players.push_back(rowsOf(p));
+  for (const PlayerTotals& p : summary.players) m_players.push_back(rowsOf(p, summary));
   endResetModel();
 }
 

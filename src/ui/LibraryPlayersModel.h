@@ -42,7 +42,7 @@ class LibraryPlayersModel : public QAbstractItemModel {
     std::vector<Line> details;
   };
 
-  static PlayerRows rowsOf(const PlayerTotals& p);
+  static PlayerRows rowsOf(const PlayerTotals& p, const Summary& summary);
   const Line* lineAt(const QModelIndex& index) const;
 
   std::vector<PlayerRows> m_players;

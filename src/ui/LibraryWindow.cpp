@@ -54,7 +54,7 @@ LibraryWindow::LibraryWindow(AppState& state, std::string libraryPath, QWidget* 
       m_saveDialog(runSaveFileDialog) {
   qRegisterMetaType<std::vector<obitrak::LibraryRow>>();
   qRegisterMetaType<std::shared_ptr<const obitrak::Summary>>();
-  qRegisterMetaType<std::shared_ptr<const obitrak::PhrasePack>>();
+  qRegisterMetaType<obitrak::ui::DeathMessages>();
   qRegisterMetaType<std::vector<std::string>>();
   m_folders = QSettings(QStringLiteral("Obitrak"), QStringLiteral("obitrak"))
                   .value(kFoldersKey)

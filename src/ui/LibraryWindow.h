@@ -71,7 +71,7 @@ class LibraryWindow : public SecondaryWindow {
 
  signals:
   void loadRowsRequested(const QStringList& folders);
-  void indexRequested(const QStringList& folders, std::shared_ptr<const obitrak::PhrasePack> pack);
+  void indexRequested(const QStringList& folders, const obitrak::ui::DeathMessages& messages);
   void summaryRequested(quint64 generation, const std::vector<std::string>& paths);
   void forgetRequested(const QString& folder);
 

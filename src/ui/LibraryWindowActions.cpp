@@ -83,10 +83,7 @@ void LibraryWindow::indexFolders() {
   m_cancelButton->setEnabled(true);
   m_progress->setRange(0, 0);
   m_status->setText(QStringLiteral("Searching the folders..."));
-  std::shared_ptr<const PhrasePack> pack;
-  if (const PhrasePack* inUse = state().phrasePackInUse())
-    pack = std::make_shared<PhrasePack>(inUse->name(), inUse->lines());
-  emit indexRequested(m_folders, pack);
+  emit indexRequested(m_folders, state().deathMessages());
 }
 
 void LibraryWindow::cancelIndexing() {

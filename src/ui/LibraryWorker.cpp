@@ -72,14 +72,14 @@ std::vector<IndexDemo> LibraryWorker::searchFolders(const QStringList& folders, 
   return demos;
 }
 
-void LibraryWorker::index(const QStringList& folders,
-                          std::shared_ptr<const obitrak::PhrasePack> pack) {
+void LibraryWorker::index(const QStringList& folders, const obitrak::ui::DeathMessages& messages) {
   try {
     int problems = 0;
     const std::vector<IndexDemo> demos = searchFolders(folders, problems);
     const int total = static_cast<int>(demos.size());
     emit progress(0, total);
-    LibraryIndexer indexer(&store(), pack.get(), std::max(1u, std::thread::hardware_concurrency()));
+    LibraryIndexer indexer(&store(), messages.choice(),
+                           std::max(1u, std::thread::hardware_concurrency()));
     indexer.setLoadReused(false);
     indexer.setBackground(true);
     std::vector<LibraryRow> pending;

@@ -11,6 +11,7 @@
 #include "library/LibraryStore.h"
 #include "scan/PhrasePack.h"
 #include "stats/Summary.h"
+#include "ui/AppState.h"
 
 namespace obitrak::ui {
 
@@ -30,7 +31,7 @@ class LibraryWorker : public QObject {
   // Sends the rows of the library below `folders` (replacing the window's rows).
   void loadRows(const QStringList& folders);
   // Searches `folders` for demos and brings the library up to date for them.
-  void index(const QStringList& folders, std::shared_ptr<const obitrak::PhrasePack> pack);
+  void index(const QStringList& folders, const obitrak::ui::DeathMessages& messages);
   // Totals the demos at `paths` (their library keys).
   void summarize(quint64 generation, const std::vector<std::string>& paths);
   // Forgets the demos below `folder`.

@@ -35,7 +35,6 @@ namespace {
 constexpr int kDesignWidth = 335;
 constexpr int kDesignHeight = 208;
 constexpr int kStatusBarHeight = 19;
-constexpr int kWeaponFilterWidth = 137;
 
 // The window's client area; it tells the window when its size changes so that the grid
 // can be fitted into it.
@@ -138,13 +137,8 @@ void MainWindow::buildControls() {
 
   m_weaponFilter = new QComboBox(area);
   m_weaponFilter->setObjectName(QStringLiteral("WeaponList"));
-  for (const WeaponCategory& category : kWeaponCategoryTable) {
-    m_weaponFilter->addItem(latin1(category.filterItem));
-  }
-  // The list is as wide as designed, or as its longest item needs in this platform's font.
   m_weaponFilter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  m_weaponFilter->setGeometry(8, 16,
-                              std::max(kWeaponFilterWidth, m_weaponFilter->sizeHint().width()), 21);
+  fillWeaponFilter();
   m_weaponFilter->hide();
   // Only a choice of the user re-tallies; the program sets the item without that.
   connect(m_weaponFilter, &QComboBox::activated, this,
@@ -259,7 +253,7 @@ void MainWindow::scanDemo(const QString& path) {
     if (m_links.progress != nullptr) {
       m_links.progress->setExpectedBytes(static_cast<std::uint64_t>(QFileInfo(path).size()));
     }
-    report = DemoScan(scanned, localFileName(path), m_links.progress, m_state.phrasePackInUse());
+    report = DemoScan(scanned, localFileName(path), m_links.progress, m_state.packChoice());
     if (report.notADemo) throw std::runtime_error(std::string(kNotADemo));
   });
   m_state.tables = std::move(scanned);
@@ -284,6 +278,8 @@ void MainWindow::showScannedDemo(const QString& path, const std::string& panel0)
   showNotice();
 
   m_startupPicture->hide();
+  fillWeaponFilter();
+  showPhrasePack();
   selectWeaponSilently(kWeaponAll);
   m_weaponFilter->show();
   m_teamPlayBox->show();

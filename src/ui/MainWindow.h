@@ -112,6 +112,7 @@ class MainWindow : public QMainWindow {
   void teamPlayToggled();
   void chooseDeathMessages();
   void useBuiltInDeathMessages();
+  void useGameDirDeathMessages();
 
  private:
   void buildMenus();
@@ -126,6 +127,7 @@ class MainWindow : public QMainWindow {
   void showScannedDemo(const QString& path, const std::string& panel0);
   void showNotice();
   void selectWeaponSilently(int index);
+  void fillWeaponFilter();
   void setTeamPlay(bool teamPlay);
   void fillFragGrid();
   void showGridNote();
@@ -157,8 +159,9 @@ class MainWindow : public QMainWindow {
   // Death-message packs (MainWindowDeathMessages.cpp).
   void addDeathMessageItems(QMenu* options);
   void buildPackLabel();
+  void loadBundledPacks();
   void loadPhrasePackAtStart();
-  void usePhrasePack(std::optional<PhrasePack> pack, const QString& path);
+  void useDeathMessages(std::optional<PhrasePack> pack, const QString& path, bool builtInOnly);
   void showPhrasePack();
 
   AppState& m_state;
@@ -205,9 +208,12 @@ class MainWindow : public QMainWindow {
   QLabel* m_panel0 = nullptr;
   QLabel* m_panel1 = nullptr;
 
+  QAction* m_gameDirDeathMessagesAction = nullptr;
   QAction* m_deathMessagesAction = nullptr;
   QAction* m_builtInDeathMessagesAction = nullptr;
   QLabel* m_phrasePackLabel = nullptr;
+  bool m_phrasePackLoaded = false;
+  bool m_bundledPacksLoaded = false;
 };
 
 }  // namespace obitrak::ui

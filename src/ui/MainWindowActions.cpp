@@ -13,6 +13,7 @@
 #include "export/LogExport.h"
 #include "export/TextExport.h"
 #include "scan/Phrases.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Tally.h"
 #include "ui/AboutDialog.h"
 #include "ui/ErrorHandler.h"
@@ -156,6 +157,7 @@ void MainWindow::exportDescription() {
   if (!target) return;
   exportTo(QStringLiteral("Could not export the description to %1"), QStringLiteral("Description"),
            *target, [&](const std::string& path) {
+             recomputeAllWeapons(m_state.tables, m_state.teamPlay);
              ExportTextDescription(m_state.tables, localFileName(m_state.demoPath),
                                    m_state.teamPlay, path);
            });
@@ -169,6 +171,7 @@ void MainWindow::exportHtmlDescription() {
   if (!target) return;
   exportTo(QStringLiteral("Could not export the HTML description to %1"),
            QStringLiteral("HTML description"), *target, [&](const std::string& path) {
+             recomputeAllWeapons(m_state.tables, m_state.teamPlay);
              ExportHtmlDescription(m_state.tables, localFileName(m_state.demoPath),
                                    m_state.teamPlay, m_state.htmlColors, path);
            });

@@ -8,6 +8,8 @@
 #include <QStatusBar>
 
 #include "scan/ObituaryAnalysis.h"
+#include "scan/PackChoice.h"
+#include "scan/PackChoice.h"
 #include "scan/PhrasePack.h"
 #include "ui/ErrorHandler.h"
 #include "ui/MainWindow.h"
@@ -21,6 +23,8 @@ namespace {
 
 const QString kPackFilter = QStringLiteral("Death-message packs|*.pack|All files|*.*");
 const QString kPackKey = QStringLiteral("deathMessages/pack");
+const QString kBuiltInKey = QStringLiteral("deathMessages/builtInOnly");
+const QString kBuiltInKey = QStringLiteral("deathMessages/builtInOnly");
 
 // The installed packs beside the program (bin/../share/obitrak/packs), where the pack
 // chooser starts; empty when they are not there.
@@ -46,7 +50,7 @@ std::optional<PhrasePack> loadPack(const QString& path) {
 
 }  // namespace
 
-// Shown only while a pack is in use, right of the two panels.
+// Shown only while a pack counts the demo, right of the two panels.
 void MainWindow::buildPackLabel() {
   m_phrasePackLabel = new QLabel(statusBar());
   m_phrasePackLabel->setObjectName(QStringLiteral("PhrasePackLabel"));
@@ -55,12 +59,15 @@ void MainWindow::buildPackLabel() {
 }
 
 void MainWindow::addDeathMessageItems(QMenu* options) {
+  m_gameDirDeathMessagesAction = addMenuItem(
+      options, "GameDirDeathMessages1", QStringLiteral("Death messages by &game directory"),
+      QKeySequence(), false, &MainWindow::useGameDirDeathMessages);
   m_deathMessagesAction =
       addMenuItem(options, "DeathMessages1", QStringLiteral("&Death messages\u2026"),
                   QKeySequence(), true, &MainWindow::chooseDeathMessages);
   m_builtInDeathMessagesAction =
       addMenuItem(options, "BuiltInDeathMessages1", QStringLiteral("&Built-in death messages only"),
-                  QKeySequence(), false, &MainWindow::useBuiltInDeathMessages);
+                  QKeySequence(), true, &MainWindow::useBuiltInDeathMessages);
 }
 
 void MainWindow::chooseDeathMessages() {
@@ -72,46 +79,91 @@ void MainWindow::chooseDeathMessages() {
   const QString path = QFileInfo(*chosen).absoluteFilePath();
   std::optional<PhrasePack> pack = loadPack(path);
   if (!pack) return;
-  QSettings(QStringLiteral("Obitrak"), QStringLiteral("obitrak")).setValue(kPackKey, path);
-  usePhrasePack(std::move(pack), path);
+  QSettings settings(QStringLiteral("Obitrak"), QStringLiteral("obitrak"));
+  settings.setValue(kPackKey, path);
+  settings.remove(kBuiltInKey);
+  useDeathMessages(std::move(pack), path, false);
 }
 
 void MainWindow::useBuiltInDeathMessages() {
-  QSettings(QStringLiteral("Obitrak"), QStringLiteral("obitrak")).remove(kPackKey);
-  usePhrasePack(std::nullopt, QString());
+  QSettings settings(QStringLiteral("Obitrak"), QStringLiteral("obitrak"));
+  settings.remove(kPackKey);
+  settings.setValue(kBuiltInKey, true);
+  useDeathMessages(std::nullopt, QString(), true);
 }
 
-// The pack kept from an earlier run, read at start-up. One that no longer loads is reported
-// and the built-in phrases are used; the setting stays for the next run.
+void MainWindow::useGameDirDeathMessages() {
+  loadBundledPacks();
+  QSettings settings(QStringLiteral("Obitrak"), QStringLiteral("obitrak"));
+  settings.remove(kPackKey);
+  settings.remove(kBuiltInKey);
+  useDeathMessages(std::nullopt, QString(), false);
+}
+
+// The packs installed beside the program, read once. A pack in error is reported and left
+// out.
+void MainWindow::loadBundledPacks() {
+  if (m_bundledPacksLoaded) return;
+  m_bundledPacksLoaded = true;
+  const QString programFolder =
+      QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_state.programPath))).absolutePath();
+  PackShelfLoad bundled = LoadPackShelf(bundledPacksFolder(localFileName(programFolder)));
+  for (const std::string& error : bundled.errors)
+    GeneralErrorHandler::showMessage(QString::fromLocal8Bit(error));
+  m_state.bundledPacks = std::make_shared<const PackShelf>(std::move(bundled.shelf));
+}
+
+// The bundled packs and the choice kept from an earlier run, read at start-up.
+// A kept pack that no longer loads is reported and the bundled packs are used; the setting
+// stays for the next run.
 void MainWindow::loadPhrasePackAtStart() {
-  const QString path =
-      QSettings(QStringLiteral("Obitrak"), QStringLiteral("obitrak")).value(kPackKey).toString();
-  if (path.isEmpty()) return;
-  std::optional<PhrasePack> pack = loadPack(path);
-  if (pack) usePhrasePack(std::move(pack), path);
+  loadBundledPacks();
+  if (m_phrasePackLoaded) return;
+  m_phrasePackLoaded = true;
+  QSettings settings(QStringLiteral("Obitrak"), QStringLiteral("obitrak"));
+  m_state.builtInOnly = settings.value(kBuiltInKey, false).toBool();
+  const QString path = settings.value(kPackKey).toString();
+  if (!path.isEmpty()) {
+    std::optional<PhrasePack> pack = loadPack(path);
+    if (pack) useDeathMessages(std::move(pack), path, false);
+  }
+  showPhrasePack();
 }
 
-// Every later scan uses the pack; the loaded demo is analysed again at once and shown for
-// the weapon and the "TeamPlay" state chosen.
-void MainWindow::usePhrasePack(std::optional<PhrasePack> pack, const QString& path) {
+// Every later scan counts with the choice; the loaded demo is analysed again at once and
+// shown for the weapon and the "TeamPlay" state chosen.
+void MainWindow::useDeathMessages(std::optional<PhrasePack> pack, const QString& path,
+                                  bool builtInOnly) {
+  m_phrasePackLoaded = true;
   m_state.phrasePack = std::move(pack);
   m_state.phrasePackPath = path;
+  m_state.builtInOnly = builtInOnly;
+  if (!m_state.demoPath.isEmpty()) {
+    RerunObituaryAnalysis(m_state.tables, m_state.packChoice());
+    fillWeaponFilter();
+    showNotice();
+    weaponFilterChanged();
+  }
   showPhrasePack();
-  if (m_state.demoPath.isEmpty()) return;
-  RerunObituaryAnalysis(m_state.tables, m_state.phrasePackInUse());
-  showNotice();
-  weaponFilterChanged();
 }
 
+// The status bar names the pack that counted the loaded demo, or the one chosen for every
+// demo before any is loaded; the menu offers the choices not in use.
 void MainWindow::showPhrasePack() {
-  const bool inUse = m_state.phrasePack.has_value();
-  m_phrasePackLabel->setText(
-      inUse ? QStringLiteral("Death messages: ") +
-                  QFile::decodeName(QByteArray::fromStdString(m_state.phrasePack->name()))
-            : QString());
-  m_phrasePackLabel->setToolTip(m_state.phrasePackPath);
-  m_phrasePackLabel->setVisible(inUse);
-  m_builtInDeathMessagesAction->setEnabled(inUse);
+  std::string name = m_state.tables.packName;
+  if (m_state.demoPath.isEmpty()) name = m_state.phrasePack ? m_state.phrasePack->name() : std::string();
+  const bool shown = !name.empty();
+  m_phrasePackLabel->setText(shown ? QStringLiteral("Death messages: ") +
+                                         QFile::decodeName(QByteArray::fromStdString(name))
+                                   : QString());
+  m_phrasePackLabel->setToolTip(
+      m_state.phrasePack ? m_state.phrasePackPath
+                         : QStringLiteral("The bundled pack for the game directory \"%1\"")
+                               .arg(latin1(m_state.tables.header.gameDir)));
+  m_phrasePackLabel->setVisible(shown);
+  const bool byGameDir = !m_state.phrasePack && !m_state.builtInOnly;
+  m_gameDirDeathMessagesAction->setEnabled(!byGameDir);
+  m_builtInDeathMessagesAction->setEnabled(!m_state.builtInOnly);
 }
 
 }  // namespace obitrak::ui

@@ -18,6 +18,9 @@ struct WindowRect {
 inline constexpr int kGridLeft = 8;
 inline constexpr int kGridTop = 80;
 
+// The weapon filter's designed width; a longer weapon name widens it.
+inline constexpr int kWeaponFilterWidth = 137;
+
 // What the main window adds around the grid: frame, menu, controls above, status bar.
 inline constexpr int kWindowExtraWidth = 21;
 inline constexpr int kWindowExtraHeight = 200;

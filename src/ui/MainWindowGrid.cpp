@@ -3,15 +3,34 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "scan/Phrases.h"
 #include "stats/Tally.h"
 #include "ui/FragGridView.h"
 #include "ui/MainWindow.h"
+#include "ui/TextConversion.h"
 
 // The main window's frag grid, and the weapon filter and "TeamPlay" box that recount it.
 
 namespace obitrak::ui {
+
+// The items of the weapon filter: "All weapons", then the loaded demo's weapons, whose
+// WeaponIndex is the item's index. The item chosen stays while the weapons are the same.
+void MainWindow::fillWeaponFilter() {
+  QStringList items{latin1(kWeaponCategoryTable[kWeaponAll].filterItem)};
+  for (const Weapon& weapon : m_state.tables.weapons.weapons()) items << latin1(weapon.name);
+  QStringList shown;
+  for (int i = 0; i < m_weaponFilter->count(); ++i) shown << m_weaponFilter->itemText(i);
+  if (items == shown) return;
+  const QSignalBlocker blocker(m_weaponFilter);
+  m_weaponFilter->clear();
+  m_weaponFilter->addItems(items);
+  m_weaponFilter->setCurrentIndex(kWeaponAll);
+  // The list is as wide as designed, or as its longest item needs in this platform's font.
+  m_weaponFilter->setGeometry(8, 16,
+                              std::max(kWeaponFilterWidth, m_weaponFilter->sizeHint().width()), 21);
+}
 
 void MainWindow::selectWeaponSilently(int index) {
   const QSignalBlocker blocker(m_weaponFilter);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QList>
 #include <QStringList>
 #include <vector>
 
@@ -11,27 +12,24 @@ class QTableView;
 
 namespace obitrak::ui {
 
-// The weapons grid: a header row ("Weapon", "Kills") and one row per weapon category with
-// the kills the ranked players made with it. Row 0 and column 0 are the fixed cells. The
-// weapons stand in their order, or sorted by their kills (most first, then least first).
+// A grid of texts whose first row and first column are fixed cells: the weapons grid and
+// the players' headshots grid of the weapons window. The rows below the headings stand in
+// their order, or sorted by the numbers of a column (most first, then least first).
 class WeaponsStatsModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  static constexpr int kRows = 13;
-  static constexpr int kColumns = 2;
-
   explicit WeaponsStatsModel(QObject* parent = nullptr);
 
-  // Counts every weapon's kills among the ranked players.
-  void fill(const DemoTables& tables);
+  // The headings, then one row of texts each.
+  void setCells(const QList<QStringList>& cells);
 
   QString cellText(int column, int row) const;
   static bool isFixed(int column, int row) { return column == 0 || row == 0; }
-  // What a click on the header cell of `column` does: the Kills column sorts the weapons by
-  // their kills, most first, then least first; the Weapon column puts them in order again.
+  // What a click on the heading of `column` does: a column of numbers sorts the rows by
+  // them, most first, then least first; the first column puts them in order again.
   void cycleSort(int column);
-  // The whole grid as text, a line a row.
+  // The whole grid as shown, as text, a line a row.
   QString gridText() const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -42,13 +40,24 @@ class WeaponsStatsModel : public QAbstractTableModel {
  private:
   void arrangeRows();
 
-  QStringList m_kills;       // the Kills column below its header, one per weapon category
-  std::vector<int> m_order;  // the weapon category of each row below the header
-  int m_sorted = 0;          // 0: in order; 1: most kills first; -1: least first
+  QList<QStringList> m_cells;  // the headings, then the rows in their order
+  std::vector<int> m_order;    // the row of m_cells shown in each row below the headings
+  int m_sortColumn = 0;        // 0: in order; else the column the rows are sorted by
+  bool m_mostFirst = true;
 };
 
-// "Weapons stats": how many kills the ranked players made with each weapon, taken anew from
-// the tables on every activation, whatever the weapon filter and the last tally.
+// The weapons grid: "Weapon", "Kills" and, where the demo's pack tells hit locations,
+// "Headshots", with a row for each of the demo's weapons: the kills (and the kills by a shot
+// to the head) that the ranked players made with it.
+QList<QStringList> weaponCells(const DemoTables& tables);
+
+// Each ranked player's kills and headshots, in place order; empty where the demo's pack
+// does not tell hit locations.
+QList<QStringList> headshotCells(const DemoTables& tables);
+
+// "Weapons stats": how many kills the ranked players made with each weapon of the demo, and
+// each player's headshots where the demo tells them, taken anew from the tables on every
+// activation, whatever the weapon filter and the last tally.
 class WeaponsStatsWindow : public SecondaryWindow {
   Q_OBJECT
 
@@ -56,13 +65,18 @@ class WeaponsStatsWindow : public SecondaryWindow {
   explicit WeaponsStatsWindow(AppState& state, QWidget* parent = nullptr);
 
   const WeaponsStatsModel& model() const { return *m_model; }
+  const WeaponsStatsModel& headshotModel() const { return *m_headshotModel; }
 
  protected:
   void refill() override;
 
  private:
+  void layOut();
+
   WeaponsStatsModel* m_model;
+  WeaponsStatsModel* m_headshotModel;
   QTableView* m_weaponGrid;
+  QTableView* m_headshotGrid;
 };
 
 }  // namespace obitrak::ui

@@ -22,7 +22,8 @@ FILES = [
     "usr/share/mime/packages/obitrak.xml",
     "usr/share/man/man1/obitrak-report.1",
     "usr/share/icons/hicolor/scalable/apps/obitrak.svg",
-    "usr/share/obitrak/packs/gladiator.pack",
+] + ["usr/share/obitrak/packs/%s.pack" % p for p in (
+    "action", "arena", "chaos", "ctf", "gladiator", "lithium", "lox", "rogue", "xatrix")
 ] + ["usr/share/icons/hicolor/%dx%d/apps/obitrak.png" % (s, s) for s in ICON_SIZES]
 # Libraries the programs link; dpkg-shlibdeps must have found each.
 DEPENDS = ("libc6", "libstdc++6", "libqt6widgets6", "zlib1g", "libsqlite3-0")
@@ -89,7 +90,7 @@ def main():
               'type="application/x-quake2-demo"' in xml, "entry and MIME package name one type")
         man = open(os.path.join(root, "usr/share/man/man1/obitrak-report.1")).read()
         for option in ("--format", "--teamplay", "--output", "--colors", "--phrases", "--jobs",
-                       "--progress", "--summary", "--library", "--version", "--help"):
+                       "--progress", "--summary", "--library", "--no-pack", "--version", "--help"):
             check(option.replace("-", "\\-") in man, "the manual page documents " + option)
         # Every option the page names is one the program accepts (its --help lists them).
         usage = run([os.path.join(root, "usr/bin/obitrak-report"), "--help"]).stdout

@@ -14,6 +14,7 @@
 #include "export/LogExport.h"
 #include "export/TextExport.h"
 #include "scan/DemoScan.h"
+#include "stats/RankedPlayers.h"
 #include "stats/Tally.h"
 
 using namespace obitrak;
@@ -62,6 +63,7 @@ class ExportMenuTest : public QObject {
     QCOMPARE(request.selectedFilter, 2);
     QCOMPARE(request.fileName, app.file(QStringLiteral("teams.txt")));
     QCOMPARE(readBytes(out), coreExport(demo, [&](DemoTables& t, const std::string& path) {
+               recomputeAllWeapons(t, false);
                ExportTextDescription(t, bytesOf(demo), false, path);
              }));
   }
@@ -78,6 +80,7 @@ class ExportMenuTest : public QObject {
     // The core goes the same way: the box's team-play tally, then the export.
     const QByteArray expected = coreExport(demo, [&](DemoTables& t, const std::string& path) {
       TallyTeamPlay(t, 0);
+      recomputeAllWeapons(t, true);
       ExportTextDescription(t, bytesOf(demo), true, path);
     });
     QCOMPARE(readBytes(out), expected);
@@ -102,6 +105,7 @@ class ExportMenuTest : public QObject {
     HtmlColorSet colours = HtmlColorSet::defaults();
     colours[HtmlColorSet::Background] = 0x123456;
     const QByteArray expected = coreExport(demo, [&](DemoTables& t, const std::string& path) {
+      recomputeAllWeapons(t, false);
       ExportHtmlDescription(t, bytesOf(demo), false, colours, path);
     });
     QCOMPARE(readBytes(out), expected);
@@ -186,6 +190,7 @@ class ExportMenuTest : public QObject {
     QVERIFY(app.saveRequests.empty());
     QCOMPARE(readBytes(demos.filePath(QStringLiteral("duel.htm"))),
              coreExport(demo, [&](DemoTables& t, const std::string& path) {
+               recomputeAllWeapons(t, false);
                ExportHtmlDescription(t, bytesOf(demo), false, HtmlColorSet::defaults(), path);
              }));
     menuItem(app.form(), "Exportdescription1")->trigger();

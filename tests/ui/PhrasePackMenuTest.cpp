@@ -6,8 +6,11 @@
 #include <QLabel>
 #include <QSettings>
 
+#include "DemoWriter.h"
 #include "UiTestSupport.h"
+#include "scan/PackChoice.h"
 #include "scan/PhrasePack.h"
+#include "ui/WeaponsStatsWindow.h"
 
 using namespace obitrak;
 using namespace obitrak::uitest;
@@ -38,6 +41,24 @@ QString storedPack() {
 
 QLabel* packLabel(ui::MainWindow& form) {
   return form.findChild<QLabel*>(QStringLiteral("PhrasePackLabel"));
+}
+
+// A bundled pack of a mod with weapons and hit locations of its own, for the game
+// directory "modx", and a demo of that directory: Ann shoots Bob in the head, then stabs him.
+const std::string kBundledPack =
+    "games modx\n"
+    "weapon PST \"Pistol\"\n"
+    "weapon KNF \"Knife\"\n"
+    "kill PST head \"has a hole in\"\n"
+    "kill KNF \"was stabbed by\"\n";
+
+std::string bundledModDemo() {
+  tools::DemoWriter w;
+  w.serverData(34, "modx", 0, "Test Yard").player(0, "Ann", "male/grunt");
+  w.player(1, "Bob", "female/athena").endBlock();
+  w.print(1, "Bob has a hole in his head from Ann\n").endBlock();
+  w.print(1, "Bob was stabbed by Ann\n").endBlock();
+  return w.finish();
 }
 
 void choosePack(TestApp& app, const QString& path) {
@@ -169,7 +190,8 @@ class PhrasePackMenuTest : public QObject {
 
   void builtInPhrasesOnly() {
     TestApp app;
-    QVERIFY(!menuItem(app.form(), "BuiltInDeathMessages1")->isEnabled());
+    // The bundled packs by game directory are the choice at start.
+    QVERIFY(!menuItem(app.form(), "GameDirDeathMessages1")->isEnabled());
     choosePack(app, app.demo(QStringLiteral("mod.pack"), kModPack));
     app.open(app.demo(QStringLiteral("mod.dm2"), modDemo()));
     QVERIFY(menuItem(app.form(), "BuiltInDeathMessages1")->isEnabled());
@@ -203,6 +225,45 @@ class PhrasePackMenuTest : public QObject {
     });
     menuItem(windows.mainWindow(), "DeathMessages1")->trigger();
     QCOMPARE(start, installed ? packs + QLatin1Char('/') : QString());
+  }
+
+  // A demo of a bundled pack's game directory is counted with it: the weapon filter, the
+  // weapons window and the status bar follow its weapons, until the user chooses the
+  // built-in phrases only, and "Death messages by game directory" brings it back.
+  void gameDirectoryChoosesTheBundledPack() {
+    TestApp app;
+    app.showActive();
+    QDir().mkpath(app.file(QStringLiteral("packs")));
+    app.demo(QStringLiteral("packs/mod.pack"), kBundledPack);
+    app.state().bundledPacks = std::make_shared<const PackShelf>(
+        LoadPackShelf(app.file(QStringLiteral("packs")).toStdString()).shelf);
+    app.open(app.demo(QStringLiteral("mod.dm2"), bundledModDemo()));
+    auto* filter = app.form().findChild<QComboBox*>(QStringLiteral("WeaponList"));
+    const QStringList own{QStringLiteral("All weapons"), QStringLiteral("Pistol"),
+                          QStringLiteral("Knife")};
+    QStringList items;
+    for (int i = 0; i < filter->count(); ++i) items << filter->itemText(i);
+    QCOMPARE(items, own);
+    QCOMPARE(packLabel(app.form())->text(), QStringLiteral("Death messages: mod.pack"));
+    QCOMPARE(annRow(app.form()).last(), QStringLiteral("2 (2 / 0)"));
+
+    ui::WeaponsStatsWindow window(app.state());
+    window.refillNow();
+    QCOMPARE(window.model().cellText(2, 0), QStringLiteral("Headshots"));
+    QCOMPARE(window.model().cellText(0, 2), QStringLiteral("Knife"));
+    QCOMPARE(window.model().cellText(2, 1), QStringLiteral("1"));
+    QCOMPARE(window.headshotModel().cellText(0, 1), QStringLiteral("Ann"));
+    QCOMPARE(window.headshotModel().cellText(2, 1), QStringLiteral("1"));
+
+    menuItem(app.form(), "BuiltInDeathMessages1")->trigger();
+    QCOMPARE(filter->count(), 13);
+    QVERIFY(packLabel(app.form())->isHidden());
+    window.refillNow();
+    QCOMPARE(window.model().columnCount(), 2);
+    QCOMPARE(window.headshotModel().rowCount(), 0);
+    menuItem(app.form(), "GameDirDeathMessages1")->trigger();
+    QCOMPARE(filter->count(), 3);
+    QVERIFY(!menuItem(app.form(), "GameDirDeathMessages1")->isEnabled());
   }
 
   // Cancelling the chooser keeps the pack in use.

@@ -43,10 +43,11 @@ struct IndexCounts {
 
 // Brings the library up to date for a list of demos: a demo whose file is the one stored
 // (size, modification time, device, inode and change time), analysed as the pack that
-// `choice` gives for its game directory would analyse it now, and whose stored result holds, is reused; every other one is scanned on the job runner's
-// threads and its result stored. Without a store every demo is scanned and nothing is
-// kept; a read-only store is read, and nothing is written to it. Results are committed in
-// small transactions as they come, so a run that is interrupted keeps what it had done.
+// `choice` gives for its game directory would analyse it now, and whose stored result holds, is
+// reused; every other one is scanned on the job runner's threads and its result stored. Without a
+// store every demo is scanned and nothing is kept; a read-only store is read, and nothing is
+// written to it. Results are committed in small transactions as they come, so a run that is
+// interrupted keeps what it had done.
 class LibraryIndexer {
  public:
   LibraryIndexer(LibraryStore* store, const PackChoice& choice, unsigned threads);

@@ -56,9 +56,10 @@ WeaponSet unpackWeapons(std::string_view packed, const std::string& library);
 struct LibraryStore::Statements {
   explicit Statements(SqliteDb& db)
       : findId(db, "SELECT id FROM demos WHERE path = ?"),
-        insertDemo(db,
-                   "INSERT INTO demos(" + std::string(kDemoColumns) +
-                       ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        insertDemo(
+            db,
+            "INSERT INTO demos(" + std::string(kDemoColumns) +
+                ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         insertPlayer(db, "INSERT INTO players(" + std::string(kPlayerColumns) +
                              ") VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         insertNotice(db, "INSERT INTO notices VALUES(?,?,?)"),

@@ -9,7 +9,6 @@
 
 #include "scan/ObituaryAnalysis.h"
 #include "scan/PackChoice.h"
-#include "scan/PackChoice.h"
 #include "scan/PhrasePack.h"
 #include "ui/ErrorHandler.h"
 #include "ui/MainWindow.h"
@@ -23,7 +22,6 @@ namespace {
 
 const QString kPackFilter = QStringLiteral("Death-message packs|*.pack|All files|*.*");
 const QString kPackKey = QStringLiteral("deathMessages/pack");
-const QString kBuiltInKey = QStringLiteral("deathMessages/builtInOnly");
 const QString kBuiltInKey = QStringLiteral("deathMessages/builtInOnly");
 
 // The installed packs beside the program (bin/../share/obitrak/packs), where the pack
@@ -151,7 +149,8 @@ void MainWindow::useDeathMessages(std::optional<PhrasePack> pack, const QString&
 // demo before any is loaded; the menu offers the choices not in use.
 void MainWindow::showPhrasePack() {
   std::string name = m_state.tables.packName;
-  if (m_state.demoPath.isEmpty()) name = m_state.phrasePack ? m_state.phrasePack->name() : std::string();
+  if (m_state.demoPath.isEmpty())
+    name = m_state.phrasePack ? m_state.phrasePack->name() : std::string();
   const bool shown = !name.empty();
   m_phrasePackLabel->setText(shown ? QStringLiteral("Death messages: ") +
                                          QFile::decodeName(QByteArray::fromStdString(name))

@@ -20,7 +20,7 @@
 #include "export/TextExport.h"
 #include "scan/DemoScan.h"
 #include "scan/ObituaryAnalysis.h"
-#include "stats/Ranking.h"
+#include "scan/Ranking.h"
 #include "stats/Tally.h"
 #include "stats/TimeGraph.h"
 

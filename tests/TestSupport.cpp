@@ -181,8 +181,8 @@ DemoWriter demoWithPlayers(const std::vector<PlayerSpec>& players, const std::st
                            int protocol) {
   DemoWriter w;
   w.serverData(protocol, "", 0, map);
-  w.configString(DemoWriter::kConfigLevelMessage, map + " message");
-  w.configString(DemoWriter::kConfigMapModel, "maps/" + map + ".bsp");
+  w.levelMessage(map + " message");
+  w.mapModel("maps/" + map + ".bsp");
   for (const PlayerSpec& p : players) w.player(p.client, p.name, p.skin);
   w.endBlock();
   return w;

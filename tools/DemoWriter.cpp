@@ -4,6 +4,8 @@ namespace obitrak::tools {
 
 namespace {
 
+using namespace protocol;
+
 void appendInt32(std::string& out, std::int32_t value) {
   auto v = static_cast<std::uint32_t>(value);
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
@@ -33,7 +35,15 @@ DemoWriter& DemoWriter::player(int client, std::string_view name, std::string_vi
   std::string text(name);
   text += '\\';
   text += skin;
-  return configString(static_cast<std::uint16_t>(kConfigPlayerSkins + client), text);
+  return configString(static_cast<std::uint16_t>(m_layout->playerSkins + client), text);
+}
+
+DemoWriter& DemoWriter::levelMessage(std::string_view text) {
+  return configString(m_layout->levelMessage, text);
+}
+
+DemoWriter& DemoWriter::mapModel(std::string_view text) {
+  return configString(m_layout->mapModel, text);
 }
 
 DemoWriter& DemoWriter::print(std::uint8_t level, std::string_view text) {

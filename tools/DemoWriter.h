@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "scan/Quake2Protocol.h"
+
 namespace obitrak::tools {
 
 // Builds Quake 2 demo files in memory, block by block, for the sample generator and for
@@ -11,29 +13,23 @@ namespace obitrak::tools {
 // length field.
 class DemoWriter {
  public:
-  // Server message codes of the game.
-  static constexpr std::uint8_t svc_layout = 4;
-  static constexpr std::uint8_t svc_print = 10;
-  static constexpr std::uint8_t svc_stufftext = 11;
-  static constexpr std::uint8_t svc_serverdata = 12;
-  static constexpr std::uint8_t svc_configstring = 13;
-  static constexpr std::uint8_t svc_frame = 20;
-  static constexpr std::uint8_t svc_spawnbaseline = 22;
-
-  // Config string indices.
-  static constexpr std::uint16_t kConfigLevelMessage = 0;
-  static constexpr std::uint16_t kConfigMapModel = 33;
-  static constexpr std::uint16_t kConfigPlayerSkins = 0x520;  // + client number
+  // Config strings are numbered as `layout` numbers them.
+  explicit DemoWriter(const protocol::ConfigStringLayout& layout = protocol::kOriginalLayout)
+      : m_layout(&layout) {}
 
   // [byte code] [long protocol] [long server count] [byte attract loop] [string game dir]
   // [short player number] [string level name]
   DemoWriter& serverData(std::int32_t protocol, std::string_view gameDir,
                          std::uint16_t playerNumber, std::string_view levelName,
-                         std::uint8_t code = svc_serverdata, std::int32_t serverCount = 0x1234);
+                         std::uint8_t code = protocol::svc_serverdata,
+                         std::int32_t serverCount = 0x1234);
   // [byte 13] [short index] [string text]
   DemoWriter& configString(std::uint16_t index, std::string_view text);
   // The player config string of client `client`: "name\skin".
   DemoWriter& player(int client, std::string_view name, std::string_view skin);
+  // The level message and the map model config strings.
+  DemoWriter& levelMessage(std::string_view text);
+  DemoWriter& mapModel(std::string_view text);
   // [byte 10] [byte level] [string text]; the text is written as given (add "\n" yourself).
   DemoWriter& print(std::uint8_t level, std::string_view text);
   // [byte 4] [string layout]
@@ -62,6 +58,7 @@ class DemoWriter {
   std::string finish(bool endMarker = true);
 
  private:
+  const protocol::ConfigStringLayout* m_layout;
   std::string m_file;
   std::string m_block;
   std::size_t m_blocks = 0;

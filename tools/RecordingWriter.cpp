@@ -6,43 +6,43 @@ namespace obitrak::tools {
 
 namespace {
 
-constexpr std::uint8_t svc_layout = 4;
-constexpr std::uint8_t svc_print = 10;
+using namespace protocol;
+
 constexpr std::uint64_t bit(int n) {
   return std::uint64_t{1} << n;
 }
 
 }  // namespace
 
-RecordingWriter::RecordingWriter() : m_file("MVD2") {}
+RecordingWriter::RecordingWriter() : m_file(kRecordingMagic.begin(), kRecordingMagic.end()) {}
 
 RecordingWriter& RecordingWriter::serverData(std::string_view gameDir, int recordingClient,
                                              std::string_view levelName, std::string_view mapModel,
                                              Format format) {
   m_format = format;
-  const bool flagsWord = format.minor >= 2012;
-  byte(static_cast<std::uint8_t>(mvd_serverdata | (flagsWord ? 0 : format.flags << 5)));
-  int32(37);
+  const bool flagsWord = format.minor >= kRecordingFlagsWordMinor;
+  byte(static_cast<std::uint8_t>(mvd_serverdata |
+                                 (flagsWord ? 0 : format.flags << kRecordingCodeBits)));
+  int32(kProtocolRecording);
   int16(format.minor);
   if (flagsWord) int16(format.flags);
   int32(0x1234);
   string(gameDir);
   int16(static_cast<std::uint16_t>(recordingClient));
-  int16(kConfigLevelName);
+  int16(format.layout().levelMessage);
   string(levelName);
-  int16(static_cast<std::uint16_t>(kConfigMapModel + (format.extended() ? 30 : 0)));
+  int16(format.layout().mapModel);
   return string(mapModel);
 }
 
 RecordingWriter& RecordingWriter::initialPlayer(int client, std::string_view name,
                                                 std::string_view skin) {
-  const int base = m_format.extended() ? kExtendedPlayerSkins : kConfigPlayerSkins;
-  int16(static_cast<std::uint16_t>(base + client));
+  int16(static_cast<std::uint16_t>(m_format.layout().playerSkins + client));
   return string(std::string(name) + '\\' + std::string(skin));
 }
 
 RecordingWriter& RecordingWriter::endServerData() {
-  int16(m_format.extended() ? kExtendedConfigEnd : kConfigEnd);
+  int16(m_format.layout().end);
   frameBody(7);
   return *this;
 }
@@ -54,8 +54,7 @@ RecordingWriter& RecordingWriter::configString(std::uint16_t index, std::string_
 }
 
 RecordingWriter& RecordingWriter::player(int client, std::string_view name, std::string_view skin) {
-  const int base = m_format.extended() ? kExtendedPlayerSkins : kConfigPlayerSkins;
-  return configString(static_cast<std::uint16_t>(base + client),
+  return configString(static_cast<std::uint16_t>(m_format.layout().playerSkins + client),
                       std::string(name) + '\\' + std::string(skin));
 }
 
@@ -68,7 +67,8 @@ RecordingWriter& RecordingWriter::print(std::uint8_t level, std::string_view tex
 RecordingWriter& RecordingWriter::unicastPrint(int client, std::uint8_t level,
                                                std::string_view text, bool reliable) {
   const std::size_t length = text.size() + 3;
-  byte(static_cast<std::uint8_t>((reliable ? mvd_unicast_r : mvd_unicast) | (length >> 8 << 5)));
+  byte(static_cast<std::uint8_t>((reliable ? mvd_unicast_r : mvd_unicast) |
+                                 (length >> 8 << kRecordingCodeBits)));
   byte(static_cast<std::uint8_t>(length & 0xFF));
   byte(static_cast<std::uint8_t>(client));
   byte(svc_print);
@@ -78,7 +78,8 @@ RecordingWriter& RecordingWriter::unicastPrint(int client, std::uint8_t level,
 
 RecordingWriter& RecordingWriter::unicastLayout(int client, std::string_view text, bool reliable) {
   const std::size_t length = text.size() + 2;
-  byte(static_cast<std::uint8_t>((reliable ? mvd_unicast_r : mvd_unicast) | (length >> 8 << 5)));
+  byte(static_cast<std::uint8_t>((reliable ? mvd_unicast_r : mvd_unicast) |
+                                 (length >> 8 << kRecordingCodeBits)));
   byte(static_cast<std::uint8_t>(length & 0xFF));
   byte(static_cast<std::uint8_t>(client));
   byte(svc_layout);
@@ -86,7 +87,7 @@ RecordingWriter& RecordingWriter::unicastLayout(int client, std::string_view tex
 }
 
 RecordingWriter& RecordingWriter::multicast(std::size_t size) {
-  byte(static_cast<std::uint8_t>(mvd_multicast_pvs | (size >> 8 << 5)));
+  byte(static_cast<std::uint8_t>(mvd_multicast_pvs | (size >> 8 << kRecordingCodeBits)));
   byte(static_cast<std::uint8_t>(size & 0xFF));
   int16(77);  // leaf
   return raw(std::string(size, '\x03'));

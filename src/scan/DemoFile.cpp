@@ -151,7 +151,12 @@ bool DemoFile::ensure(std::size_t count) {
 }
 
 bool DemoFile::startsWith(std::string_view magic) {
-  return ensure(magic.size()) && std::string_view(m_data + m_pos, magic.size()) == magic;
+  return peek(magic.size()) == magic;
+}
+
+std::string_view DemoFile::peek(std::size_t count) {
+  ensure(count);
+  return std::string_view(m_data + m_pos, std::min(count, m_end - m_pos));
 }
 
 void DemoFile::readAsServerRecording() {
@@ -176,7 +181,7 @@ DemoFile::Next DemoFile::next(std::string_view& body) {
     length = readInt32LE(m_data + m_pos);
     m_pos += 4;
     if (length == -1) return Next::EndMarker;
-    if (length > kMaxBlockLength) return Next::Oversized;
+    if (length > m_maxBlockLength) return Next::Oversized;
     if (length < 0) return Next::Negative;
   }
   auto size = static_cast<std::size_t>(length);

@@ -10,7 +10,8 @@
 
 namespace obitrak {
 
-// The largest block body a demo may carry; a longer length field ends the read.
+// The largest block body a demo of the original game may carry; a longer length field ends
+// the read. The newer engines' demos may carry larger ones (see setMaxBlockLength).
 inline constexpr std::int32_t kMaxBlockLength = 1400;
 
 // The longest message a server's multi-view recording may carry (the engine's 32 KiB).
@@ -30,7 +31,7 @@ class DemoFile {
   enum class Next {
     Block,       // a complete block of 0..1400 bytes
     EndMarker,   // the length -1
-    Oversized,   // a length above 1400
+    Oversized,   // a length above the longest block
     Negative,    // a negative length other than -1
     Incomplete,  // the length field or the body is cut short by the end of the file, or
                  // the gzip stream ends early
@@ -51,6 +52,13 @@ class DemoFile {
   // Reads the next block. For Next::Block, `body` views its bytes until the next call.
   // Throws FileError on a read failure or damaged gzip data.
   Next next(std::string_view& body);
+
+  // The longest block body of a demo (1400 unless set): a longer one is Next::Oversized.
+  void setMaxBlockLength(std::int32_t length) { m_maxBlockLength = length; }
+
+  // Up to `count` of the unread bytes (inflated, for a gzip file), fewer where the demo ends
+  // first; consumes nothing. The view holds until the next read.
+  std::string_view peek(std::size_t count);
 
   // Whether the unread bytes (inflated, for a gzip file) begin with `magic`. Reads ahead
   // as far as needed and consumes nothing.
@@ -82,6 +90,7 @@ class DemoFile {
   std::size_t m_end = 0;
   bool m_atEof = false;
   bool m_serverRecording = false;  // 16-bit lengths
+  std::int32_t m_maxBlockLength = kMaxBlockLength;
 };
 
 }  // namespace obitrak

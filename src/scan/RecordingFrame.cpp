@@ -274,7 +274,7 @@ bool skipEntities(MessageCursor& c, const RecordingFormat& f) {
     const std::uint64_t bits = entityBits(c, f);
     const int number = (bits & bit(kNumber16)) ? c.uint16() : c.byte();
     if (number == 0) return true;
-    if (number >= f.maxEntities()) return false;
+    if (number >= f.layout->maxEntities) return false;
     skipEntityFields(c, bits, f);
   }
   return false;
@@ -282,12 +282,18 @@ bool skipEntities(MessageCursor& c, const RecordingFormat& f) {
 
 }  // namespace
 
+bool RecordingFormat::known(std::uint16_t minor) {
+  return minor >= protocol::kRecordingFirstMinor && minor <= protocol::kRecordingPlayerFogMinor;
+}
+
 RecordingFormat RecordingFormat::of(std::uint16_t minor, std::uint16_t flags) {
+  using namespace protocol;
   RecordingFormat f;
-  f.extendedLimits = minor >= kExtendedLimitsMinor && (flags & kFlagExtendedLimits) != 0;
-  f.extendedLimits2 =
-      f.extendedLimits && minor >= kExtendedLimits2Minor && (flags & kFlagExtendedLimits2) != 0;
-  f.playerMoreBits = f.extendedLimits2 && minor >= kPlayerMoreBitsMinor;
+  f.extendedLimits = minor >= kRecordingExtendedMinor && (flags & kStreamExtendedLimits) != 0;
+  f.extendedLimits2 = f.extendedLimits && minor >= kRecordingFlagsWordMinor &&
+                      (flags & kStreamExtendedLimits2) != 0;
+  f.playerMoreBits = f.extendedLimits2 && minor >= kRecordingPlayerFogMinor;
+  f.layout = f.extendedLimits ? &kExtendedLayout : &kOriginalLayout;
   return f;
 }
 

@@ -3,15 +3,14 @@
 #include <cstdint>
 #include <string_view>
 
-#include "scan/DemoFile.h"
-#include "scan/DemoScan.h"
+#include "scan/BlockLoop.h"
 #include "scan/RecordingFrame.h"
-#include "scan/TableWriter.h"
 
 namespace obitrak {
 
 // The first four bytes of a server's multi-view recording (".mvd2").
-inline constexpr std::string_view kServerRecordingMagic = "MVD2";
+inline constexpr std::string_view kServerRecordingMagic(protocol::kRecordingMagic.data(),
+                                                        protocol::kRecordingMagic.size());
 
 // The reader of a server's multi-view recording. Each of its messages carries one server
 // frame (ten a second): the reliable messages of the frame (config strings, prints, the
@@ -31,20 +30,20 @@ class ServerRecordingScanner {
   void run(DemoFile& file);
 
  private:
-  bool block(const Block& b);
+  BlockRead block(const Block& b);
+  bool message(MessageCursor& c, int code, int extraBits);
   bool serverData(MessageCursor& c, int extraBits);
   bool configStrings(MessageCursor& c);
   void configString(int index, std::string_view text, bool initial);
   bool toOnePlayer(MessageCursor& c, int extraBits);
   bool toManyPlayers(MessageCursor& c, int code, int extraBits);
   bool sound(MessageCursor& c);
-  std::int32_t blockTime() const;
 
   TableWriter& m_w;
   DemoTables& m_t;
   ScanObserver* m_observer;
   RecordingFormat m_format;
-  std::int64_t m_blockNumber = 0;
+  BlockClock m_clock;
   int m_recorderClient = -1;  // the server's own recording client, -1 for none
   bool m_headerRead = false;  // the first level's server data was read
 };

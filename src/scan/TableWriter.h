@@ -1,12 +1,9 @@
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "scan/Block.h"
-#include "scan/DemoFile.h"
 #include "scan/DemoScan.h"
 #include "scan/DemoTables.h"
 
@@ -74,49 +71,5 @@ class TableWriter {
   bool m_logFullReported = false;
   std::string m_cleaned;  // reused for every message
 };
-
-// The seconds of block `blockNumber`: a block is a tenth of a second of the game.
-inline std::int32_t blockSeconds(std::int64_t blockNumber) {
-  return static_cast<std::int32_t>(std::min<std::int64_t>(blockNumber / 10, INT32_MAX));
-}
-
-// The read loop of every format. Each whole block of `file` goes to `onBlock` with
-// `blockNumber` counting it from 1; the end marker counts as a block, the end of the file
-// does not. A damaged or cut-off block, or one that `onBlock` cannot decode (it returns
-// false), ends the read with the notice of a bad or incomplete block; what was read stays.
-// `bytesRead` is where the blocks start, `lengthBytes` the size of a block's length field.
-// The observer hears the progress every 2048 blocks. Ends with the duration and the end of
-// the read.
-template <typename OnBlock>
-void readBlocks(DemoFile& file, TableWriter& writer, ScanObserver* observer,
-                std::uint64_t bytesRead, std::size_t lengthBytes, std::int64_t& blockNumber,
-                OnBlock onBlock) {
-  constexpr std::int64_t kProgressBlocks = 2048;
-  std::string_view body;
-  for (;;) {
-    const DemoFile::Next next = file.next(body);
-    if (next == DemoFile::Next::EndOfFile) break;
-    ++blockNumber;
-    if (next == DemoFile::Next::EndMarker) break;
-    if (next == DemoFile::Next::Oversized || next == DemoFile::Next::Negative) {
-      writer.notice(kNoticeBadBlock);
-      break;
-    }
-    if (next == DemoFile::Next::Incomplete) {
-      writer.notice(kNoticeIncompleteBlock);
-      break;
-    }
-    bytesRead += body.size() + lengthBytes;
-    if (observer != nullptr && blockNumber % kProgressBlocks == 0) {
-      observer->readProgress(bytesRead);
-    }
-    if (!onBlock(Block(body))) {
-      writer.notice(kNoticeBadBlock);
-      break;
-    }
-  }
-  writer.tables().header.duration = blockSeconds(blockNumber);
-  writer.endRead();
-}
 
 }  // namespace obitrak

@@ -34,7 +34,7 @@ enum class BlockRead {
 // The read loop of every format. Each whole block of `file` goes to `onBlock`, with `clock`
 // counting it from 1; the end marker counts as a block, the end of the file does not. A
 // damaged or cut-off block, or one that `onBlock` cannot decode, ends the read with the
-// notice of a bad or incomplete block; what was read stays.
+// notice of a bad or incomplete block, or of damaged gzip data; what was read stays.
 // `bytesRead` is where the blocks start, `lengthBytes` the size of a block's length field.
 // The observer hears the progress every 2048 blocks. Ends with the duration and the end of
 // the read.
@@ -47,13 +47,16 @@ void readBlocks(DemoFile& file, TableWriter& writer, ScanObserver* observer,
   for (;;) {
     const DemoFile::Next next = file.next(body);
     if (next != DemoFile::Next::EndOfFile) ++clock.block;
-    if (next == DemoFile::Next::EndOfFile || next == DemoFile::Next::EndMarker) break;
+    if (next == DemoFile::Next::EndOfFile || next == DemoFile::Next::EndMarker) {
+      file.checkArchiveEnd();
+      break;
+    }
     if (next == DemoFile::Next::Oversized || next == DemoFile::Next::Negative) {
       writer.notice(kNoticeBadBlock);
       break;
     }
     if (next == DemoFile::Next::Incomplete) {
-      writer.notice(kNoticeIncompleteBlock);
+      if (!file.damaged()) writer.notice(kNoticeIncompleteBlock);
       break;
     }
     bytesRead += body.size() + lengthBytes;
@@ -64,6 +67,7 @@ void readBlocks(DemoFile& file, TableWriter& writer, ScanObserver* observer,
     if (read == BlockRead::Damaged) writer.notice(kNoticeBadBlock);
     if (read != BlockRead::Next) break;
   }
+  if (file.damaged()) writer.notice(kNoticeDamagedArchive);
   writer.tables().header.duration = clock.seconds();
   writer.endRead();
 }

@@ -17,6 +17,7 @@ inline constexpr std::string_view kNoticeBadBlock = "BAD BLOCK. READING STOPPED.
 inline constexpr std::string_view kNoticeIncompleteBlock = "INCOMPLETE BLOCK. READING STOPPED.";
 inline constexpr std::string_view kNoticePlayerTableFull = "PLAYER TABLE FULL.";
 inline constexpr std::string_view kNoticeMessageLogFull = "MESSAGE LOG FULL.";
+inline constexpr std::string_view kNoticeDamagedArchive = "DAMAGED GZIP DATA. READING STOPPED.";
 
 // Told when the block loop starts, how far it got and when it ends, so that a window can
 // show its progress. readEnded() follows every readStarted(), also when the read fails.

@@ -58,7 +58,7 @@ TEST(ServerRecording, HeaderPlayersAndTheRecorderWhoIsNobody) {
 }
 
 // Prints of every kind at the message that carries them: broadcast prints, and the prints
-// sent to the recording client alone (chat); prints to other clients are theirs.
+// sent to single clients, the recording one or any other.
 TEST(ServerRecording, PrintsAndTheirTimes) {
   RecordingWriter w = twoPlayers();
   w.frames(16);                                 // messages 3..18
@@ -67,8 +67,8 @@ TEST(ServerRecording, PrintsAndTheirTimes) {
   w.unicastPrint(0, 2, "You are ahead\n").unicastPrint(kRecorder, 3, "Bob: !!\n", false);
   w.endMessage();  // message 20
   const DemoTables t = scanned(w.finish());
-  EXPECT_EQ(logTexts(t),
-            (std::vector<std::string>{"Fight!", "Bob was railed by Ann", "Ann: gg", "Bob: !!"}));
+  EXPECT_EQ(logTexts(t), (std::vector<std::string>{"Fight!", "Bob was railed by Ann", "Ann: gg",
+                                                   "You are ahead", "Bob: !!"}));
   EXPECT_EQ(t.log[1].time, 1);
   EXPECT_EQ(t.log[2].time, 2);
   EXPECT_EQ(t.log[3].level, 3);
@@ -76,11 +76,17 @@ TEST(ServerRecording, PrintsAndTheirTimes) {
   EXPECT_EQ(t.players[1].frags, 1);
 }
 
-TEST(ServerRecording, WithoutARecordingClientNoPrintToAClientIsKept) {
+// A text sent to several clients in one frame, each alone (as mods send a death to the
+// players of a team), is one message; in the next frame it is another.
+TEST(ServerRecording, APrintToSeveralClientsIsOneMessage) {
   RecordingWriter w = twoPlayers({}, -1);
-  w.unicastPrint(0, 3, "Ann: hi\n").unicastPrint(1, 3, "Ann: hi\n").print(2, "hi all\n");
-  const DemoTables t = scanned(w.frame().endMessage().finish());
-  EXPECT_EQ(logTexts(t), std::vector<std::string>{"hi all"});
+  w.unicastPrint(0, 1, "Bob was railed by Ann\n").unicastPrint(1, 1, "Bob was railed by Ann\n");
+  w.unicastPrint(1, 3, "Bob was railed by Ann\n", false).print(2, "hi all\n").frame();
+  w.endMessage().unicastPrint(1, 1, "Bob was railed by Ann\n").frame().endMessage();
+  const DemoTables t = scanned(w.finish());
+  EXPECT_EQ(logTexts(t), (std::vector<std::string>{"Bob was railed by Ann", "Bob was railed by Ann",
+                                                   "hi all", "Bob was railed by Ann"}));
+  EXPECT_EQ(t.killMatrix(2, 1, 0), 2u);
   EXPECT_EQ(t.header.viewPlayer, 255) << "the low byte of -1, as a .dm2 keeps it";
   EXPECT_EQ(t.players.slotCount, 21) << "client 20 is a player here";
 }

@@ -77,10 +77,23 @@ void ClientDemoScanner::leadingRun(MessageCursor& c) {
   }
 }
 
-// A player's config string as it arrives.
+// A player's config string as it arrives, and the level message and map model that the game
+// sends at the start, before the first frame (in the first eight blocks the sweep finds
+// them).
 void ClientDemoScanner::configString(int index, std::string_view text) {
   const int client = index - m_layout->playerSkins;
-  if (client >= 0 && client < kMaxSlots) m_w.playerConfigString(client + 1, text);
+  if (client >= 0 && client < kMaxSlots) {
+    m_w.playerConfigString(client + 1, text);
+    return;
+  }
+  if (m_frameSeen || m_clock.block <= kSweptBlocks) return;
+  if (index == m_layout->levelMessage) m_t.header.levelMessage = std::string(text);
+  if (index == m_layout->mapModel) mapModel(text);
+}
+
+void ClientDemoScanner::mapModel(std::string_view text) {
+  m_t.header.bspName = std::string(text);
+  m_report.statusPanel0 += " ( " + m_t.header.bspName + " )";
 }
 
 // Blocks 1 to 8 carry the game's start-up config strings wherever a packet put them:
@@ -104,10 +117,7 @@ void ClientDemoScanner::earlyBlockSweep(const Block& b) {
     if (m_clock.block == 1 && index == m_layout->levelMessage) {
       m_t.header.levelMessage = std::string(text);
     }
-    if (index == m_layout->mapModel) {
-      m_t.header.bspName = std::string(text);
-      m_report.statusPanel0 += " ( " + m_t.header.bspName + " )";
-    }
+    if (index == m_layout->mapModel) mapModel(text);
   }
 }
 

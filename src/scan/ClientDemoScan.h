@@ -11,8 +11,9 @@ namespace obitrak {
 
 // The reader of a client demo (".dm2"): the server data of block 1, then a light scan of
 // each block's leading messages, the reliable ones a server puts before a frame: prints,
-// config strings, layouts. The demos of the original game also have their first eight
-// blocks swept for the start-up config strings wherever a packet put them.
+// config strings, layouts. The level message and the map model are taken where the game
+// sent them before the first frame; the demos of the original game also have their first
+// eight blocks swept for the start-up config strings wherever a packet put them.
 class ClientDemoScanner {
  public:
   ClientDemoScanner(TableWriter& writer, ScanObserver* observer);
@@ -24,6 +25,7 @@ class ClientDemoScanner {
   void serverData(const Block& b);
   void leadingRun(MessageCursor& c);
   void configString(int index, std::string_view text);
+  void mapModel(std::string_view text);
   void earlyBlockSweep(const Block& b);
 
   TableWriter& m_w;

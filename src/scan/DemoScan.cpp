@@ -29,15 +29,13 @@ class ReadGuard {
   ScanObserver* m_observer;
 };
 
-// The read and the analysis run on a fresh set of tables that replaces the old one only
-// when the read got through; the header starts from the previous demo's values, which a
-// demo without such data leaves in place.
+// The read and the analysis run on a fresh set of tables, an empty header included, that
+// replaces the old one only when the read got through: nothing of the previous demo is left
+// where this one has no such data.
 ScanReport scanFile(DemoTables& tables, DemoFile& file, ScanObserver* observer,
                     const PhrasePack* pack) {
   ScanReport report;
   DemoTables work;
-  work.header = tables.header;
-  work.header.serverRecording = false;  // a reader of server recordings says so itself
   work.scanMarker = kScanMarkerSet;
   work.log.setLimits(tables.log.limits());
   TableWriter writer(work, report, pack);

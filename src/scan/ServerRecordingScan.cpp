@@ -1,6 +1,7 @@
 #include "scan/ServerRecordingScan.h"
 
 #include <string>
+#include <utility>
 
 namespace obitrak {
 
@@ -32,6 +33,7 @@ void ServerRecordingScanner::run(DemoFile& file) {
 
 // Every message of the block, in order.
 BlockRead ServerRecordingScanner::block(const Block& b) {
+  m_unicastPrints.clear();
   MessageCursor c(b);
   while (!c.atEnd()) {
     const std::uint8_t codeByte = c.byte();
@@ -148,7 +150,7 @@ void ServerRecordingScanner::configString(int index, std::string_view text, bool
 // any other message the rest is the client's own data and is stepped over.
 bool ServerRecordingScanner::toOnePlayer(MessageCursor& c, int extraBits) {
   const int length = c.byte() | (extraBits << 8);
-  const int client = c.byte();
+  c.skip(1);  // the client
   const int start = c.position();
   c.skip(length);
   if (c.overrun()) return false;
@@ -164,13 +166,11 @@ bool ServerRecordingScanner::toOnePlayer(MessageCursor& c, int extraBits) {
         break;
       }
       case svc_print: {
-        // [byte 10] [byte level] [string text]: the recording client's own, as a ".dm2"
-        // keeps what its recording player was sent
+        // [byte 10] [byte level] [string text]: to any client, as mods send some death
+        // messages to the players concerned only
         const std::uint8_t level = m.byte();
         const std::string_view text = m.string();
-        if (!m.overrun() && client == m_recorderClient) {
-          m_w.addLogRecord(level, text, m_clock.seconds());
-        }
+        if (!m.overrun()) unicastPrint(level, text);
         break;
       }
       case svc_configstring:
@@ -187,6 +187,16 @@ bool ServerRecordingScanner::toOnePlayer(MessageCursor& c, int extraBits) {
     }
   }
   return !m.overrun();
+}
+
+// A print that the server sent to one client. The same text sent to several clients in the
+// same frame (a message to every player of a team, each sent alone) is one message.
+void ServerRecordingScanner::unicastPrint(std::uint8_t level, std::string_view text) {
+  std::string key(1, static_cast<char>(level));
+  key += text;
+  if (m_unicastPrints.insert(std::move(key)).second) {
+    m_w.addLogRecord(level, text, m_clock.seconds());
+  }
 }
 
 // [byte length, extended by the code's extra bits] ([uint16 leaf] unless to all)

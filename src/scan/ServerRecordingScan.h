@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "scan/BlockLoop.h"
 #include "scan/RecordingFrame.h"
@@ -17,8 +19,9 @@ inline constexpr std::string_view kServerRecordingMagic(protocol::kRecordingMagi
 // messages sent to one player), the frame's player states and entities, then the
 // unreliable ones. The reader decodes every message of every block, steps over the frame
 // data, and fills the tables as the reader of a ".dm2" does: the header from the server
-// data, the players from their config strings, every print message, and the layouts sent
-// to the players. A server recording has no recording player: the header says so.
+// data, the players from their config strings, every print message (those sent to all and
+// those sent to single clients), and the layouts sent to the players. A server recording has
+// no recording player: the header says so.
 //
 // A block whose messages cannot be decoded (an unknown code, a field past its end) ends
 // the read with the notice "BAD BLOCK. READING STOPPED.", as the engine's own reader stops.
@@ -36,6 +39,7 @@ class ServerRecordingScanner {
   bool configStrings(MessageCursor& c);
   void configString(int index, std::string_view text, bool initial);
   bool toOnePlayer(MessageCursor& c, int extraBits);
+  void unicastPrint(std::uint8_t level, std::string_view text);
   bool toManyPlayers(MessageCursor& c, int code, int extraBits);
   bool sound(MessageCursor& c);
 
@@ -46,6 +50,7 @@ class ServerRecordingScanner {
   BlockClock m_clock;
   int m_recorderClient = -1;  // the server's own recording client, -1 for none
   bool m_headerRead = false;  // the first level's server data was read
+  std::unordered_set<std::string> m_unicastPrints;  // level and text of this frame's
 };
 
 }  // namespace obitrak

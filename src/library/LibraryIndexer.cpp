@@ -11,6 +11,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 
@@ -56,6 +57,8 @@ DemoResult ScanDemoResult(const std::string& path, const PhrasePack* pack, const
   const ScanReport report =
       found != nullptr ? DemoScanOpened(tables, openFoundFile(*found, path), path, nullptr, pack)
                        : DemoScan(tables, path, nullptr, pack);
+  // A recording Obitrak cannot read has no result: it fails with its notice.
+  if (report.unsupported) throw std::runtime_error(report.statusPanel1);
   return DemoResultOf(tables, path, report.notices);
 }
 

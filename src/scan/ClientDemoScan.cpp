@@ -23,7 +23,7 @@ void ClientDemoScanner::run(DemoFile& file) {
 
 BlockRead ClientDemoScanner::block(const Block& b) {
   MessageCursor c(b);
-  if (m_clock.block == 1) serverData(b);
+  if (m_clock.block == 1 && !serverData(b)) return BlockRead::Stop;
   leadingRun(c);
   if (m_clock.block <= kSweptBlocks) earlyBlockSweep(b);
   return BlockRead::Next;
@@ -33,17 +33,22 @@ BlockRead ClientDemoScanner::block(const Block& b) {
 // [byte code] [long protocol] [long server count] [byte attract loop] [string game dir]
 // [short player number] [string level name]
 // Its fields are read where they stand whatever the code, as the game's 3.00 numbered it
-// otherwise.
-void ClientDemoScanner::serverData(const Block& b) {
+// otherwise. False for a protocol that Obitrak cannot read.
+bool ClientDemoScanner::serverData(const Block& b) {
   MessageCursor c(b);
-  c.skip(1);
+  const std::uint8_t code = c.byte();
   DemoHeader& h = m_t.header;
   h.protocolVersion = c.int32();
+  if (code == svc_serverdata && clientDemoFormat(h.protocolVersion) == nullptr) {
+    m_w.unsupported(h.protocolVersion);
+    return false;
+  }
   c.skip(4 + 1);
   h.gameDir = std::string(c.string());
   h.viewPlayer = static_cast<std::uint8_t>(c.uint16());  // the low byte of the number
   h.mapName = std::string(c.string());
   m_report.statusPanel0 = "Map: " + h.mapName;
+  return true;
 }
 
 // The messages at the head of the block, up to the first one of another kind. A message

@@ -22,7 +22,7 @@ class ClientDemoScanner {
 
  private:
   BlockRead block(const Block& b);
-  void serverData(const Block& b);
+  bool serverData(const Block& b);
   void leadingRun(MessageCursor& c);
   void configString(int index, std::string_view text);
   void mapModel(std::string_view text);

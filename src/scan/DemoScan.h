@@ -17,6 +17,7 @@ inline constexpr std::string_view kNoticeBadBlock = "BAD BLOCK. READING STOPPED.
 inline constexpr std::string_view kNoticeIncompleteBlock = "INCOMPLETE BLOCK. READING STOPPED.";
 inline constexpr std::string_view kNoticePlayerTableFull = "PLAYER TABLE FULL.";
 inline constexpr std::string_view kNoticeMessageLogFull = "MESSAGE LOG FULL.";
+inline constexpr std::string_view kNoticeUnsupported = "Unsupported recording: protocol ";
 inline constexpr std::string_view kNoticeDamagedArchive = "DAMAGED GZIP DATA. READING STOPPED.";
 
 // Told when the block loop starts, how far it got and when it ends, so that a window can
@@ -35,6 +36,9 @@ struct ScanReport {
   std::string statusPanel0;          // "Map: <level>" and " ( <bsp> )" per map model found
   std::string statusPanel1;          // the last notice, empty when none
   std::vector<std::string> notices;  // every notice, in the order met
+  // A recording of a protocol or version that Obitrak cannot read: the read ended at its
+  // server data with the one notice that names it ("Unsupported recording: protocol 1234").
+  bool unsupported = false;
 };
 
 // Scans the demo at `path` into `tables`: header, players, message log, kill counts, tally

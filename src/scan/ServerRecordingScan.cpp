@@ -38,7 +38,7 @@ BlockRead ServerRecordingScanner::block(const Block& b) {
   while (!c.atEnd()) {
     const std::uint8_t codeByte = c.byte();
     if (!message(c, codeByte & kCodeMask, codeByte >> kRecordingCodeBits) || c.overrun()) {
-      return BlockRead::Damaged;
+      return m_stop ? BlockRead::Stop : BlockRead::Damaged;
     }
   }
   return BlockRead::Next;
@@ -101,8 +101,13 @@ bool ServerRecordingScanner::serverData(MessageCursor& c, int extraBits) {
     // As in a ".dm2", the low byte of the client number.
     h.viewPlayer = static_cast<std::uint8_t>(recorder);
   }
-  // Frames of another protocol or version cannot be stepped over safely.
-  if (protocol != kProtocolRecording || !RecordingFormat::known(minor)) return false;
+  // Frames of another protocol or version cannot be stepped over: the read ends, and a
+  // recording of which nothing was read is unsupported.
+  if (protocol != kProtocolRecording || !RecordingFormat::known(minor)) {
+    m_w.unsupported(protocol, protocol == kProtocolRecording ? minor : 0, m_headerRead);
+    m_stop = true;
+    return false;
+  }
   m_format = RecordingFormat::of(minor, flags);
   m_recorderClient = recorder;
   if (!configStrings(c)) return false;

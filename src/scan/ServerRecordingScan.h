@@ -24,7 +24,8 @@ inline constexpr std::string_view kServerRecordingMagic(protocol::kRecordingMagi
 // no recording player: the header says so.
 //
 // A block whose messages cannot be decoded (an unknown code, a field past its end) ends
-// the read with the notice "BAD BLOCK. READING STOPPED.", as the engine's own reader stops.
+// the read with the notice "BAD BLOCK. READING STOPPED.", as the engine's own reader stops;
+// server data of a protocol or version that Obitrak cannot read end it as unsupported.
 class ServerRecordingScanner {
  public:
   ServerRecordingScanner(TableWriter& writer, ScanObserver* observer);
@@ -50,6 +51,7 @@ class ServerRecordingScanner {
   BlockClock m_clock;
   int m_recorderClient = -1;  // the server's own recording client, -1 for none
   bool m_headerRead = false;  // the first level's server data was read
+  bool m_stop = false;        // server data that end the read
   std::unordered_set<std::string> m_unicastPrints;  // level and text of this frame's
 };
 

@@ -1,6 +1,7 @@
 #include "scan/TableWriter.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "scan/ObituaryAnalysis.h"
@@ -51,6 +52,14 @@ void UnkeptKills::addTo(KillMatrix& km) const {
 void TableWriter::notice(std::string_view text) {
   m_report.statusPanel1 = std::string(text);
   m_report.notices.emplace_back(text);
+}
+
+void TableWriter::unsupported(std::int32_t protocol, int version, bool partly) {
+  std::string text(kNoticeUnsupported);
+  text += std::to_string(protocol);
+  if (version != 0) text += " version " + std::to_string(version);
+  notice(text);
+  m_report.unsupported = m_report.unsupported || !partly;
 }
 
 void TableWriter::addLogRecord(std::uint8_t level, std::string_view text, std::int32_t time) {

@@ -40,6 +40,9 @@ class TableWriter {
   ScanReport& report() { return m_report; }
 
   void notice(std::string_view text);
+  // A recording of a protocol or of a version (0 for none) that Obitrak cannot read: the
+  // notice that names it, and the report marked unsupported unless `partly` read.
+  void unsupported(std::int32_t protocol, int version = 0, bool partly = false);
 
   // A print message at `time`. Log texts keep only 7-bit characters: 128 is taken from
   // every higher code. Past the log's limits only obituaries are looked at, for their kills.

@@ -33,8 +33,8 @@ TEST(RecordingFormats, UnknownProtocolsAndVersionsAreUnsupported) {
   const std::vector<Case> cases{
       {"a.dm2", demoWithPlayers({{0, "Ann", "male/grunt"}}, "m", 1234).finish(),
        "Unsupported recording: protocol 1234"},
-      {"b.dm2", demoWithPlayers({{0, "Ann", "male/grunt"}}, "m", 35).finish(),
-       "Unsupported recording: protocol 35"},
+      {"b.dm2", demoWithPlayers({{0, "Ann", "male/grunt"}}, "m", 37).finish(),
+       "Unsupported recording: protocol 37"},
       {"c.mvd2", mvd36, "Unsupported recording: protocol 36"},
       {"d.mvd2", recording({2014, 0}), "Unsupported recording: protocol 37 version 2014"},
   };

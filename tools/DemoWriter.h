@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "scan/Quake2Protocol.h"
 
@@ -23,9 +25,23 @@ class DemoWriter {
                          std::uint16_t playerNumber, std::string_view levelName,
                          std::uint8_t code = protocol::svc_serverdata,
                          std::int32_t serverCount = 0x1234);
+  // The re-release's: [byte 12] [long protocol] [long server count] [byte demo type]
+  // [byte tick rate] [string game dir] [short player number, or -2 [short count]
+  // [count shorts]] [string level name]; `players` holds one number or the split screen's.
+  DemoWriter& rereleaseServerData(std::int32_t protocol, std::string_view gameDir,
+                                  const std::vector<std::int16_t>& players,
+                                  std::string_view levelName, std::uint8_t tickRate = 40);
   // [byte 13] [short index] [string text]
   DemoWriter& configString(std::uint16_t index, std::string_view text);
-  // The player config string of client `client`: "name\skin".
+  // The re-release's config strings in one compressed blast: [byte 22] [short compressed
+  // size] [short size] [zlib data of {[short index] [string text]}].
+  DemoWriter& configBlast(const std::vector<std::pair<std::uint16_t, std::string>>& strings);
+  // The re-release's localised print: [byte 26] [byte flags] [string base] [byte count]
+  // [count strings].
+  DemoWriter& locPrint(std::uint8_t flags, std::string_view base,
+                       const std::vector<std::string>& arguments);
+  // The player config string of client `client`: "name\skin", and in the re-release's
+  // layout "\dogtag" after them.
   DemoWriter& player(int client, std::string_view name, std::string_view skin);
   // The level message and the map model config strings.
   DemoWriter& levelMessage(std::string_view text);

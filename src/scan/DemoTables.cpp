@@ -127,8 +127,9 @@ MessageLog& MessageLog::operator=(const MessageLog& other) {
   copy.m_limits = other.m_limits;
   for (const LogRecord& r : other) {
     LogRecord& added = copy.add(r.level, r.text, r.time);
-    added.killer = r.killer;
-    added.victim = r.victim;
+    const std::string_view text = added.text;
+    added = r;  // every field, what a reader resolved included
+    added.text = text;
   }
   copy.logCount = other.logCount;
   *this = std::move(copy);

@@ -43,6 +43,11 @@ class MessageCursor {
     return text;
   }
   void skip(int count) { take(count); }
+  // Back to the block's first byte.
+  void restart() {
+    m_position = 1;
+    m_overrun = false;
+  }
 
  private:
   void take(int count) {

@@ -85,7 +85,7 @@ inline constexpr ConfigStringLayout kRereleaseLayout{0, 63, 11582, 12448, 8192};
 
 // The families of client demos, by what their blocks hold.
 enum class DemoFamily : std::uint8_t {
-  Original,   // versions 3.00 to 3.20: blocks of up to 1400 bytes
+  Original,   // versions 3.00 to 3.20, R1Q2's and Q2PRO's own: blocks of up to 1400 bytes
   Extended,   // Q2PRO's extended limits: blocks of up to 32 KiB, the extended layout
   Rerelease,  // the 2023 re-release: its own server data and messages, its own layout
 };
@@ -101,7 +101,7 @@ inline constexpr std::int32_t kOriginalBlockLength = 1400;
 inline constexpr std::int32_t kLargeBlockLength = 0x8000;
 
 // Every protocol of a client demo that Obitrak reads.
-inline constexpr std::array<ClientDemoFormat, 15> kClientDemoFormats{{
+inline constexpr std::array<ClientDemoFormat, 17> kClientDemoFormats{{
     {25, DemoFamily::Original, &kOriginalLayout, kOriginalBlockLength},
     {26, DemoFamily::Original, &kOriginalLayout, kOriginalBlockLength},
     {27, DemoFamily::Original, &kOriginalLayout, kOriginalBlockLength},
@@ -112,6 +112,8 @@ inline constexpr std::array<ClientDemoFormat, 15> kClientDemoFormats{{
     {32, DemoFamily::Original, &kOriginalLayout, kOriginalBlockLength},
     {33, DemoFamily::Original, &kOriginalLayout, kOriginalBlockLength},
     {34, DemoFamily::Original, &kOriginalLayout, kOriginalBlockLength},
+    {35, DemoFamily::Original, &kOriginalLayout, kOriginalBlockLength},  // R1Q2's
+    {36, DemoFamily::Original, &kOriginalLayout, kOriginalBlockLength},  // Q2PRO's
     {3434, DemoFamily::Extended, &kExtendedLayout, kLargeBlockLength},
     {3435, DemoFamily::Extended, &kExtendedLayout, kLargeBlockLength},
     {3436, DemoFamily::Extended, &kExtendedLayout, kLargeBlockLength},

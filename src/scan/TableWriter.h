@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,6 +13,14 @@ namespace obitrak {
 
 class PhrasePack;
 
+// A death that a reader resolved itself: the slots of the victim and of the killer (the
+// victim's own for a self-kill) and the WeaponIndex of a kill of another player.
+struct ResolvedDeath {
+  int victim = kNoSlot;
+  int killer = kNoSlot;
+  int weapon = 0;
+};
+
 // The kills of the obituaries that come after the message log is full. They are gathered
 // in small batches, each analysed against the players known at that point, and their
 // counts kept here until they join the KillMatrix of the kept log.
@@ -20,6 +30,10 @@ class UnkeptKills {
 
   void add(std::uint8_t level, std::string_view text, const PlayerTable& players);
   void flush(const PlayerTable& players);
+  // A death resolved by its reader, counted at once; when the identity of slot `from` moves
+  // to slot `to`, its counts go along (moveResolved).
+  void addResolved(const ResolvedDeath& death);
+  void moveResolved(int from, int to);
   // Adds the gathered counts to `km`, saturating.
   void addTo(KillMatrix& km) const;
 
@@ -27,6 +41,8 @@ class UnkeptKills {
   const PhrasePack* m_pack;
   MessageLog m_batch;
   KillMatrix m_counts;
+  KillMatrix m_resolved;
+  bool m_anyResolved = false;
 };
 
 // What every reader of a demo format hands to the tables: notices, print messages, player
@@ -47,6 +63,11 @@ class TableWriter {
   // A print message at `time`. Log texts keep only 7-bit characters: 128 is taken from
   // every higher code. Past the log's limits only obituaries are looked at, for their kills.
   void addLogRecord(std::uint8_t level, std::string_view text, std::int32_t time);
+  // A print that is a death its reader resolved: kept as it stands, and counted past the
+  // log's limits. Its slots name the same players at the end of the read however they are
+  // renamed; one whose player's identity is lost to a full table counts nothing.
+  void addResolvedDeath(std::uint8_t level, std::string_view text, std::int32_t time,
+                        const ResolvedDeath& death);
 
   // A player config string as it arrives during the game. A different name for an occupied
   // slot moves the slot's earlier identity to the first free slot, so every name keeps its
@@ -67,9 +88,18 @@ class TableWriter {
   void addUnkeptKills() { m_unkept.addTo(m_t.killMatrix); }
 
  private:
+  // The text as the log keeps it, in m_cleaned; whether the log has room for it.
+  bool cleanText(std::string_view text);
+  void moveResolved(int from, int to);
+  void dropLostResolved();
+
   DemoTables& m_t;
   ScanReport& m_report;
   UnkeptKills m_unkept;
+  std::size_t m_resolvedKept = 0;
+  // By slot: the records 1..n that named the identity a full table took from it.
+  std::array<std::size_t, kMaxSlots + 1> m_lostUpTo{};
+  bool m_identityLost = false;
   bool m_tableFullReported = false;
   bool m_logFullReported = false;
   std::string m_cleaned;  // reused for every message

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "scan/DemoScan.h"
 #include "scan/PhrasePack.h"
 #include "scan/Phrases.h"
 
@@ -37,6 +38,7 @@ class Digest {
 
 std::string AnalysisVersion(const PhrasePack* pack) {
   Digest d;
+  d.add(kReadersRevision);
   for (const WeaponPhrase& p : kWeaponPhrases) {
     d.add(p.phrase);
     d.add(p.weapon);

@@ -12,6 +12,10 @@ namespace obitrak {
 
 class PhrasePack;
 
+// The revision of the readers, raised whenever they read some demo differently: a result
+// stored with another revision is not what a scan would give now.
+inline constexpr int kReadersRevision = 2;
+
 // Notices of the main window's status panel 1.
 inline constexpr std::string_view kNoticeBadBlock = "BAD BLOCK. READING STOPPED.";
 inline constexpr std::string_view kNoticeIncompleteBlock = "INCOMPLETE BLOCK. READING STOPPED.";

@@ -97,10 +97,11 @@ TEST(ServerRecording, EveryFormatOfTheFrames) {
     Format format;
     const char* label;
   };
-  for (const Case& c : {Case{{2009, 0}, "first minor"}, Case{{2010, 1}, "no messages flag"},
-                        Case{{2011, 4}, "extended limits"}, Case{{2012, 4}, "flags word"},
-                        Case{{2012, 4 | 8}, "extended limits 2"},
-                        Case{{2013, 4 | 8}, "third byte of player bits"}}) {
+  for (const Case& c :
+       {Case{{2009, 0}, "first minor"}, Case{{2010, 1}, "no messages flag"},
+        Case{{2011, 4}, "extended limits"}, Case{{2012, 4}, "flags word"},
+        Case{{2012, 4 | 8}, "extended limits 2"}, Case{{2013, 4 | 8}, "third byte of player bits"},
+        Case{{3038, 0}, "the re-release's game"}}) {
     SCOPED_TRACE(c.label);
     RecordingWriter w = twoPlayers(c.format);
     w.frames(5).player(1, "Bob", "male/major").frame().print(1, "Ann ate Bob's rocket\n");

@@ -19,8 +19,14 @@ struct RecordingStreamFormat {
     return extended() && minor >= protocol::kRecordingFlagsWordMinor &&
            (flags & protocol::kStreamExtendedLimits2);
   }
+  // The re-release's game: the extended limits with floats for coordinates.
+  bool rerelease() const { return minor == protocol::kRecordingRereleaseMinor; }
+  bool wide() const { return extended() || rerelease(); }
+  bool flagsWord() const { return minor >= protocol::kRecordingFlagsWordMinor && !rerelease(); }
   const protocol::ConfigStringLayout& layout() const {
-    return extended() ? protocol::kExtendedLayout : protocol::kOriginalLayout;
+    return rerelease()  ? protocol::kRereleaseLayout
+           : extended() ? protocol::kExtendedLayout
+                        : protocol::kOriginalLayout;
   }
 };
 
@@ -81,6 +87,7 @@ class RecordingWriter {
   std::string finish(bool endMarker = true);
 
  private:
+  std::string playerText(std::string_view name, std::string_view skin) const;
   void frameBody(std::uint32_t seed);
   void playerState(int client, std::uint32_t seed);
   void entity(int number, std::uint32_t seed);

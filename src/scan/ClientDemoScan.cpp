@@ -237,10 +237,8 @@ void ClientDemoScanner::localisedPrint(MessageCursor& c) {
 void ClientDemoScanner::configString(int index, std::string_view text) {
   const int client = index - m_layout->playerSkins;
   if (client >= 0 && client < kMaxSlots) {
-    // "name\skin", and in the re-release "\dogtag" after them
-    const std::size_t skinEnd = text.find(kNameSeparator, text.find(kNameSeparator) + 1);
-    if (m_family == DemoFamily::Rerelease) text = text.substr(0, skinEnd);
-    m_w.playerConfigString(client + 1, text);
+    m_w.playerConfigString(client + 1,
+                           m_family == DemoFamily::Rerelease ? nameAndSkin(text) : text);
     return;
   }
   if (m_frameSeen || (m_family == DemoFamily::Original && m_clock.block <= kSweptBlocks)) return;

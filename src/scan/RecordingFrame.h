@@ -13,6 +13,9 @@ struct RecordingFormat {
   bool extendedLimits = false;   // 16-bit model and weapon indices, long solids, 16-bit angles
   bool extendedLimits2 = false;  // delta-coded coordinates, var-int stats, flagged blends
   bool playerMoreBits = false;   // a third byte of player-state bits (fog)
+  // The re-release's game: the extended limits with float coordinates, 16-bit offsets and
+  // angles in the player states, 64 stats.
+  bool rerelease = false;
   const protocol::ConfigStringLayout* layout = &protocol::kOriginalLayout;
 
   // Whether Obitrak reads recordings of this minor version.

@@ -82,14 +82,15 @@ bool ServerRecordingScanner::message(MessageCursor& c, int code, int extraBits) 
   }
 }
 
-// [long protocol] [uint16 minor version] ([uint16 stream flags] from minor 2012 on, before
-// it the code's extra bits) [long server count] [string game dir] [int16 recording client]
+// [long protocol] [uint16 minor version] ([uint16 stream flags] for minors 2012 and 2013;
+// before them, and in 3038 as q2repro's server writes it, the code's extra bits)
+// [long server count] [string game dir] [int16 recording client]
 // {[uint16 index] [string text]} [uint16 end of config strings] [baseline frame]
 bool ServerRecordingScanner::serverData(MessageCursor& c, int extraBits) {
   const std::int32_t protocol = c.int32();
   const std::uint16_t minor = c.uint16();
-  const std::uint16_t flags =
-      minor >= kRecordingFlagsWordMinor ? c.uint16() : static_cast<std::uint16_t>(extraBits);
+  const bool flagsWord = minor >= kRecordingFlagsWordMinor && minor != kRecordingRereleaseMinor;
+  const std::uint16_t flags = flagsWord ? c.uint16() : static_cast<std::uint16_t>(extraBits);
   c.skip(4);
   const std::string_view gameDir = c.string();
   const auto recorder = static_cast<std::int16_t>(c.uint16());
@@ -138,7 +139,8 @@ bool ServerRecordingScanner::configStrings(MessageCursor& c) {
 void ServerRecordingScanner::configString(int index, std::string_view text, bool initial) {
   const int client = index - m_format.layout->playerSkins;
   if (client >= 0 && client < kMaxSlots) {
-    if (client != m_recorderClient) m_w.playerConfigString(client + 1, text);
+    if (client == m_recorderClient) return;
+    m_w.playerConfigString(client + 1, m_format.rerelease ? nameAndSkin(text) : text);
     return;
   }
   if (!initial) return;

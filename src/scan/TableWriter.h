@@ -45,6 +45,13 @@ class UnkeptKills {
   bool m_anyResolved = false;
 };
 
+// The "name\skin" of a player config string, without what a game sends after the skin (the
+// re-release's dogtag: "name\skin\dogtag").
+inline std::string_view nameAndSkin(std::string_view text) {
+  const std::size_t nameEnd = text.find('\\');
+  return nameEnd == std::string_view::npos ? text : text.substr(0, text.find('\\', nameEnd + 1));
+}
+
 // What every reader of a demo format hands to the tables: notices, print messages, player
 // config strings and layouts, each taken the same way whatever the file's format.
 class TableWriter {

@@ -21,13 +21,15 @@ bool rerelease(std::int32_t protocol) {
   return clientDemoFormat(protocol)->family == protocol::DemoFamily::Rerelease;
 }
 
-// Block 1 of a demo of `protocol`: the server data (the recording player client 1), the
-// level's config strings, Ann (client 0) and Bob (client 1), then a frame that makes the
-// block larger than the original game's blocks may be.
+// Block 1 of a demo of `protocol`: the server data (the recording player client 1, with a
+// split-screen player in 2022), the level's config strings, Ann (client 0) and Bob (client
+// 1), then a frame that makes the block larger than the original game's blocks may be.
 DemoWriter startOf(std::int32_t protocol) {
   DemoWriter w(*clientDemoFormat(protocol)->layout);
   if (rerelease(protocol)) {
-    w.rereleaseServerData(protocol, "baseq2", {1}, "The Edge", 40);
+    const std::vector<std::int16_t> players =
+        protocol == 2022 ? std::vector<std::int16_t>{1, 3} : std::vector<std::int16_t>{1};
+    w.rereleaseServerData(protocol, "baseq2", players, "The Edge", 40);
   } else {
     w.serverData(protocol, "baseq2", 1, "The Edge");
   }

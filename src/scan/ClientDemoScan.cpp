@@ -111,7 +111,7 @@ void ClientDemoScanner::rereleaseServerData(MessageCursor& c) {
   if (player == kSplitScreen) {
     const int count = c.uint16();
     player = static_cast<std::int16_t>(c.uint16());
-    c.skip(2 * (count - 1));
+    if (count > 1) c.skip(2 * (count - 1));
   }
   h.viewPlayer = static_cast<std::uint8_t>(player);
   h.mapName = std::string(c.string());

@@ -51,7 +51,7 @@ class MessageCursor {
 
  private:
   void take(int count) {
-    if (count > m_block.length() + 1 - m_position) {
+    if (count < 0 || count > m_block.length() + 1 - m_position) {
       m_overrun = true;
       m_position = m_block.length() + 1;
       return;

@@ -73,7 +73,10 @@ class Match {
       : m_rerelease(rerelease),
         m_layout(rerelease ? protocol::kRereleaseLayout : protocol::kExtendedLayout),
         m_random(seed) {
-    for (int c = 0; c < kPlayers; ++c) m_names.push_back("Player_" + std::to_string(c));
+    // Two digits each: no name begins another, as the death messages' words need.
+    for (int c = 0; c < kPlayers; ++c) {
+      m_names.push_back(std::string(c < 10 ? "Player_0" : "Player_") + std::to_string(c));
+    }
   }
 
   std::string make(std::uint64_t bytes, int frameSize, int deathEvery) {
@@ -83,7 +86,7 @@ class Match {
     for (std::uint64_t block = 1; out.size() + pending < bytes; ++block) {
       if (m_random.below(deathEvery) == 0) death(w);
       if (block % 600 == 0) chat(w);
-      if (block % 5000 == 0) rename(w);
+      if (block % 50000 == 0) rename(w);
       const int size = frameSize / 2 + m_random.below(frameSize);
       w.frame(static_cast<std::size_t>(size), m_random.next());
       pending += w.currentBlockSize() + 4;

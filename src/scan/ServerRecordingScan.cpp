@@ -33,7 +33,7 @@ void ServerRecordingScanner::run(DemoFile& file) {
 
 // Every message of the block, in order.
 BlockRead ServerRecordingScanner::block(const Block& b) {
-  m_unicastPrints.clear();
+  if (!m_unicastPrints.empty()) m_unicastPrints.clear();
   MessageCursor c(b);
   while (!c.atEnd()) {
     const std::uint8_t codeByte = c.byte();

@@ -114,8 +114,8 @@ class SampleDemo {
     m_w.configString(35, "models/weapons/v_rail/tris.md2");
     m_w.configString(0x220, "sound/world/amb10.wav");
     for (int c = 0; c <= 5; ++c) m_w.player(c, m_clients[c].name, m_clients[c].skin);
-    m_w.byte(protocol::svc_spawnbaseline).raw(std::string("\x81\x02\x40\x00\x10\x20", 6));
-    m_w.byte(protocol::svc_stufftext).string("precache\n");
+    m_w.byte(obitrak::protocol::svc_spawnbaseline).raw(std::string("\x81\x02\x40\x00\x10\x20", 6));
+    m_w.byte(obitrak::protocol::svc_stufftext).string("precache\n");
     m_w.endBlock();
   }
 

@@ -10,10 +10,8 @@ namespace obitrak::protocol {
 
 // Server message codes in the blocks of a client demo (".dm2"), as version 3.20 numbers
 // them; the newer engines keep 1..20 and add their own above.
-inline constexpr std::uint8_t svc_muzzleflash = 1;
 inline constexpr std::uint8_t svc_layout = 4;
 inline constexpr std::uint8_t svc_nop = 6;
-inline constexpr std::uint8_t svc_sound = 9;
 inline constexpr std::uint8_t svc_print = 10;
 inline constexpr std::uint8_t svc_stufftext = 11;
 inline constexpr std::uint8_t svc_serverdata = 12;
@@ -46,11 +44,9 @@ inline constexpr int kRecordingCodeBits = 5;
 inline constexpr std::array<char, 4> kRecordingMagic{'M', 'V', 'D', '2'};
 
 // Protocol numbers as the server data gives them.
-inline constexpr std::int32_t kProtocolRecording = 37;        // multi-view recordings
-inline constexpr std::int32_t kProtocolRereleaseDemo = 2022;  // the re-release's own demos
-inline constexpr std::int32_t kProtocolRerelease = 2023;
-inline constexpr std::int32_t kProtocolExtendedFirst = 3434;  // Q2PRO's extended limits
-inline constexpr std::int32_t kProtocolExtendedLast = 3436;   // 3435: second stage, 3436: fog
+inline constexpr std::int32_t kProtocolRecording = 37;       // multi-view recordings
+inline constexpr std::int32_t kProtocolRerelease = 2023;     // 2022 in its first demos
+inline constexpr std::int32_t kProtocolExtendedLast = 3436;  // Q2PRO's extended limits, 3434..
 
 // Minor versions of multi-view recordings: 2009 and 2010 of the original limits, 2011 to
 // 2013 with Q2PRO's extended limits when their stream flags ask for them, 3038 of the

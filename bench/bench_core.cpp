@@ -20,8 +20,8 @@
 #include "export/TextExport.h"
 #include "scan/DemoScan.h"
 #include "scan/ObituaryAnalysis.h"
+#include "scan/Ranking.h"
 #include "stats/RankedPlayers.h"
-#include "stats/Ranking.h"
 #include "stats/Tally.h"
 #include "stats/TimeGraph.h"
 

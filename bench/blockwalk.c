@@ -1,5 +1,6 @@
 /* The floor for reading a demo: a plain C loop that reads each block's length field and
- * then its body with fread, as any reader of the format must, and does nothing else.
+ * then its body with fread, as any reader of the format must, and does nothing else. Blocks
+ * of up to 32 KiB are walked, as the newer engines' demos carry them.
  * A server's multi-view recording (starting with "MVD2") is walked the same way over its
  * 16-bit length fields. Prints the number of length fields read. */
 #include <stdint.h>
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
     int32_t length;
     memcpy(&length, field, 4);
     ++blocks;
-    if (length < 0 || length > 1400) break;
+    if (length < 0 || length > 32768) break;
     if (fread(body, 1, (size_t)length, f) != (size_t)length) break;
     if (length > 0) checksum += body[0];
   }

@@ -39,20 +39,26 @@ TEST(DemoScan, ServerDataAndConfigStringsOfTheFirstBlock) {
   EXPECT_EQ(t.scanMarker, 777);
 }
 
-TEST(DemoScan, EmptyFileKeepsThePreviousHeader) {
-  DemoTables t;
+// Every scan starts from an empty header: a file without server data leaves nothing of the
+// demo read before it.
+TEST(DemoScan, EveryScanStartsFromAnEmptyHeader) {
   DemoWriter w = twoPlayerDemo();
   w.print(1, "Alice died.\n").endBlock();
-  DemoScanBytes(t, w.finish());
-  ASSERT_EQ(t.log.logCount, 1u);
-  DemoScanBytes(t, "");
-  EXPECT_EQ(t.header.duration, 0);
-  EXPECT_EQ(t.log.logCount, 0u);
-  EXPECT_EQ(t.players.slotCount, 0);
-  EXPECT_EQ(t.players.playerCount, 0);
-  EXPECT_EQ(t.header.mapName, "q2dm1");
-  EXPECT_EQ(t.header.levelMessage, "q2dm1 message");
-  EXPECT_EQ(t.header.protocolVersion, 34);
+  const std::string demo = w.finish();
+  for (const std::string& next : {""s, "not a demo at all\n"s, demo.substr(0, 20)}) {
+    DemoTables t;
+    DemoScanBytes(t, demo);
+    ASSERT_EQ(t.header.mapName, "q2dm1");
+    ScanReport report = DemoScanBytes(t, next);
+    EXPECT_EQ(t.log.logCount, 0u);
+    EXPECT_EQ(t.players.slotCount, 0);
+    EXPECT_EQ(t.header.mapName, "");
+    EXPECT_EQ(t.header.levelMessage, "");
+    EXPECT_EQ(t.header.bspName, "");
+    EXPECT_EQ(t.header.gameDir, "");
+    EXPECT_EQ(t.header.protocolVersion, 0);
+    EXPECT_EQ(report.statusPanel0.find("q2dm1"), std::string::npos);
+  }
 }
 
 TEST(DemoScan, DurationCountsLengthFields) {
@@ -195,6 +201,33 @@ TEST(DemoScan, EarlyBlockSweepFindsPatternsAnywhereInBlocksOneToEight) {
   EXPECT_EQ(t.players[4].name, "Eighth");
   EXPECT_TRUE(t.players[5].name.empty());
   EXPECT_EQ(t.players.slotCount, 4);
+}
+
+// Past the swept blocks, the level message and the map model are taken where they lead a
+// block before the first frame, as mods' servers send them after block 8.
+TEST(DemoScan, StartUpConfigStringsBeforeTheFirstFrame) {
+  struct Case {
+    const char* label;
+    int framesBefore;  // blocks of one frame each after block 1
+    bool frameFirst;   // the config strings' block begins with a frame
+    const char* bsp;
+  };
+  for (const Case& c :
+       {Case{"block 9", 7, false, "maps/late.bsp"}, Case{"block 20", 18, false, "maps/late.bsp"},
+        Case{"behind a frame", 18, true, ""}}) {
+    SCOPED_TRACE(c.label);
+    DemoWriter w;
+    w.serverData(34, "action", 0, "Map").endBlock();
+    for (int i = 0; i < c.framesBefore; ++i) w.byte(protocol::svc_stufftext).endBlock();
+    if (c.frameFirst) w.frame(4);
+    w.levelMessage("Late").mapModel("maps/late.bsp").endBlock();
+    w.frameBlocks(2).levelMessage("After the frame").mapModel("maps/after.bsp").endBlock();
+    ScanReport report;
+    DemoTables t = scanned(w.finish(), &report);
+    EXPECT_EQ(t.header.bspName, c.bsp);
+    EXPECT_EQ(t.header.levelMessage, *c.bsp != 0 ? "Late" : "");
+    EXPECT_EQ(report.statusPanel0, *c.bsp != 0 ? "Map: Map ( maps/late.bsp )" : "Map: Map");
+  }
 }
 
 TEST(DemoScan, EarlyBlockSweepOverwritesAndNeedsABackslash) {

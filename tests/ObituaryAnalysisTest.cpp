@@ -5,7 +5,7 @@
 
 #include "scan/ObituaryAnalysis.h"
 #include "scan/Phrases.h"
-#include "stats/Ranking.h"
+#include "scan/Ranking.h"
 
 namespace obitrak {
 namespace {

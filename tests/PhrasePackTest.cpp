@@ -8,7 +8,7 @@
 #include "scan/ObituaryAnalysis.h"
 #include "scan/PhrasePack.h"
 #include "scan/Phrases.h"
-#include "stats/Ranking.h"
+#include "scan/Ranking.h"
 #include "stats/Tally.h"
 
 namespace obitrak::test {

@@ -62,6 +62,8 @@ TEST(RealDemos, WhatTheDemosHold) {
        {Case{"duel_q2rdm2.dm2", 34, "opentdm", "The Chastity Belt Duel  -  by JaLisK0",
              "maps/q2rdm2.bsp", 320},
         Case{"protocol25_single.dm2", 25, "", "Comm Center", "", 59},
+        Case{"aq2_clan_asylum.dm2", 34, "action", "Quakeham Asylum, by Holy Goat",
+             "maps/asylum.bsp", 896},
         Case{"protocol56_oversized.dm2", 0, "", "", "", 0},
         Case{"server_tdm_edge.mvd2", 37, "opentdm", "The Edge", "maps/q2dm1.bsp", 620}}) {
     DemoTables t;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "scan/ObituaryAnalysis.h"
-#include "stats/Ranking.h"
+#include "scan/Ranking.h"
 #include "stats/Tally.h"
 
 namespace obitrak {

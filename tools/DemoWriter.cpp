@@ -1,8 +1,14 @@
 #include "DemoWriter.h"
 
+#include <zlib.h>
+
+#include <stdexcept>
+
 namespace obitrak::tools {
 
 namespace {
+
+using namespace protocol;
 
 void appendInt32(std::string& out, std::int32_t value) {
   auto v = static_cast<std::uint32_t>(value);
@@ -23,6 +29,55 @@ DemoWriter& DemoWriter::serverData(std::int32_t protocol, std::string_view gameD
   return string(levelName);
 }
 
+DemoWriter& DemoWriter::rereleaseServerData(std::int32_t protocol, std::string_view gameDir,
+                                            const std::vector<std::int16_t>& players,
+                                            std::string_view levelName, std::uint8_t tickRate) {
+  byte(svc_serverdata);
+  int32(protocol);
+  int32(0x1234);
+  byte(1);  // a demo
+  byte(tickRate);
+  string(gameDir);
+  if (players.size() != 1) {
+    int16(static_cast<std::uint16_t>(-2));
+    int16(static_cast<std::uint16_t>(players.size()));
+  }
+  for (std::int16_t p : players) int16(static_cast<std::uint16_t>(p));
+  return string(levelName);
+}
+
+DemoWriter& DemoWriter::configBlast(
+    const std::vector<std::pair<std::uint16_t, std::string>>& strings) {
+  std::string plain;
+  for (const auto& [index, text] : strings) {
+    plain.push_back(static_cast<char>(index & 0xFF));
+    plain.push_back(static_cast<char>(index >> 8));
+    plain += text;
+    plain.push_back('\0');
+  }
+  uLongf size = compressBound(static_cast<uLong>(plain.size()));
+  std::string packed(size, '\0');
+  if (compress(reinterpret_cast<Bytef*>(packed.data()), &size,
+               reinterpret_cast<const Bytef*>(plain.data()),
+               static_cast<uLong>(plain.size())) != Z_OK) {
+    throw std::runtime_error("compress failed");
+  }
+  byte(svc_configblast);
+  int16(static_cast<std::uint16_t>(size));
+  int16(static_cast<std::uint16_t>(plain.size()));
+  return raw(std::string_view(packed.data(), size));
+}
+
+DemoWriter& DemoWriter::locPrint(std::uint8_t flags, std::string_view base,
+                                 const std::vector<std::string>& arguments) {
+  byte(svc_locprint);
+  byte(flags);
+  string(base);
+  byte(static_cast<std::uint8_t>(arguments.size()));
+  for (const std::string& a : arguments) string(a);
+  return *this;
+}
+
 DemoWriter& DemoWriter::configString(std::uint16_t index, std::string_view text) {
   byte(svc_configstring);
   int16(index);
@@ -33,7 +88,16 @@ DemoWriter& DemoWriter::player(int client, std::string_view name, std::string_vi
   std::string text(name);
   text += '\\';
   text += skin;
-  return configString(static_cast<std::uint16_t>(kConfigPlayerSkins + client), text);
+  if (m_layout == &kRereleaseLayout) text += "\\default";
+  return configString(static_cast<std::uint16_t>(m_layout->playerSkins + client), text);
+}
+
+DemoWriter& DemoWriter::levelMessage(std::string_view text) {
+  return configString(m_layout->levelMessage, text);
+}
+
+DemoWriter& DemoWriter::mapModel(std::string_view text) {
+  return configString(m_layout->mapModel, text);
 }
 
 DemoWriter& DemoWriter::print(std::uint8_t level, std::string_view text) {

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "scan/Quake2Protocol.h"
 
 namespace obitrak::tools {
 
@@ -11,29 +15,37 @@ namespace obitrak::tools {
 // length field.
 class DemoWriter {
  public:
-  // Server message codes of the game.
-  static constexpr std::uint8_t svc_layout = 4;
-  static constexpr std::uint8_t svc_print = 10;
-  static constexpr std::uint8_t svc_stufftext = 11;
-  static constexpr std::uint8_t svc_serverdata = 12;
-  static constexpr std::uint8_t svc_configstring = 13;
-  static constexpr std::uint8_t svc_frame = 20;
-  static constexpr std::uint8_t svc_spawnbaseline = 22;
-
-  // Config string indices.
-  static constexpr std::uint16_t kConfigLevelMessage = 0;
-  static constexpr std::uint16_t kConfigMapModel = 33;
-  static constexpr std::uint16_t kConfigPlayerSkins = 0x520;  // + client number
+  // Config strings are numbered as `layout` numbers them.
+  explicit DemoWriter(const protocol::ConfigStringLayout& layout = protocol::kOriginalLayout)
+      : m_layout(&layout) {}
 
   // [byte code] [long protocol] [long server count] [byte attract loop] [string game dir]
   // [short player number] [string level name]
   DemoWriter& serverData(std::int32_t protocol, std::string_view gameDir,
                          std::uint16_t playerNumber, std::string_view levelName,
-                         std::uint8_t code = svc_serverdata, std::int32_t serverCount = 0x1234);
+                         std::uint8_t code = protocol::svc_serverdata,
+                         std::int32_t serverCount = 0x1234);
+  // The re-release's: [byte 12] [long protocol] [long server count] [byte demo type]
+  // [byte tick rate] [string game dir] [short player number, or -2 [short count]
+  // [count shorts]] [string level name]; `players` holds one number or the split screen's.
+  DemoWriter& rereleaseServerData(std::int32_t protocol, std::string_view gameDir,
+                                  const std::vector<std::int16_t>& players,
+                                  std::string_view levelName, std::uint8_t tickRate = 40);
   // [byte 13] [short index] [string text]
   DemoWriter& configString(std::uint16_t index, std::string_view text);
-  // The player config string of client `client`: "name\skin".
+  // The re-release's config strings in one compressed blast: [byte 22] [short compressed
+  // size] [short size] [zlib data of {[short index] [string text]}].
+  DemoWriter& configBlast(const std::vector<std::pair<std::uint16_t, std::string>>& strings);
+  // The re-release's localised print: [byte 26] [byte flags] [string base] [byte count]
+  // [count strings].
+  DemoWriter& locPrint(std::uint8_t flags, std::string_view base,
+                       const std::vector<std::string>& arguments);
+  // The player config string of client `client`: "name\skin", and in the re-release's
+  // layout "\dogtag" after them.
   DemoWriter& player(int client, std::string_view name, std::string_view skin);
+  // The level message and the map model config strings.
+  DemoWriter& levelMessage(std::string_view text);
+  DemoWriter& mapModel(std::string_view text);
   // [byte 10] [byte level] [string text]; the text is written as given (add "\n" yourself).
   DemoWriter& print(std::uint8_t level, std::string_view text);
   // [byte 4] [string layout]
@@ -62,6 +74,7 @@ class DemoWriter {
   std::string finish(bool endMarker = true);
 
  private:
+  const protocol::ConfigStringLayout* m_layout;
   std::string m_file;
   std::string m_block;
   std::size_t m_blocks = 0;

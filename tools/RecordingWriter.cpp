@@ -6,43 +6,49 @@ namespace obitrak::tools {
 
 namespace {
 
-constexpr std::uint8_t svc_layout = 4;
-constexpr std::uint8_t svc_print = 10;
+using namespace protocol;
+
 constexpr std::uint64_t bit(int n) {
   return std::uint64_t{1} << n;
 }
 
 }  // namespace
 
-RecordingWriter::RecordingWriter() : m_file("MVD2") {}
+// "name\skin", and the re-release's game adds "\dogtag".
+std::string RecordingWriter::playerText(std::string_view name, std::string_view skin) const {
+  std::string text = std::string(name) + '\\' + std::string(skin);
+  if (m_format.rerelease()) text += "\\default";
+  return text;
+}
+
+RecordingWriter::RecordingWriter() : m_file(kRecordingMagic.begin(), kRecordingMagic.end()) {}
 
 RecordingWriter& RecordingWriter::serverData(std::string_view gameDir, int recordingClient,
                                              std::string_view levelName, std::string_view mapModel,
                                              Format format) {
   m_format = format;
-  const bool flagsWord = format.minor >= 2012;
-  byte(static_cast<std::uint8_t>(mvd_serverdata | (flagsWord ? 0 : format.flags << 5)));
-  int32(37);
+  byte(static_cast<std::uint8_t>(mvd_serverdata |
+                                 (format.flagsWord() ? 0 : format.flags << kRecordingCodeBits)));
+  int32(kProtocolRecording);
   int16(format.minor);
-  if (flagsWord) int16(format.flags);
+  if (format.flagsWord()) int16(format.flags);
   int32(0x1234);
   string(gameDir);
   int16(static_cast<std::uint16_t>(recordingClient));
-  int16(kConfigLevelName);
+  int16(format.layout().levelMessage);
   string(levelName);
-  int16(static_cast<std::uint16_t>(kConfigMapModel + (format.extended() ? 30 : 0)));
+  int16(format.layout().mapModel);
   return string(mapModel);
 }
 
 RecordingWriter& RecordingWriter::initialPlayer(int client, std::string_view name,
                                                 std::string_view skin) {
-  const int base = m_format.extended() ? kExtendedPlayerSkins : kConfigPlayerSkins;
-  int16(static_cast<std::uint16_t>(base + client));
-  return string(std::string(name) + '\\' + std::string(skin));
+  int16(static_cast<std::uint16_t>(m_format.layout().playerSkins + client));
+  return string(playerText(name, skin));
 }
 
 RecordingWriter& RecordingWriter::endServerData() {
-  int16(m_format.extended() ? kExtendedConfigEnd : kConfigEnd);
+  int16(m_format.layout().end);
   frameBody(7);
   return *this;
 }
@@ -54,9 +60,8 @@ RecordingWriter& RecordingWriter::configString(std::uint16_t index, std::string_
 }
 
 RecordingWriter& RecordingWriter::player(int client, std::string_view name, std::string_view skin) {
-  const int base = m_format.extended() ? kExtendedPlayerSkins : kConfigPlayerSkins;
-  return configString(static_cast<std::uint16_t>(base + client),
-                      std::string(name) + '\\' + std::string(skin));
+  return configString(static_cast<std::uint16_t>(m_format.layout().playerSkins + client),
+                      playerText(name, skin));
 }
 
 RecordingWriter& RecordingWriter::print(std::uint8_t level, std::string_view text) {
@@ -68,7 +73,8 @@ RecordingWriter& RecordingWriter::print(std::uint8_t level, std::string_view tex
 RecordingWriter& RecordingWriter::unicastPrint(int client, std::uint8_t level,
                                                std::string_view text, bool reliable) {
   const std::size_t length = text.size() + 3;
-  byte(static_cast<std::uint8_t>((reliable ? mvd_unicast_r : mvd_unicast) | (length >> 8 << 5)));
+  byte(static_cast<std::uint8_t>((reliable ? mvd_unicast_r : mvd_unicast) |
+                                 (length >> 8 << kRecordingCodeBits)));
   byte(static_cast<std::uint8_t>(length & 0xFF));
   byte(static_cast<std::uint8_t>(client));
   byte(svc_print);
@@ -78,7 +84,8 @@ RecordingWriter& RecordingWriter::unicastPrint(int client, std::uint8_t level,
 
 RecordingWriter& RecordingWriter::unicastLayout(int client, std::string_view text, bool reliable) {
   const std::size_t length = text.size() + 2;
-  byte(static_cast<std::uint8_t>((reliable ? mvd_unicast_r : mvd_unicast) | (length >> 8 << 5)));
+  byte(static_cast<std::uint8_t>((reliable ? mvd_unicast_r : mvd_unicast) |
+                                 (length >> 8 << kRecordingCodeBits)));
   byte(static_cast<std::uint8_t>(length & 0xFF));
   byte(static_cast<std::uint8_t>(client));
   byte(svc_layout);
@@ -86,7 +93,7 @@ RecordingWriter& RecordingWriter::unicastLayout(int client, std::string_view tex
 }
 
 RecordingWriter& RecordingWriter::multicast(std::size_t size) {
-  byte(static_cast<std::uint8_t>(mvd_multicast_pvs | (size >> 8 << 5)));
+  byte(static_cast<std::uint8_t>(mvd_multicast_pvs | (size >> 8 << kRecordingCodeBits)));
   byte(static_cast<std::uint8_t>(size & 0xFF));
   int16(77);  // leaf
   return raw(std::string(size, '\x03'));
@@ -102,8 +109,13 @@ RecordingWriter& RecordingWriter::sound() {
   return int16(5 << 3 | 2);  // entity 5, channel 2
 }
 
-// A coordinate that the extended format sends as 15 or 23 bits (low bit set).
+// A coordinate that the extended format sends as 15 or 23 bits (low bit set), and the
+// re-release's as a float.
 void RecordingWriter::coordinate(std::uint32_t seed) {
+  if (m_format.rerelease()) {
+    int32(static_cast<std::int32_t>(seed * 2654435761u));
+    return;
+  }
   if (!m_format.extended2()) {
     int16(static_cast<std::uint16_t>(seed));
     return;
@@ -123,11 +135,14 @@ void RecordingWriter::playerState(int client, std::uint32_t seed) {
   coordinate(seed + 1);
   coordinate(seed + 2);
   int32(static_cast<std::int32_t>(seed * 77));  // view angles
-  if (bits & bit(6)) raw("\x01\x02\x03");
-  if (bits & bit(9)) m_format.extended() ? int16(300) : byte(3);
-  if (bits & bit(11)) raw("\x04\x05\x06");
+  // kick angles and gun offset: three bytes, or three 16-bit numbers in the re-release's
+  const std::string_view triple =
+      m_format.rerelease() ? "\x01\x02\x03\x04\x05\x06" : "\x01\x02\x03";
+  if (bits & bit(6)) raw(triple);
+  if (bits & bit(9)) m_format.wide() ? int16(300) : byte(3);
+  if (bits & bit(11)) raw(triple);
   if (bits & bit(7)) {
-    if (m_format.extended2()) {
+    if (m_format.extended2() || m_format.rerelease()) {
       byte(0x11);
       raw("\x07\x08");
     } else {
@@ -136,8 +151,11 @@ void RecordingWriter::playerState(int client, std::uint32_t seed) {
   }
   if (bits & bit(8)) byte(90);
   // Three stats: a 32-bit mask, or in the extended format a mask of 64 sent seven bits a
-  // byte; then their values.
-  if (m_format.extended2()) {
+  // byte, in the re-release's a 64-bit one; then their values.
+  if (m_format.rerelease()) {
+    int32(static_cast<std::int32_t>(bit(1) | bit(3)));
+    int32(static_cast<std::int32_t>(bit(40 - 32)));
+  } else if (m_format.extended2()) {
     for (std::uint64_t mask = bit(1) | bit(3) | bit(40); mask != 0; mask >>= 7) {
       byte(static_cast<std::uint8_t>((mask & 0x7F) | (mask > 0x7F ? 0x80 : 0)));
     }
@@ -152,7 +170,7 @@ void RecordingWriter::entity(int number, std::uint32_t seed) {
   if (seed & 1) {
     bits |= bit(7) | bit(15) | bit(23) | bit(11) | bit(17) | bit(16) | bit(25) | bit(26) | bit(27) |
             bit(5) | bit(24) | bit(14);
-    if (m_format.extended()) bits |= bit(31) | bit(28) | bit(30) | bit(32) | bit(33);
+    if (m_format.wide()) bits |= bit(31) | bit(28) | bit(30) | bit(32) | bit(33);
   }
   if (number > 255) bits |= bit(8) | bit(7);
   if (bits > 0xFF) bits |= bit(7);
@@ -166,7 +184,7 @@ void RecordingWriter::entity(int number, std::uint32_t seed) {
   } else {
     byte(static_cast<std::uint8_t>(number));
   }
-  const bool model16 = m_format.extended() && (bits & bit(28));
+  const bool model16 = m_format.wide() && (bits & bit(28));
   if (bits & bit(11)) model16 ? int16(4000) : byte(4);
   if (bits & bit(17)) int16(512);
   if (bits & bit(16)) int32(0x01020304);  // skin: both size bits, 32 bits
@@ -180,7 +198,7 @@ void RecordingWriter::entity(int number, std::uint32_t seed) {
     coordinate(3);
   }
   if (bits & bit(26)) {
-    if (m_format.extended()) {
+    if (m_format.wide()) {
       int16(0x4000 | 0x8000 | 17);
       raw("\x40\x41");
     } else {
@@ -188,8 +206,8 @@ void RecordingWriter::entity(int number, std::uint32_t seed) {
     }
   }
   if (bits & bit(5)) byte(1);
-  if (bits & bit(27)) m_format.extended() ? int32(0x10203) : int16(0x203);
-  if (m_format.extended() && (bits & bit(31))) {
+  if (bits & bit(27)) m_format.wide() ? int32(0x10203) : int16(0x203);
+  if (m_format.wide() && (bits & bit(31))) {
     int16(0x0102);  // more effects, 16 bits
     byte(128);      // alpha
     byte(16);       // scale

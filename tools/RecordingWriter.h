@@ -4,14 +4,30 @@
 #include <string>
 #include <string_view>
 
+#include "scan/Quake2Protocol.h"
+
 namespace obitrak::tools {
 
 // How the server data of a recording announces its format.
 struct RecordingStreamFormat {
   std::uint16_t minor = 2010;
   std::uint16_t flags = 0;  // 4 extended limits, 8 their second stage
-  bool extended() const { return minor >= 2011 && (flags & 4) != 0; }
-  bool extended2() const { return extended() && minor >= 2012 && (flags & 8) != 0; }
+  bool extended() const {
+    return minor >= protocol::kRecordingExtendedMinor && (flags & protocol::kStreamExtendedLimits);
+  }
+  bool extended2() const {
+    return extended() && minor >= protocol::kRecordingFlagsWordMinor &&
+           (flags & protocol::kStreamExtendedLimits2);
+  }
+  // The re-release's game: the extended limits with floats for coordinates.
+  bool rerelease() const { return minor == protocol::kRecordingRereleaseMinor; }
+  bool wide() const { return extended() || rerelease(); }
+  bool flagsWord() const { return minor >= protocol::kRecordingFlagsWordMinor && !rerelease(); }
+  const protocol::ConfigStringLayout& layout() const {
+    return rerelease()  ? protocol::kRereleaseLayout
+           : extended() ? protocol::kExtendedLayout
+                        : protocol::kOriginalLayout;
+  }
 };
 
 // Builds servers' multi-view recordings (".mvd2") in memory, message by message, for
@@ -20,26 +36,6 @@ struct RecordingStreamFormat {
 // its 16-bit length.
 class RecordingWriter {
  public:
-  // Message codes of the recording.
-  static constexpr std::uint8_t mvd_nop = 1;
-  static constexpr std::uint8_t mvd_serverdata = 4;
-  static constexpr std::uint8_t mvd_configstring = 5;
-  static constexpr std::uint8_t mvd_frame = 6;
-  static constexpr std::uint8_t mvd_unicast = 8;
-  static constexpr std::uint8_t mvd_unicast_r = 9;
-  static constexpr std::uint8_t mvd_multicast_pvs = 12;
-  static constexpr std::uint8_t mvd_sound = 16;
-  static constexpr std::uint8_t mvd_print = 17;
-
-  // Config string indices of the original limits.
-  static constexpr std::uint16_t kConfigLevelName = 0;
-  static constexpr std::uint16_t kConfigMapModel = 33;
-  static constexpr std::uint16_t kConfigPlayerSkins = 1312;  // + client number
-  static constexpr std::uint16_t kConfigEnd = 2080;
-  // The same under the extended limits.
-  static constexpr std::uint16_t kExtendedPlayerSkins = 12862;
-  static constexpr std::uint16_t kExtendedConfigEnd = 13630;
-
   using Format = RecordingStreamFormat;
 
   // The magic "MVD2".
@@ -91,6 +87,7 @@ class RecordingWriter {
   std::string finish(bool endMarker = true);
 
  private:
+  std::string playerText(std::string_view name, std::string_view skin) const;
   void frameBody(std::uint32_t seed);
   void playerState(int client, std::uint32_t seed);
   void entity(int number, std::uint32_t seed);

@@ -108,14 +108,14 @@ class SampleDemo {
   // present, a spawn baseline and the precache command, as the game sends them.
   void firstBlock() {
     m_w.serverData(34, "teamdm", 2, "The Frag Pipe");
-    m_w.configString(DemoWriter::kConfigLevelMessage, "The Frag Pipe");
-    m_w.configString(DemoWriter::kConfigMapModel, "maps/fragpipe.bsp");
+    m_w.levelMessage("The Frag Pipe");
+    m_w.mapModel("maps/fragpipe.bsp");
     m_w.configString(34, "*1");
     m_w.configString(35, "models/weapons/v_rail/tris.md2");
     m_w.configString(0x220, "sound/world/amb10.wav");
     for (int c = 0; c <= 5; ++c) m_w.player(c, m_clients[c].name, m_clients[c].skin);
-    m_w.byte(DemoWriter::svc_spawnbaseline).raw(std::string("\x81\x02\x40\x00\x10\x20", 6));
-    m_w.byte(DemoWriter::svc_stufftext).string("precache\n");
+    m_w.byte(obitrak::protocol::svc_spawnbaseline).raw(std::string("\x81\x02\x40\x00\x10\x20", 6));
+    m_w.byte(obitrak::protocol::svc_stufftext).string("precache\n");
     m_w.endBlock();
   }
 

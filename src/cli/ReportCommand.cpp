@@ -221,6 +221,11 @@ class ReportRun {
       result.messages = job.demo + ": " + e.what() + "\n";
       return;
     }
+    // A recording Obitrak cannot read fails as a demo that cannot be read, with its notice.
+    if (scan.unsupported) {
+      result.messages = job.demo + ": " + scan.statusPanel1 + "\n";
+      return;
+    }
     for (const std::string& notice : scan.notices)
       result.messages += job.demo + ": " + notice + "\n";
     if (CompareScoreboard(tables).countedLower) {

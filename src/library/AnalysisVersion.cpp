@@ -38,6 +38,7 @@ class Digest {
 
 std::string AnalysisVersion(const PhrasePack* pack) {
   Digest d;
+  d.add(kReadersRevision);
   for (const WeaponPhrase& p : kWeaponPhrases) {
     d.add(p.phrase);
     d.add(p.weapon);

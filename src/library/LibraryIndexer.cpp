@@ -11,6 +11,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "library/AnalysisVersion.h"
@@ -63,6 +64,8 @@ DemoResult ScanDemoResult(const std::string& path, const PackChoice& choice,
       found != nullptr ? DemoScanOpened(tables, openFoundFile(*found, path), path, nullptr, choice)
                        : DemoScan(tables, path, nullptr, choice);
   if (report.notADemo) throw std::runtime_error(std::string(kNotADemo));
+  // A recording Obitrak cannot read has no result: it fails with its notice.
+  if (report.unsupported) throw std::runtime_error(report.statusPanel1);
   return DemoResultOf(tables, path, report.notices);
 }
 

@@ -42,9 +42,10 @@ struct DemoFile::Inflater {
 
   z_stream stream{};
   std::vector<unsigned char> input;
-  bool inputEnded = false;   // the file has no more bytes
-  bool memberEnded = false;  // the last gzip member was whole, check sum included
-  bool finished = false;     // nothing more to inflate
+  std::uint64_t inflated = 0;  // bytes handed out so far
+  bool inputEnded = false;     // the file has no more bytes
+  bool memberEnded = false;    // the last gzip member was whole, check sum included
+  bool finished = false;       // nothing more to inflate
 };
 
 DemoFile::DemoFile(const std::string& path) : DemoFile(openRegularFile(path), path) {}
@@ -89,9 +90,40 @@ std::size_t DemoFile::readPlain(char* into, std::size_t size) {
   }
 }
 
+void DemoFile::gzipInput(std::size_t count) {
+  Inflater& z = *m_gzip;
+  z_stream& s = z.stream;
+  if (s.avail_in >= count || z.inputEnded) return;
+  if (s.avail_in > 0 && s.next_in != z.input.data())
+    std::memmove(z.input.data(), s.next_in, s.avail_in);
+  s.next_in = z.input.data();
+  while (s.avail_in < count && !z.inputEnded) {
+    std::size_t got = readPlain(reinterpret_cast<char*>(z.input.data()) + s.avail_in,
+                                z.input.size() - s.avail_in);
+    z.inputEnded = got == 0;
+    s.avail_in += static_cast<uInt>(got);
+  }
+}
+
+// Another member starts with the gzip signature and the deflate method.
+bool DemoFile::memberFollows() {
+  gzipInput(3);
+  const z_stream& s = m_gzip->stream;
+  return s.avail_in >= 3 && s.next_in[0] == 0x1f && s.next_in[1] == 0x8b && s.next_in[2] == 8;
+}
+
+void DemoFile::gzipDamage(const char* message) {
+  if (m_gzip->inflated == 0) {
+    throw FileError(EIO, std::string("Damaged gzip data (") +
+                             (message != nullptr ? message : "unreadable") + ")");
+  }
+  m_damaged = m_truncated = m_gzip->finished = true;
+}
+
 // Inflates into `into` until it is full or the data end. Several gzip members one after
-// the other read as one demo, as gzip(1) reads them; bytes after the last member that do
-// not start another are ignored, as gzip(1) ignores them.
+// the other read as one demo, as gzip(1) reads them. Data that end inside a member, or that
+// are damaged, end the demo where the good data end: what came before is handed out, and
+// the end then reads as an incomplete block.
 std::size_t DemoFile::readGzip(char* into, std::size_t size) {
   Inflater& z = *m_gzip;
   z_stream& s = z.stream;
@@ -99,35 +131,38 @@ std::size_t DemoFile::readGzip(char* into, std::size_t size) {
   s.avail_out = static_cast<uInt>(size < UINT_MAX ? size : UINT_MAX);
   const uInt wanted = s.avail_out;
   while (s.avail_out > 0 && !z.finished) {
-    if (s.avail_in == 0 && !z.inputEnded) {
-      std::size_t got = readPlain(reinterpret_cast<char*>(z.input.data()), z.input.size());
-      z.inputEnded = got == 0;
-      s.next_in = z.input.data();
-      s.avail_in = static_cast<uInt>(got);
-    }
     if (z.memberEnded) {
-      z.finished = s.avail_in == 0 || s.next_in[0] != 0x1f;
-      if (!z.finished) {
-        inflateReset(&s);
-        z.memberEnded = false;
-      }
+      z.finished = !memberFollows();
+      if (!z.finished) inflateReset(&s);
+      z.memberEnded = false;
       continue;
     }
+    gzipInput(1);
     if (s.avail_in == 0) {
-      // The archive ends inside a member: what came before it is handed out, and the end
-      // then reads as an incomplete block.
       m_truncated = z.finished = true;
       break;
     }
-    int status = inflate(&s, Z_NO_FLUSH);
+    const uInt before = s.avail_out;
+    const int status = inflate(&s, Z_NO_FLUSH);
+    z.inflated += before - s.avail_out;
     if (status == Z_STREAM_END) {
       z.memberEnded = true;
+    } else if (status == Z_MEM_ERROR) {
+      throw FileError(ENOMEM, "Out of memory");
     } else if (status != Z_OK) {
-      throw FileError(EIO, std::string("Damaged gzip data (") +
-                               (s.msg != nullptr ? s.msg : "unreadable") + ")");
+      gzipDamage(s.msg);
     }
   }
   return wanted - s.avail_out;
+}
+
+void DemoFile::checkArchiveEnd() {
+  constexpr std::size_t kCheckedTail = std::size_t{1} << 20;
+  if (!m_gzip) return;
+  std::vector<char> scratch(64 * 1024);
+  for (std::size_t checked = 0; !m_gzip->finished && checked < kCheckedTail;) {
+    checked += readGzip(scratch.data(), scratch.size());
+  }
 }
 
 std::size_t DemoFile::readSome(char* into, std::size_t size) {
@@ -151,7 +186,12 @@ bool DemoFile::ensure(std::size_t count) {
 }
 
 bool DemoFile::startsWith(std::string_view magic) {
-  return ensure(magic.size()) && std::string_view(m_data + m_pos, magic.size()) == magic;
+  return peek(magic.size()) == magic;
+}
+
+std::string_view DemoFile::peek(std::size_t count) {
+  ensure(count);
+  return std::string_view(m_data + m_pos, std::min(count, m_end - m_pos));
 }
 
 void DemoFile::readAsServerRecording() {
@@ -178,7 +218,7 @@ DemoFile::Next DemoFile::next(std::string_view& body) {
     m_lastLength = length;
     m_pos += 4;
     if (length == -1) return Next::EndMarker;
-    if (length > kMaxBlockLength) return Next::Oversized;
+    if (length > m_maxBlockLength) return Next::Oversized;
     if (length < 0) return Next::Negative;
   }
   auto size = static_cast<std::size_t>(length);

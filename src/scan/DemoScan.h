@@ -11,11 +11,19 @@
 
 namespace obitrak {
 
+class PhrasePack;
+
+// The revision of the readers, raised whenever they read some demo differently: a result
+// stored with another revision is not what a scan would give now.
+inline constexpr int kReadersRevision = 2;
+
 // Notices of the main window's status panel 1.
 inline constexpr std::string_view kNoticeBadBlock = "BAD BLOCK. READING STOPPED.";
 inline constexpr std::string_view kNoticeIncompleteBlock = "INCOMPLETE BLOCK. READING STOPPED.";
 inline constexpr std::string_view kNoticePlayerTableFull = "PLAYER TABLE FULL.";
 inline constexpr std::string_view kNoticeMessageLogFull = "MESSAGE LOG FULL.";
+inline constexpr std::string_view kNoticeUnsupported = "Unsupported recording: protocol ";
+inline constexpr std::string_view kNoticeDamagedArchive = "DAMAGED GZIP DATA. READING STOPPED.";
 
 // What a file is called that is no demo at all (see ScanReport::notADemo).
 inline constexpr std::string_view kNotADemo = "Not a Quake 2 demo";
@@ -41,6 +49,9 @@ struct ScanReport {
   // (a text or a picture renamed, say). A demo damaged after its server data is a demo.
   bool notADemo = false;
   const PhrasePack* pack = nullptr;  // the pack that counted the demo; null for none
+  // A recording of a protocol or version that Obitrak cannot read: the read ended at its
+  // server data with the one notice that names it ("Unsupported recording: protocol 1234").
+  bool unsupported = false;
 };
 
 // Scans the demo at `path` into `tables`: header, players, message log, kill counts, tally

@@ -156,11 +156,9 @@ MessageLog& MessageLog::operator=(const MessageLog& other) {
   copy.m_limits = other.m_limits;
   for (const LogRecord& r : other) {
     LogRecord& added = copy.add(r.level, r.text, r.time);
-    added.killer = r.killer;
-    added.victim = r.victim;
-    added.weapon = r.weapon;
-    added.hitLocation = r.hitLocation;
-    added.resolved = r.resolved;
+    const std::string_view text = added.text;
+    added = r;  // every field, what a reader resolved included
+    added.text = text;
   }
   copy.logCount = other.logCount;
   *this = std::move(copy);

@@ -14,7 +14,7 @@
 #include "scan/PhraseMatcher.h"
 #include "scan/PhrasePack.h"
 #include "scan/Phrases.h"
-#include "stats/Ranking.h"
+#include "scan/Ranking.h"
 
 namespace obitrak {
 

@@ -123,6 +123,18 @@ void skipVariableCoordinate(MessageCursor& c) {
   if (c.uint16() & 1) c.skip(1);
 }
 
+// A coordinate: a float in the re-release's format, 15 or 23 bits in the second stage of
+// the extended limits, else 16 bits.
+void skipCoordinate(MessageCursor& c, const RecordingFormat& f) {
+  if (f.rerelease) {
+    c.skip(4);
+  } else if (f.extendedLimits2) {
+    skipVariableCoordinate(c);
+  } else {
+    c.skip(2);
+  }
+}
+
 // A value sent in 8, 16 or (both bits set) 32 bits.
 void skipSizedValue(MessageCursor& c, std::uint64_t bits, int small, int large) {
   const bool hasSmall = (bits & bit(small)) != 0;
@@ -132,7 +144,10 @@ void skipSizedValue(MessageCursor& c, std::uint64_t bits, int small, int large) 
 
 void skipStats(MessageCursor& c, const RecordingFormat& f) {
   std::uint64_t mask = 0;
-  if (f.extendedLimits2) {
+  if (f.rerelease) {
+    mask = static_cast<std::uint32_t>(c.int32());
+    mask |= std::uint64_t{static_cast<std::uint32_t>(c.int32())} << 32;
+  } else if (f.extendedLimits2) {
     // Seven bits a byte, low first, while the top bit is set.
     for (int shift = 0; shift < 64 && !c.overrun(); shift += 7) {
       const std::uint8_t b = c.byte();
@@ -163,26 +178,23 @@ void skipPlayerState(MessageCursor& c, std::uint32_t bits, const RecordingFormat
     if (stats) skipStats(c, f);
     return;
   }
+  // The re-release sends offsets and angles as three 16-bit numbers, not three bytes.
+  const int triple = f.rerelease ? 6 : 3;
   if (bits & bit(kPmType)) c.skip(1);
-  if (f.extendedLimits2) {
-    if (bits & bit(kPmOrigin)) {
-      skipVariableCoordinate(c);
-      skipVariableCoordinate(c);
-    }
-    if (bits & bit(kPmOrigin2)) skipVariableCoordinate(c);
-  } else {
-    if (bits & bit(kPmOrigin)) c.skip(4);
-    if (bits & bit(kPmOrigin2)) c.skip(2);
+  if (bits & bit(kPmOrigin)) {
+    skipCoordinate(c, f);
+    skipCoordinate(c, f);
   }
-  if (bits & bit(kViewOffset)) c.skip(3);
+  if (bits & bit(kPmOrigin2)) skipCoordinate(c, f);
+  if (bits & bit(kViewOffset)) c.skip(triple);
   if (bits & bit(kViewAngles)) c.skip(4);
   if (bits & bit(kViewAngle2)) c.skip(2);
-  if (bits & bit(kKickAngles)) c.skip(3);
-  if (bits & bit(kWeaponIndex)) c.skip(f.extendedLimits ? 2 : 1);
-  if (bits & bit(kWeaponFrame)) c.skip(1);
-  if (bits & bit(kGunOffset)) c.skip(3);
-  if (bits & bit(kGunAngles)) c.skip(3);
-  if (bits & bit(kBlend)) c.skip(f.extendedLimits2 ? bitCount(c.byte()) : 4);
+  if (bits & bit(kKickAngles)) c.skip(triple);
+  if (bits & bit(kWeaponIndex)) c.skip(2);
+  if (bits & bit(kWeaponFrame)) c.skip(f.rerelease ? 2 : 1);
+  if (bits & bit(kGunOffset)) c.skip(triple);
+  if (bits & bit(kGunAngles)) c.skip(triple);
+  if (bits & bit(kBlend)) c.skip(f.extendedLimits2 || f.rerelease ? bitCount(c.byte()) : 4);
   if (bits & bit(kFog)) skipFog(c);
   if (bits & bit(kFov)) c.skip(1);
   if (bits & bit(kRdFlags)) c.skip(1);
@@ -230,25 +242,14 @@ void skipEntityFields(MessageCursor& c, std::uint64_t bits, const RecordingForma
   skipSizedValue(c, bits, kEffects8, kEffects16);
   skipSizedValue(c, bits, kRenderFx8, kRenderFx16);
   for (int b : {kOrigin1, kOrigin2, kOrigin3}) {
-    if (!(bits & bit(b))) continue;
-    if (f.extendedLimits2) {
-      skipVariableCoordinate(c);
-    } else {
-      c.skip(2);
-    }
+    if (bits & bit(b)) skipCoordinate(c, f);
   }
   const int angle = f.extendedLimits && (bits & bit(kAngle16)) ? 2 : 1;
   for (int b : {kAngle1, kAngle2, kAngle3}) {
     if (bits & bit(b)) c.skip(angle);
   }
   if (bits & bit(kOldOrigin)) {
-    for (int i = 0; i < 3; ++i) {
-      if (f.extendedLimits2) {
-        skipVariableCoordinate(c);
-      } else {
-        c.skip(2);
-      }
-    }
+    for (int i = 0; i < 3; ++i) skipCoordinate(c, f);
   }
   if (bits & bit(kSound)) {
     if (f.extendedLimits) {
@@ -274,7 +275,7 @@ bool skipEntities(MessageCursor& c, const RecordingFormat& f) {
     const std::uint64_t bits = entityBits(c, f);
     const int number = (bits & bit(kNumber16)) ? c.uint16() : c.byte();
     if (number == 0) return true;
-    if (number >= f.maxEntities()) return false;
+    if (number >= f.layout->maxEntities) return false;
     skipEntityFields(c, bits, f);
   }
   return false;
@@ -282,12 +283,25 @@ bool skipEntities(MessageCursor& c, const RecordingFormat& f) {
 
 }  // namespace
 
+bool RecordingFormat::known(std::uint16_t minor) {
+  using namespace protocol;
+  return (minor >= kRecordingFirstMinor && minor <= kRecordingPlayerFogMinor) ||
+         minor == kRecordingRereleaseMinor;
+}
+
 RecordingFormat RecordingFormat::of(std::uint16_t minor, std::uint16_t flags) {
+  using namespace protocol;
   RecordingFormat f;
-  f.extendedLimits = minor >= kExtendedLimitsMinor && (flags & kFlagExtendedLimits) != 0;
-  f.extendedLimits2 =
-      f.extendedLimits && minor >= kExtendedLimits2Minor && (flags & kFlagExtendedLimits2) != 0;
-  f.playerMoreBits = f.extendedLimits2 && minor >= kPlayerMoreBitsMinor;
+  if (minor == kRecordingRereleaseMinor) {
+    f.extendedLimits = f.rerelease = true;
+    f.layout = &kRereleaseLayout;
+    return f;
+  }
+  f.extendedLimits = minor >= kRecordingExtendedMinor && (flags & kStreamExtendedLimits) != 0;
+  f.extendedLimits2 = f.extendedLimits && minor >= kRecordingFlagsWordMinor &&
+                      (flags & kStreamExtendedLimits2) != 0;
+  f.playerMoreBits = f.extendedLimits2 && minor >= kRecordingPlayerFogMinor;
+  f.layout = f.extendedLimits ? &kExtendedLayout : &kOriginalLayout;
   return f;
 }
 

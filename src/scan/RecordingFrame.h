@@ -3,36 +3,25 @@
 #include <cstdint>
 
 #include "scan/MessageCursor.h"
+#include "scan/Quake2Protocol.h"
 
 namespace obitrak {
 
 // How a multi-view recording encodes its frames and numbers its config strings, as its
 // server data message announces it.
 struct RecordingFormat {
-  // Minor versions of the recording format: from 2011 the stream flags may ask for the
-  // engine's extended limits, from 2012 for their second stage, from 2013 for a third byte
-  // of player-state bits.
-  static constexpr std::uint16_t kFirstMinor = 2009;
-  static constexpr std::uint16_t kExtendedLimitsMinor = 2011;
-  static constexpr std::uint16_t kExtendedLimits2Minor = 2012;
-  static constexpr std::uint16_t kPlayerMoreBitsMinor = 2013;
-  static constexpr std::uint16_t kLastMinor = 2013;
-  // Stream flags.
-  static constexpr std::uint16_t kFlagExtendedLimits = 4;
-  static constexpr std::uint16_t kFlagExtendedLimits2 = 8;
-
   bool extendedLimits = false;   // 16-bit model and weapon indices, long solids, 16-bit angles
   bool extendedLimits2 = false;  // delta-coded coordinates, var-int stats, flagged blends
   bool playerMoreBits = false;   // a third byte of player-state bits (fog)
+  // The re-release's game: the extended limits with float coordinates, 16-bit offsets and
+  // angles in the player states, 64 stats.
+  bool rerelease = false;
+  const protocol::ConfigStringLayout* layout = &protocol::kOriginalLayout;
 
-  // Sets the flags from the minor version and the stream flags.
+  // Whether Obitrak reads recordings of this minor version.
+  static bool known(std::uint16_t minor);
+  // The format of a known minor version with its stream flags.
   static RecordingFormat of(std::uint16_t minor, std::uint16_t flags);
-
-  // Config string indices of the original limits and of the extended ones.
-  int mapModelIndex() const { return extendedLimits ? 63 : 33; }
-  int playerSkinsIndex() const { return extendedLimits ? 12862 : 1312; }
-  int configStringEnd() const { return extendedLimits ? 13630 : 2080; }
-  int maxEntities() const { return extendedLimits ? 8192 : 1024; }
 };
 
 // Steps over a frame message after its code: the portal bits, the changed player states

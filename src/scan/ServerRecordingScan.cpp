@@ -1,38 +1,17 @@
 #include "scan/ServerRecordingScan.h"
 
-#include <algorithm>
+#include <string>
+#include <utility>
 
 namespace obitrak {
 
 namespace {
 
-// Message codes of a multi-view recording: the low five bits of the code byte; the top
-// three bits extend a length or carry flags.
-constexpr int mvd_nop = 1;
-constexpr int mvd_serverdata = 4;
-constexpr int mvd_configstring = 5;
-constexpr int mvd_frame = 6;
-constexpr int mvd_unicast = 8;
-constexpr int mvd_unicast_r = 9;
-constexpr int mvd_multicast_all = 10;
-constexpr int mvd_multicast_pvs_r = 15;
-constexpr int mvd_sound = 16;
-constexpr int mvd_print = 17;
-constexpr int kCodeBits = 5;
-constexpr int kCodeMask = (1 << kCodeBits) - 1;
+using namespace protocol;
 
-// Server message codes inside a message sent to one player.
-constexpr std::uint8_t svc_layout = 4;
-constexpr std::uint8_t svc_print = 10;
-constexpr std::uint8_t svc_stufftext = 11;
-constexpr std::uint8_t svc_configstring = 13;
-
-// The protocol number of multi-view recordings.
-constexpr std::int32_t kRecordingProtocol = 37;
-// Config string 0 holds the level's name.
-constexpr int kConfigLevelName = 0;
+constexpr int kCodeMask = (1 << kRecordingCodeBits) - 1;
 // Multicasts: to all, to the potentially hearable set, to the potentially visible set;
-// the same three again as reliable messages.
+// the same three again as reliable messages. All but those to all name a leaf.
 constexpr int kMulticastTargets = 3;
 // Sound flags.
 constexpr std::uint8_t kSoundVolume = 1;
@@ -48,63 +27,70 @@ ServerRecordingScanner::ServerRecordingScanner(TableWriter& writer, ScanObserver
 }
 
 void ServerRecordingScanner::run(DemoFile& file) {
-  readBlocks(file, m_w, m_observer, kServerRecordingMagic.size(), sizeof(std::uint16_t),
-             m_blockNumber, [this](const Block& b) { return block(b); });
+  readBlocks(file, m_w, m_observer, kServerRecordingMagic.size(), sizeof(std::uint16_t), m_clock,
+             [this](const Block& b) { return block(b); });
 }
 
-std::int32_t ServerRecordingScanner::blockTime() const {
-  return blockSeconds(m_blockNumber);
-}
-
-// Every message of the block, in order. False when one cannot be decoded.
-bool ServerRecordingScanner::block(const Block& b) {
+// Every message of the block, in order.
+BlockRead ServerRecordingScanner::block(const Block& b) {
+  if (!m_unicastPrints.empty()) m_unicastPrints.clear();
   MessageCursor c(b);
   while (!c.atEnd()) {
     const std::uint8_t codeByte = c.byte();
-    const int code = codeByte & kCodeMask;
-    const int extraBits = codeByte >> kCodeBits;
-    bool ok = true;
-    if (code == mvd_nop) {
-      // nothing follows
-    } else if (code == mvd_serverdata) {
-      ok = serverData(c, extraBits);
-    } else if (code == mvd_configstring) {
+    if (!message(c, codeByte & kCodeMask, codeByte >> kRecordingCodeBits) || c.overrun()) {
+      return m_stop ? BlockRead::Stop : BlockRead::Damaged;
+    }
+  }
+  return BlockRead::Next;
+}
+
+// One message after its code byte. False when it cannot be decoded.
+bool ServerRecordingScanner::message(MessageCursor& c, int code, int extraBits) {
+  switch (code) {
+    case mvd_nop:
+      return true;
+    case mvd_serverdata:
+      return serverData(c, extraBits);
+    case mvd_configstring: {
       // [uint16 index] [string text]
       const int index = c.uint16();
       const std::string_view text = c.string();
-      ok = index < m_format.configStringEnd() && !c.overrun();
-      if (ok) configString(index, text, false);
-    } else if (code == mvd_frame) {
-      ok = skipFrame(c, m_format);
-    } else if (code == mvd_unicast || code == mvd_unicast_r) {
-      ok = toOnePlayer(c, extraBits);
-    } else if (code >= mvd_multicast_all && code <= mvd_multicast_pvs_r) {
-      ok = toManyPlayers(c, code, extraBits);
-    } else if (code == mvd_sound) {
-      ok = sound(c);
-    } else if (code == mvd_print) {
+      if (index >= m_format.layout->end || c.overrun()) return false;
+      configString(index, text, false);
+      return true;
+    }
+    case mvd_frame:
+      return skipFrame(c, m_format);
+    case mvd_unicast:
+    case mvd_unicast_r:
+      return toOnePlayer(c, extraBits);
+    case mvd_sound:
+      return sound(c);
+    case mvd_print: {
       // [byte level] [string text]
       const std::uint8_t level = c.byte();
       const std::string_view text = c.string();
-      ok = !c.overrun();
-      if (ok) m_w.addLogRecord(level, text, blockTime());
-    } else {
-      ok = false;
+      if (c.overrun()) return false;
+      m_w.addLogRecord(level, text, m_clock.seconds());
+      return true;
     }
-    if (!ok || c.overrun()) return false;
+    default:
+      if (code >= mvd_multicast_all && code <= mvd_multicast_pvs_r) {
+        return toManyPlayers(c, code, extraBits);
+      }
+      return false;
   }
-  return true;
 }
 
-// [long protocol] [uint16 minor version] ([uint16 stream flags] from minor 2012 on, before
-// it the code's extra bits) [long server count] [string game dir] [int16 recording client]
+// [long protocol] [uint16 minor version] ([uint16 stream flags] for minors 2012 and 2013;
+// before them, and in 3038 as q2repro's server writes it, the code's extra bits)
+// [long server count] [string game dir] [int16 recording client]
 // {[uint16 index] [string text]} [uint16 end of config strings] [baseline frame]
 bool ServerRecordingScanner::serverData(MessageCursor& c, int extraBits) {
   const std::int32_t protocol = c.int32();
   const std::uint16_t minor = c.uint16();
-  const std::uint16_t flags = minor >= RecordingFormat::kExtendedLimits2Minor
-                                  ? c.uint16()
-                                  : static_cast<std::uint16_t>(extraBits);
+  const bool flagsWord = minor >= kRecordingFlagsWordMinor && minor != kRecordingRereleaseMinor;
+  const std::uint16_t flags = flagsWord ? c.uint16() : static_cast<std::uint16_t>(extraBits);
   c.skip(4);
   const std::string_view gameDir = c.string();
   const auto recorder = static_cast<std::int16_t>(c.uint16());
@@ -116,9 +102,11 @@ bool ServerRecordingScanner::serverData(MessageCursor& c, int extraBits) {
     // As in a ".dm2", the low byte of the client number.
     h.viewPlayer = static_cast<std::uint8_t>(recorder);
   }
-  // Frames of another protocol or version cannot be stepped over safely.
-  if (protocol != kRecordingProtocol || minor < RecordingFormat::kFirstMinor ||
-      minor > RecordingFormat::kLastMinor) {
+  // Frames of another protocol or version cannot be stepped over: the read ends, and a
+  // recording of which nothing was read is unsupported.
+  if (protocol != kProtocolRecording || !RecordingFormat::known(minor)) {
+    m_w.unsupported(protocol, protocol == kProtocolRecording ? minor : 0, m_headerRead);
+    m_stop = true;
     return false;
   }
   m_format = RecordingFormat::of(minor, flags);
@@ -137,8 +125,8 @@ bool ServerRecordingScanner::serverData(MessageCursor& c, int extraBits) {
 bool ServerRecordingScanner::configStrings(MessageCursor& c) {
   for (;;) {
     const int index = c.uint16();
-    if (c.overrun() || index > m_format.configStringEnd()) return false;
-    if (index == m_format.configStringEnd()) return true;
+    if (c.overrun() || index > m_format.layout->end) return false;
+    if (index == m_format.layout->end) return true;
     const std::string_view text = c.string();
     if (c.overrun()) return false;
     configString(index, text, !m_headerRead);
@@ -149,16 +137,17 @@ bool ServerRecordingScanner::configStrings(MessageCursor& c) {
 // the first level's server data. The recording client is the server's own spectator, not
 // a player of the match.
 void ServerRecordingScanner::configString(int index, std::string_view text, bool initial) {
-  const int client = index - m_format.playerSkinsIndex();
+  const int client = index - m_format.layout->playerSkins;
   if (client >= 0 && client < kMaxSlots) {
-    if (client != m_recorderClient) m_w.playerConfigString(client + 1, text);
+    if (client == m_recorderClient) return;
+    m_w.playerConfigString(client + 1, m_format.rerelease ? nameAndSkin(text) : text);
     return;
   }
   if (!initial) return;
-  if (index == kConfigLevelName) {
+  if (index == m_format.layout->levelMessage) {
     m_t.header.mapName = std::string(text);
     m_t.header.levelMessage = std::string(text);
-  } else if (index == m_format.mapModelIndex()) {
+  } else if (index == m_format.layout->mapModel) {
     m_t.header.bspName = std::string(text);
   }
 }
@@ -168,7 +157,7 @@ void ServerRecordingScanner::configString(int index, std::string_view text, bool
 // any other message the rest is the client's own data and is stepped over.
 bool ServerRecordingScanner::toOnePlayer(MessageCursor& c, int extraBits) {
   const int length = c.byte() | (extraBits << 8);
-  const int client = c.byte();
+  c.skip(1);  // the client
   const int start = c.position();
   c.skip(length);
   if (c.overrun()) return false;
@@ -176,29 +165,45 @@ bool ServerRecordingScanner::toOnePlayer(MessageCursor& c, int extraBits) {
                                              static_cast<std::size_t>(length)));
   MessageCursor m(inner);
   while (!m.atEnd()) {
-    const std::uint8_t code = m.byte();
-    if (code == svc_layout) {
-      // [byte 4] [string layout]
-      const std::string_view text = m.string();
-      if (!m.overrun()) m_w.layout(text, blockTime());
-    } else if (code == svc_print) {
-      // [byte 10] [byte level] [string text]: the recording client's own, as a ".dm2" keeps
-      // what its recording player was sent
-      const std::uint8_t level = m.byte();
-      const std::string_view text = m.string();
-      if (!m.overrun() && client == m_recorderClient) m_w.addLogRecord(level, text, blockTime());
-    } else if (code == svc_configstring) {
-      // [byte 13] [uint16 index] [string text]: the client's own config string
-      m.skip(2);
-      m.string();
-    } else if (code == svc_stufftext) {
-      // [byte 11] [string command]
-      m.string();
-    } else {
-      break;
+    switch (m.byte()) {
+      case svc_layout: {
+        // [byte 4] [string layout]
+        const std::string_view text = m.string();
+        if (!m.overrun()) m_w.layout(text, m_clock.seconds());
+        break;
+      }
+      case svc_print: {
+        // [byte 10] [byte level] [string text]: to any client, as mods send some death
+        // messages to the players concerned only
+        const std::uint8_t level = m.byte();
+        const std::string_view text = m.string();
+        if (!m.overrun()) unicastPrint(level, text);
+        break;
+      }
+      case svc_configstring:
+        // [byte 13] [uint16 index] [string text]: the client's own config string
+        m.skip(2);
+        m.string();
+        break;
+      case svc_stufftext:
+        // [byte 11] [string command]
+        m.string();
+        break;
+      default:
+        return !m.overrun();
     }
   }
   return !m.overrun();
+}
+
+// A print that the server sent to one client. The same text sent to several clients in the
+// same frame (a message to every player of a team, each sent alone) is one message.
+void ServerRecordingScanner::unicastPrint(std::uint8_t level, std::string_view text) {
+  std::string key(1, static_cast<char>(level));
+  key += text;
+  if (m_unicastPrints.insert(std::move(key)).second) {
+    m_w.addLogRecord(level, text, m_clock.seconds());
+  }
 }
 
 // [byte length, extended by the code's extra bits] ([uint16 leaf] unless to all)

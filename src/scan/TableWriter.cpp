@@ -1,6 +1,7 @@
 #include "scan/TableWriter.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "scan/ObituaryAnalysis.h"
@@ -58,8 +59,33 @@ void UnkeptKills::flush(const PlayerTable& players, const PhrasePack* pack) {
   for (std::size_t s = 0; s < m_scoreBonus.size(); ++s) m_scoreBonus[s] += batch.scoreBonus[s];
 }
 
+void UnkeptKills::addResolved(const ResolvedDeath& death) {
+  std::uint32_t& all = m_resolved(death.victim, death.killer, 0);
+  all = std::max(all, all + 1);
+  if (death.killer != death.victim) {
+    std::uint32_t& cell = m_resolved(death.victim, death.killer, death.weapon);
+    cell = std::max(cell, cell + 1);
+  }
+  m_anyResolved = true;
+}
+
+void UnkeptKills::moveResolved(int from, int to) {
+  if (!m_anyResolved) return;
+  KillMatrix moved;
+  for (int v = 1; v <= kMaxSlots; ++v) {
+    for (int k = 1; k <= kMaxSlots; ++k) {
+      for (int w = 0; w < kWeaponIndices; ++w) {
+        const std::uint32_t n = std::as_const(m_resolved)(v, k, w);
+        if (n != 0) moved(v == from ? to : v, k == from ? to : k, w) = n;
+      }
+    }
+  }
+  m_resolved = std::move(moved);
+}
+
 void UnkeptKills::addTo(DemoTables& tables) const {
   addCounts(m_counts, tables.killMatrix);
+  addCounts(m_resolved, tables.killMatrix);
   addLocations(m_hitLocations, tables.hitLocations);
   for (std::size_t s = 0; s < m_scoreBonus.size(); ++s)
     tables.scoreBonus[s] = clampToInt32(tables.scoreBonus[s] + m_scoreBonus[s]);
@@ -70,22 +96,70 @@ void TableWriter::notice(std::string_view text) {
   m_report.notices.emplace_back(text);
 }
 
-void TableWriter::addLogRecord(std::uint8_t level, std::string_view text, std::int32_t time) {
+void TableWriter::unsupported(std::int32_t protocol, int version, bool partly) {
+  std::string text(kNoticeUnsupported);
+  text += std::to_string(protocol);
+  if (version != 0) text += " version " + std::to_string(version);
+  notice(text);
+  m_report.unsupported = m_report.unsupported || !partly;
+}
+
+bool TableWriter::cleanText(std::string_view text) {
   if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
   const bool keep = m_t.log.hasRoomFor(text.size());
-  if (!keep) {
-    if (!m_logFullReported) {
-      m_logFullReported = true;
-      notice(kNoticeMessageLogFull);
-    }
-    if (level != 1) return;
+  if (!keep && !m_logFullReported) {
+    m_logFullReported = true;
+    notice(kNoticeMessageLogFull);
   }
   m_cleaned.assign(text);
   for (char& c : m_cleaned) c = static_cast<char>(static_cast<unsigned char>(c) & 0x7F);
-  if (keep) {
+  return keep;
+}
+
+void TableWriter::addLogRecord(std::uint8_t level, std::string_view text, std::int32_t time) {
+  if (cleanText(text)) {
     m_t.log.add(level, m_cleaned, time);
-  } else {
+  } else if (level == 1) {
     m_unkept.add(level, m_cleaned, m_t.players, pack());
+  }
+}
+
+void TableWriter::addResolvedDeath(std::uint8_t level, std::string_view text, std::int32_t time,
+                                   const ResolvedDeath& death) {
+  if (!cleanText(text)) {
+    m_unkept.addResolved(death);
+    return;
+  }
+  LogRecord& r = m_t.log.add(level, m_cleaned, time);
+  r.victim = death.victim;
+  r.killer = death.killer;
+  r.weapon = static_cast<std::uint8_t>(death.killer != death.victim ? death.weapon : 0);
+  r.resolved = true;
+  ++m_resolvedKept;
+}
+
+// The records a reader resolved follow an identity that a rename moves to another slot.
+void TableWriter::moveResolved(int from, int to) {
+  m_unkept.moveResolved(from, to);
+  if (m_resolvedKept == 0) return;
+  for (LogRecord& r : m_t.log) {
+    if (!r.resolved) continue;
+    if (r.victim == from) r.victim = to;
+    if (r.killer == from) r.killer = to;
+  }
+}
+
+// Resolved records that named an identity a full table has since lost count nothing.
+void TableWriter::dropLostResolved() {
+  std::size_t index = 0;
+  for (LogRecord& r : m_t.log) {
+    ++index;
+    if (!r.resolved) continue;
+    if (index <= m_lostUpTo[static_cast<std::size_t>(r.victim)] ||
+        index <= m_lostUpTo[static_cast<std::size_t>(r.killer)]) {
+      r.victim = r.killer = kNoSlot;
+      r.weapon = 0;
+    }
   }
 }
 
@@ -100,9 +174,14 @@ void TableWriter::playerConfigString(int slot, std::string_view text) {
       PlayerRecord& moved = players[players.playerCount];
       moved.name = record.name;
       moved.skin = record.skin;
-    } else if (!m_tableFullReported) {
-      m_tableFullReported = true;
-      notice(kNoticePlayerTableFull);
+      moveResolved(slot, players.playerCount);
+    } else {
+      m_lostUpTo[static_cast<std::size_t>(slot)] = m_t.log.size();
+      m_identityLost = true;
+      if (!m_tableFullReported) {
+        m_tableFullReported = true;
+        notice(kNoticePlayerTableFull);
+      }
     }
   }
   setIdentity(slot, name, text);
@@ -134,6 +213,7 @@ void TableWriter::layout(std::string_view text, std::int32_t time) {
 }
 
 void TableWriter::endRead() {
+  if (m_identityLost && m_resolvedKept > 0) dropLostResolved();
   m_t.log.logCount = static_cast<std::uint32_t>(m_t.log.size());
   m_unkept.flush(m_t.players, pack());
 }

@@ -1,17 +1,24 @@
 #pragma once
 
-#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "scan/Block.h"
-#include "scan/DemoFile.h"
 #include "scan/DemoScan.h"
 #include "scan/DemoTables.h"
 #include "scan/PackChoice.h"
 
 namespace obitrak {
+
+// A death that a reader resolved itself: the slots of the victim and of the killer (the
+// victim's own for a self-kill) and the WeaponIndex of a kill of another player.
+struct ResolvedDeath {
+  int victim = kNoSlot;
+  int killer = kNoSlot;
+  int weapon = 0;
+};
 
 // The kills of the obituaries that come after the message log is full. They are gathered
 // in small batches, each analysed against the players known at that point with the pack
@@ -22,6 +29,10 @@ class UnkeptKills {
   void add(std::uint8_t level, std::string_view text, const PlayerTable& players,
            const PhrasePack* pack);
   void flush(const PlayerTable& players, const PhrasePack* pack);
+  // A death resolved by its reader, counted at once; when the identity of slot `from` moves
+  // to slot `to`, its counts go along (moveResolved).
+  void addResolved(const ResolvedDeath& death);
+  void moveResolved(int from, int to);
   // Adds the gathered counts to those of `tables`, saturating.
   void addTo(DemoTables& tables) const;
 
@@ -30,7 +41,16 @@ class UnkeptKills {
   KillMatrix m_counts;
   HitLocationKills m_hitLocations;
   std::array<std::int64_t, kMaxSlots + 1> m_scoreBonus{};
+  KillMatrix m_resolved;
+  bool m_anyResolved = false;
 };
+
+// The "name\skin" of a player config string, without what a game sends after the skin (the
+// re-release's dogtag: "name\skin\dogtag").
+inline std::string_view nameAndSkin(std::string_view text) {
+  const std::size_t nameEnd = text.find('\\');
+  return nameEnd == std::string_view::npos ? text : text.substr(0, text.find('\\', nameEnd + 1));
+}
 
 // What every reader of a demo format hands to the tables: notices, print messages, player
 // config strings and layouts, each taken the same way whatever the file's format.
@@ -43,10 +63,18 @@ class TableWriter {
   ScanReport& report() { return m_report; }
 
   void notice(std::string_view text);
+  // A recording of a protocol or of a version (0 for none) that Obitrak cannot read: the
+  // notice that names it, and the report marked unsupported unless `partly` read.
+  void unsupported(std::int32_t protocol, int version = 0, bool partly = false);
 
   // A print message at `time`. Log texts keep only 7-bit characters: 128 is taken from
   // every higher code. Past the log's limits only obituaries are looked at, for their kills.
   void addLogRecord(std::uint8_t level, std::string_view text, std::int32_t time);
+  // A print that is a death its reader resolved: kept as it stands, and counted past the
+  // log's limits. Its slots name the same players at the end of the read however they are
+  // renamed; one whose player's identity is lost to a full table counts nothing.
+  void addResolvedDeath(std::uint8_t level, std::string_view text, std::int32_t time,
+                        const ResolvedDeath& death);
 
   // A player config string as it arrives during the game. A different name for an occupied
   // slot moves the slot's earlier identity to the first free slot, so every name keeps its
@@ -70,68 +98,22 @@ class TableWriter {
   const PhrasePack* pack() const { return m_choice.packFor(m_t.header.gameDir); }
 
  private:
+  // The text as the log keeps it, in m_cleaned; whether the log has room for it.
+  bool cleanText(std::string_view text);
+  void moveResolved(int from, int to);
+  void dropLostResolved();
+
   DemoTables& m_t;
   ScanReport& m_report;
   const PackChoice& m_choice;
   UnkeptKills m_unkept;
+  std::size_t m_resolvedKept = 0;
+  // By slot: the records 1..n that named the identity a full table took from it.
+  std::array<std::size_t, kMaxSlots + 1> m_lostUpTo{};
+  bool m_identityLost = false;
   bool m_tableFullReported = false;
   bool m_logFullReported = false;
   std::string m_cleaned;  // reused for every message
 };
-
-// The seconds of block `blockNumber`: a block is a tenth of a second of the game.
-inline std::int32_t blockSeconds(std::int64_t blockNumber) {
-  return static_cast<std::int32_t>(std::min<std::int64_t>(blockNumber / 10, INT32_MAX));
-}
-
-// The longest message any Quake 2 engine sends; a first block longer than the game allows
-// but not than this is a demo of a later engine, not a file of another kind.
-inline constexpr std::int32_t kMaxEngineMessageLength = 0x10000;
-
-// Whether the first length field of a file, read as `next`, shows that it is no demo.
-inline bool startsNoDemo(DemoFile::Next next, const DemoFile& file) {
-  if (next == DemoFile::Next::Block) return false;
-  return next != DemoFile::Next::Oversized || file.lastLength() > kMaxEngineMessageLength;
-}
-
-// The read loop of every format. Each whole block of `file` goes to `onBlock` with
-// `blockNumber` counting it from 1; the end marker counts as a block, the end of the file
-// does not. A damaged or cut-off block, or one that `onBlock` cannot decode (it returns
-// false), ends the read with the notice of a bad or incomplete block; what was read stays.
-// `bytesRead` is where the blocks start, `lengthBytes` the size of a block's length field.
-// The observer hears the progress every 2048 blocks. Ends with the duration and the end of
-// the read.
-template <typename OnBlock>
-void readBlocks(DemoFile& file, TableWriter& writer, ScanObserver* observer,
-                std::uint64_t bytesRead, std::size_t lengthBytes, std::int64_t& blockNumber,
-                OnBlock onBlock) {
-  constexpr std::int64_t kProgressBlocks = 2048;
-  std::string_view body;
-  for (;;) {
-    const DemoFile::Next next = file.next(body);
-    if (blockNumber == 0 && startsNoDemo(next, file)) writer.report().notADemo = true;
-    if (next == DemoFile::Next::EndOfFile) break;
-    ++blockNumber;
-    if (next == DemoFile::Next::EndMarker) break;
-    if (next == DemoFile::Next::Oversized || next == DemoFile::Next::Negative) {
-      writer.notice(kNoticeBadBlock);
-      break;
-    }
-    if (next == DemoFile::Next::Incomplete) {
-      writer.notice(kNoticeIncompleteBlock);
-      break;
-    }
-    bytesRead += body.size() + lengthBytes;
-    if (observer != nullptr && blockNumber % kProgressBlocks == 0) {
-      observer->readProgress(bytesRead);
-    }
-    if (!onBlock(Block(body))) {
-      writer.notice(kNoticeBadBlock);
-      break;
-    }
-  }
-  writer.tables().header.duration = blockSeconds(blockNumber);
-  writer.endRead();
-}
 
 }  // namespace obitrak

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "stats/Ranking.h"
+#include "scan/Ranking.h"
 
 namespace obitrak {
 

@@ -37,8 +37,8 @@ DemoWriter demoOf(const std::vector<Fighter>& fighters, const std::vector<std::s
                   int blocks = 100) {
   DemoWriter w;
   w.serverData(34, "baseq2", 0, "Test Yard")
-      .configString(DemoWriter::kConfigLevelMessage, "Test Yard")
-      .configString(DemoWriter::kConfigMapModel, "maps/testyard.bsp");
+      .levelMessage("Test Yard")
+      .mapModel("maps/testyard.bsp");
   for (const Fighter& f : fighters) w.player(f.client, f.name, f.skin);
   w.endBlock();
   int block = 2;

@@ -1,9 +1,7 @@
-#include "stats/Ranking.h"
+#include "scan/Ranking.h"
 
 #include <cstdint>
 #include <limits>
-
-#include "stats/Tally.h"
 
 namespace obitrak {
 

@@ -10,8 +10,8 @@
 namespace obitrak {
 
 // The columns of a demo's row, in the order that insertion binds and reading finds them.
-// The packed kill counters (kill_counts) follow them where a whole result is written or
-// read; a list of demos leaves them out.
+// The packed kill counters (kill_counts) and deaths follow them where a whole result is
+// written or read; a list of demos leaves them out.
 inline constexpr std::string_view kDemoColumns =
     "path, size, modified, analysis, error, protocol, game_dir, view_player, view_from, map,"
     " level_message, bsp, duration, player_count, names, winner, winner_frags,"
@@ -32,21 +32,33 @@ inline std::pair<std::string, std::string> keyRangeUnder(const std::string& fold
 std::string packKillCounts(const std::vector<DemoKillCount>& kills);
 std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::string& library);
 
+// The counted deaths of a demo packed into one value, 6 bytes each: the time as 32 bits,
+// least significant byte first, then killer and victim.
+std::string packDeaths(const std::vector<DemoDeath>& deaths);
+std::vector<DemoDeath> unpackDeaths(std::string_view packed, const std::string& library);
+
 // The statements a store runs again and again, prepared once.
 struct LibraryStore::Statements {
   explicit Statements(SqliteDb& db)
       : findId(db, "SELECT id FROM demos WHERE path = ?"),
-        insertDemo(db, "INSERT INTO demos(" + std::string(kDemoColumns) +
-                           ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-        insertPlayer(db, "INSERT INTO players VALUES(?,?,?,?,?,?,?,?,?,?,?,?)"),
+        insertDemo(db,
+                   "INSERT INTO demos(" + std::string(kDemoColumns) +
+                       ", kill_counts, deaths) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        insertPlayer(db,
+                     "INSERT INTO players(demo, slot, name, skin, place, frags, kills, deaths,"
+                     " self_kills, team_place, team_frags, team, client_slot)"
+                     " VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         insertNotice(db, "INSERT INTO notices VALUES(?,?,?)"),
         deleteDemo(db, "DELETE FROM demos WHERE id = ?"),
         deletePlayers(db, "DELETE FROM players WHERE demo = ?"),
         deleteNotices(db, "DELETE FROM notices WHERE demo = ?"),
         state(db, "SELECT size, modified, analysis, error IS NOT NULL FROM demos WHERE path = ?"),
         demo(db, "SELECT id, " + std::string(kDemoColumns) +
-                     ", kill_counts FROM demos WHERE path = ? AND error IS NULL"),
-        players(db, "SELECT * FROM players WHERE demo = ? ORDER BY slot"),
+                     ", kill_counts, deaths FROM demos WHERE path = ? AND error IS NULL"),
+        players(db,
+                "SELECT demo, slot, name, skin, place, frags, kills, deaths, self_kills,"
+                " team_place, team_frags, team, client_slot FROM players WHERE demo = ?"
+                " ORDER BY slot"),
         notices(db, "SELECT text FROM notices WHERE demo = ? ORDER BY seq") {}
 
   SqliteStatement findId, insertDemo, insertPlayer, insertNotice;

@@ -123,6 +123,7 @@ std::int64_t LibraryStore::insertDemo(const std::string& path, const LibraryRow&
     s.bindNull(19);
   }
   s.bind(20, result != nullptr ? packKillCounts(result->kills) : std::string());
+  s.bind(21, result != nullptr ? packDeaths(result->deaths) : std::string());
   s.run();
   return m_db->lastInsertId();
 }

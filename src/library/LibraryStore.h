@@ -15,7 +15,7 @@ namespace obitrak {
 
 // The schema this program writes; a library of an earlier one is brought up to date when
 // opened, one of a later one is refused.
-inline constexpr int kLibrarySchemaVersion = 2;
+inline constexpr int kLibrarySchemaVersion = 3;
 
 // What the library knows of a demo file without loading its results.
 struct StoredState {

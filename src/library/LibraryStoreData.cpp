@@ -28,9 +28,11 @@ enum DemoColumn {
   cServerRecording,
   cScoreboardAgrees,
   cKillCounts,  // only where a whole result is read
+  cDeaths,
 };
 
 constexpr std::size_t kPackedKillSize = 7;
+constexpr std::size_t kPackedDeathSize = 6;
 
 std::int32_t int32Of(const SqliteStatement& s, int column) {
   return clampToInt32(s.number(column));
@@ -69,6 +71,32 @@ std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::
   return kills;
 }
 
+std::string packDeaths(const std::vector<DemoDeath>& deaths) {
+  std::string packed;
+  packed.reserve(deaths.size() * kPackedDeathSize);
+  for (const DemoDeath& d : deaths) {
+    const auto time = static_cast<std::uint32_t>(d.time);
+    for (int shift = 0; shift < 32; shift += 8) packed += static_cast<char>(time >> shift);
+    packed += static_cast<char>(d.killer);
+    packed += static_cast<char>(d.victim);
+  }
+  return packed;
+}
+
+std::vector<DemoDeath> unpackDeaths(std::string_view packed, const std::string& library) {
+  if (packed.size() % kPackedDeathSize != 0)
+    throw LibraryError(library + ": the library is damaged");
+  std::vector<DemoDeath> deaths;
+  deaths.reserve(packed.size() / kPackedDeathSize);
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(packed[i]); };
+  for (std::size_t i = 0; i < packed.size(); i += kPackedDeathSize) {
+    std::uint32_t time = 0;
+    for (int b = 3; b >= 0; --b) time = (time << 8) | byte(i + static_cast<std::size_t>(b));
+    deaths.push_back({static_cast<std::int32_t>(time), byte(i + 4), byte(i + 5)});
+  }
+  return deaths;
+}
+
 void LibraryStore::save(const std::string& path, const DemoResult& result,
                         const std::string& analysis) {
   const std::int64_t id = insertDemo(path, LibraryRow::of(result), &result, analysis);
@@ -77,7 +105,8 @@ void LibraryStore::save(const std::string& path, const DemoResult& result,
     player.reset();
     player.bind(1, id).bind(2, p.slot).bind(3, p.name).bind(4, p.skin).bind(5, p.place);
     player.bind(6, p.frags).bind(7, p.kills).bind(8, p.deaths).bind(9, p.selfKills);
-    player.bind(10, p.teamPlace).bind(11, p.teamFrags).bind(12, p.team).run();
+    player.bind(10, p.teamPlace).bind(11, p.teamFrags).bind(12, p.team);
+    player.bind(13, p.clientSlot).run();
   }
   SqliteStatement& notice = m_s->insertNotice;
   for (std::size_t i = 0; i < result.notices.size(); ++i) {
@@ -116,6 +145,7 @@ std::optional<DemoResult> LibraryStore::load(const std::string& path) {
   r.serverRecording = d.number(cServerRecording) != 0;
   r.scoreboardAgrees = agreementOf(d);
   r.kills = unpackKillCounts(d.bytes(cKillCounts), m_db->path());
+  r.deaths = unpackDeaths(d.bytes(cDeaths), m_db->path());
   d.reset();
 
   SqliteStatement& p = m_s->players;
@@ -124,7 +154,7 @@ std::optional<DemoResult> LibraryStore::load(const std::string& path) {
   while (p.step()) {
     r.players.push_back({int32Of(p, 1), p.bytes(2), p.bytes(3), int32Of(p, 4), int32Of(p, 5),
                          int32Of(p, 6), int32Of(p, 7), int32Of(p, 8), int32Of(p, 9), int32Of(p, 10),
-                         int32Of(p, 11)});
+                         int32Of(p, 11), int32Of(p, 12)});
   }
   SqliteStatement& n = m_s->notices;
   n.reset();

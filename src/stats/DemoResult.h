@@ -22,6 +22,7 @@ struct DemoPlayerResult {
   int teamPlace = 0;  // the place and frags of the team-play tally
   std::int32_t teamFrags = 0;
   int team = 0;
+  int clientSlot = 0;  // the slot the name held in the game (a rename's earlier name moves)
 
   bool operator==(const DemoPlayerResult&) const = default;
 };
@@ -35,6 +36,16 @@ struct DemoKillCount {
   std::uint32_t count = 0;
 
   bool operator==(const DemoKillCount&) const = default;
+};
+
+// A counted death of the message log: when, by whom (the victim himself for a self-kill) and
+// of whom, as slots.
+struct DemoDeath {
+  std::int32_t time = 0;  // seconds
+  std::uint8_t killer = 0;
+  std::uint8_t victim = 0;
+
+  bool operator==(const DemoDeath&) const = default;
 };
 
 // What one analysed demo keeps: enough to total it with others and to list it, without
@@ -56,6 +67,7 @@ struct DemoResult {
   std::vector<std::string> notices;
   std::vector<DemoPlayerResult> players;  // named slots in slot order
   std::vector<DemoKillCount> kills;       // by victim, killer, weapon
+  std::vector<DemoDeath> deaths;          // the kept log's counted deaths, in log order
 
   bool operator==(const DemoResult&) const = default;
 
@@ -67,5 +79,11 @@ struct DemoResult {
 // the way and left as a scan leaves them: free-for-all, all weapons.
 DemoResult DemoResultOf(DemoTables& tables, const std::string& path,
                         const std::vector<std::string>& notices);
+
+// Tables as the scan of the demo left them, made again from its result: header facts,
+// named players, kill counters and a log of the counted deaths (without their texts),
+// tallied and ranked for free-for-all and all weapons. Pages of a demo that the library
+// keeps are written from these.
+DemoTables DemoTablesOf(const DemoResult& result);
 
 }  // namespace obitrak

@@ -5,11 +5,16 @@
 
 namespace obitrak {
 
+const std::string& SummaryBuilder::personOf(const std::string& name) const {
+  return m_aliases != nullptr ? m_aliases->personOf(name) : name;
+}
+
 void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
   std::vector<PlayerTotals*> bySlot(kMaxSlots + 1, nullptr);
   std::vector<PlayerTotals*> counted;
   for (const DemoPlayerResult& p : demo.players) {
-    PlayerTotals& t = totalsOf(p.name);
+    if (p.slot < 1 || p.slot > kMaxSlots) continue;
+    PlayerTotals& t = totalsOf(personOf(p.name));
     bySlot[static_cast<std::size_t>(p.slot)] = &t;
     if (std::find(counted.begin(), counted.end(), &t) == counted.end()) {
       ++t.demos;
@@ -22,7 +27,10 @@ void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
     t.selfKills += p.selfKills;
   }
   for (const DemoKillCount& k : demo.kills) addKill(k, bySlot);
-  m_demos.emplace_back(position, rowOf(demo));
+  noteNames(demo);
+  SummaryDemo row = rowOf(demo);
+  addResult(row, utcDay(demo.modified), position);
+  m_demos.emplace_back(position, std::move(row));
 }
 
 Summary SummaryBuilder::finish() {
@@ -30,6 +38,7 @@ Summary SummaryBuilder::finish() {
   s.teamPlay = m_teamPlay;
   s.players.assign(std::make_move_iterator(m_players.begin()),
                    std::make_move_iterator(m_players.end()));
+  finishPeople(s);
   std::sort(s.players.begin(), s.players.end(), [](const auto& a, const auto& b) {
     if (a.frags != b.frags) return a.frags > b.frags;
     if (a.kills != b.kills) return a.kills > b.kills;
@@ -45,23 +54,32 @@ Summary SummaryBuilder::finish() {
   std::stable_sort(m_demos.begin(), m_demos.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (auto& [position, row] : m_demos) s.demos.push_back(std::move(row));
+  orderHeadToHead(s);
   return s;
 }
 
 PlayerTotals& SummaryBuilder::totalsOf(const std::string& name) {
   auto [it, added] = m_index.try_emplace(name, m_players.size());
-  if (added) m_players.push_back(PlayerTotals{name, 0, 0, 0, 0, 0, {}, {}, {}});
+  if (added) {
+    m_players.emplace_back();
+    m_players.back().name = name;
+  }
   return m_players[it->second];
 }
 
 // Only kills between players of the ranking count, as in the per-demo reports; players who
 // never fought hold no kills.
 void SummaryBuilder::addKill(const DemoKillCount& k, const std::vector<PlayerTotals*>& bySlot) {
-  if (k.victim == k.killer) return;
+  if (k.victim == k.killer || k.victim < 1 || k.victim > kMaxSlots || k.killer < 1 ||
+      k.killer > kMaxSlots) {
+    return;
+  }
   PlayerTotals* killer = bySlot[static_cast<std::size_t>(k.killer)];
   PlayerTotals* victim = bySlot[static_cast<std::size_t>(k.victim)];
   if (killer == nullptr || victim == nullptr) return;
   if (k.weapon == 0) {
+    // Two names of one person: a kill of the one by the other is nobody else's.
+    if (killer == victim) return;
     killer->victims[victim->name] += k.count;
     victim->killers[killer->name] += k.count;
   } else if (k.weapon <= kWeaponCategories) {
@@ -70,15 +88,20 @@ void SummaryBuilder::addKill(const DemoKillCount& k, const std::vector<PlayerTot
 }
 
 SummaryDemo SummaryBuilder::rowOf(const DemoResult& demo) const {
-  SummaryDemo row{demo.path, demo.modified, demo.mapName, demo.levelMessage, demo.duration, {}};
+  SummaryDemo row{demo.path, demo.modified, demo.mapName, demo.levelMessage, demo.duration, {}, {},
+                  {}};
   for (const DemoPlayerResult* p : demo.ranked(m_teamPlay)) {
     row.ranked.push_back({p->name, m_teamPlay ? p->teamFrags : p->frags, p->kills, p->deaths});
+    row.people.push_back(personOf(p->name));
   }
+  row.result = outcomeOf(demo, m_teamPlay, [this](const std::string& name) -> const std::string& {
+    return personOf(name);
+  });
   return row;
 }
 
-Summary Summarize(const std::vector<DemoResult>& demos, bool teamPlay) {
-  SummaryBuilder builder(teamPlay);
+Summary Summarize(const std::vector<DemoResult>& demos, bool teamPlay, const Aliases* aliases) {
+  SummaryBuilder builder(teamPlay, aliases);
   for (std::size_t i = 0; i < demos.size(); ++i) builder.add(demos[i], i);
   return builder.finish();
 }

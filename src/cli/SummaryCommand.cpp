@@ -24,6 +24,27 @@
 
 namespace obitrak {
 
+std::vector<IndexDemo> distinctDemos(const DemoSearch& search) {
+  std::vector<IndexDemo> demos;
+  std::set<FileId> files;
+  std::set<std::string> missing;
+  for (const FoundDemo& d : search.demos) {
+    const std::optional<FileId> id = d.file.seen ? d.file.seen : fileIdOf(d.path);
+    const bool added = id ? files.insert(*id).second : missing.insert(libraryKey(d.path)).second;
+    if (added) demos.push_back({d.path, d.file});
+  }
+  return demos;
+}
+
+std::vector<std::string> folderInputs(const std::vector<std::string>& inputs) {
+  std::vector<std::string> folders;
+  for (const std::string& input : inputs) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(input, ec)) folders.push_back(input);
+  }
+  return folders;
+}
+
 namespace {
 
 void print(std::FILE* stream, const std::string& text) {
@@ -43,9 +64,9 @@ class SummaryRun {
     if (!outputAllowed(demos)) return kExitFailed;
     std::unique_ptr<LibraryStore> store;
     if (m_o.library) store = std::make_unique<LibraryStore>(*m_o.library);
-    SummaryBuilder builder(m_o.teamPlay);
+    SummaryBuilder builder(m_o.teamPlay, m_o.aliases ? &*m_o.aliases : nullptr);
     const std::vector<Said> said = index(store.get(), demos, builder);
-    if (store) LibraryIndexer(store.get(), nullptr, 1).removeVanished(folderInputs());
+    if (store) LibraryIndexer(store.get(), nullptr, 1).removeVanished(folderInputs(m_o.inputs));
 
     std::size_t failed = 0;
     for (std::size_t i = 0; i < said.size(); ++i) {
@@ -64,19 +85,6 @@ class SummaryRun {
   }
 
  private:
-  // A demo named twice, or named and found in a folder, counts once.
-  static std::vector<IndexDemo> distinctDemos(const DemoSearch& search) {
-    std::vector<IndexDemo> demos;
-    std::set<FileId> files;
-    std::set<std::string> missing;
-    for (const FoundDemo& d : search.demos) {
-      const std::optional<FileId> id = d.file.seen ? d.file.seen : fileIdOf(d.path);
-      const bool added = id ? files.insert(*id).second : missing.insert(libraryKey(d.path)).second;
-      if (added) demos.push_back({d.path, d.file});
-    }
-    return demos;
-  }
-
   // As with the reports, the summary is never written onto a .dm2 file or a demo of the run.
   bool outputAllowed(const std::vector<IndexDemo>& demos) const {
     if (!m_o.output) return true;
@@ -85,15 +93,6 @@ class SummaryRun {
     for (const IndexDemo& d : demos) demo = demo || (target && fileIdOf(d.path) == target);
     if (demo) print(m_err, *m_o.output + ": the summary would overwrite a demo\n");
     return !demo;
-  }
-
-  std::vector<std::string> folderInputs() const {
-    std::vector<std::string> folders;
-    for (const std::string& input : m_o.inputs) {
-      std::error_code ec;
-      if (std::filesystem::is_directory(input, ec)) folders.push_back(input);
-    }
-    return folders;
   }
 
   // What a demo has to say on standard error: its notices, or why it could not be read.

@@ -63,7 +63,7 @@ Summary SiteWriter::finish(int unreadable, const std::string& inputs) {
   writeMaps(s);
   StringSink json;
   WriteJsonSummary(s, m_settings.pack, json);
-  m_folder.write(std::string(kSiteSummary), json.data());
+  m_folder.write(std::string(kSiteSummary), json.take());
   m_folder.finish(inputs);
   return s;
 }
@@ -157,7 +157,7 @@ void SiteWriter::writeIndex(const Summary& s) {
   }
   siteTableEnd(out);
   sitePageEnd(out);
-  m_folder.write(std::string(kSiteIndex), out.data());
+  m_folder.write(std::string(kSiteIndex), out.take());
 }
 
 void SiteWriter::writeMaps(const Summary&) {
@@ -201,7 +201,7 @@ void SiteWriter::writeMaps(const Summary&) {
     }
     siteTableEnd(out);
     sitePageEnd(out);
-    m_folder.write(mapPage(key) + ".html", out.data());
+    m_folder.write(mapPage(key) + ".html", out.take());
   }
 }
 

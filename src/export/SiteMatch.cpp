@@ -108,7 +108,7 @@ void SiteWriter::writeMatchPage(const DemoResult& demo, const std::string& key,
   out.line("<h2>Frags over time</h2>");
   out.line(siteFragsChart(tables, teamPlay));
   sitePageEnd(out);
-  m_folder.write(match.page + ".html", out.data());
+  m_folder.write(match.page + ".html", out.take());
 }
 
 // Every fact the library keeps of the match, for scripts.
@@ -163,7 +163,7 @@ void SiteWriter::writeMatchJson(const DemoResult& demo, const SiteMatch& match) 
   }
   writeJsonList(out, "kills", kills, true);
   out.write("}\n");
-  m_folder.write(match.page + ".json", out.data());
+  m_folder.write(match.page + ".json", out.take());
 }
 
 }  // namespace obitrak

@@ -126,7 +126,8 @@ std::string siteLink(std::string_view href, std::string_view html) {
 
 std::string SiteNames::nameOf(std::string_view prefix, const std::string& key,
                               std::string_view readable) {
-  const auto given = m_given.find({std::string(prefix), key});
+  const std::string id = std::string(prefix) + '\0' + key;
+  const auto given = m_given.find(id);
   if (given != m_given.end()) return given->second;
   char digest[17];
   std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(siteDigest(key)));
@@ -135,7 +136,7 @@ std::string SiteNames::nameOf(std::string_view prefix, const std::string& key,
   std::string name = base;
   for (int n = 2; !m_owner.try_emplace(name, key).second; ++n)
     name = base + "-" + std::to_string(n);
-  m_given.emplace(std::pair{std::string(prefix), key}, name);
+  m_given.emplace(id, name);
   return name;
 }
 

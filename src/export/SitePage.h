@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "export/ByteSink.h"
@@ -49,8 +49,8 @@ class SiteNames {
                      std::string_view readable = {});
 
  private:
-  std::map<std::string, std::string> m_owner;  // file name -> key
-  std::map<std::pair<std::string, std::string>, std::string> m_given;
+  std::unordered_map<std::string, std::string> m_owner;  // file name -> key
+  std::unordered_map<std::string, std::string> m_given;  // prefix, NUL, key -> file name
 };
 
 // Starts a page: its title and heading (both given ready for HTML) and the site's links.

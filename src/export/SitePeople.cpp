@@ -119,7 +119,7 @@ void SiteWriter::writePeople(const Summary& s) {
     }
     siteTableEnd(out);
     sitePageEnd(out);
-    m_folder.write(m_names.nameOf("player", p.name) + ".html", out.data());
+    m_folder.write(m_names.nameOf("player", p.name) + ".html", out.take());
   }
 }
 

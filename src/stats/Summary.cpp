@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <numeric>
 
 namespace obitrak {
 
@@ -10,12 +11,13 @@ const std::string& SummaryBuilder::personOf(const std::string& name) const {
 }
 
 void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
-  std::vector<PlayerTotals*> bySlot(kMaxSlots + 1, nullptr);
+  std::vector<std::size_t> bySlot(kMaxSlots + 1, kNobody);
   std::vector<PlayerTotals*> counted;
   for (const DemoPlayerResult& p : demo.players) {
     if (p.slot < 1 || p.slot > kMaxSlots) continue;
-    PlayerTotals& t = totalsOf(personOf(p.name));
-    bySlot[static_cast<std::size_t>(p.slot)] = &t;
+    const std::size_t person = indexOf(personOf(p.name));
+    PlayerTotals& t = m_players[person];
+    bySlot[static_cast<std::size_t>(p.slot)] = person;
     if (std::find(counted.begin(), counted.end(), &t) == counted.end()) {
       ++t.demos;
       counted.push_back(&t);
@@ -27,9 +29,9 @@ void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
     t.selfKills += p.selfKills;
   }
   for (const DemoKillCount& k : demo.kills) addKill(k, bySlot);
-  noteNames(demo);
+  noteNames(demo, bySlot);
   SummaryDemo row = rowOf(demo);
-  addResult(row, utcDay(demo.modified), position);
+  addResult(row, utcDay(demo.modified), position, bySlot);
   m_demos.emplace_back(position, std::move(row));
 }
 
@@ -38,12 +40,26 @@ Summary SummaryBuilder::finish() {
   s.teamPlay = m_teamPlay;
   s.players.assign(std::make_move_iterator(m_players.begin()),
                    std::make_move_iterator(m_players.end()));
-  finishPeople(s);
-  std::sort(s.players.begin(), s.players.end(), [](const auto& a, const auto& b) {
+  std::vector<std::uint64_t> metKeys;
+  finishPeople(s, metKeys);
+  // The order is found over indices, so that head-to-head can follow it by number.
+  std::vector<std::size_t> order(s.players.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+    const PlayerTotals& a = s.players[x];
+    const PlayerTotals& b = s.players[y];
     if (a.frags != b.frags) return a.frags > b.frags;
     if (a.kills != b.kills) return a.kills > b.kills;
     return a.name < b.name;
   });
+  std::vector<std::size_t> placeOf(order.size());
+  std::vector<PlayerTotals> sorted;
+  sorted.reserve(order.size());
+  for (std::size_t r = 0; r < order.size(); ++r) {
+    placeOf[order[r]] = r;
+    sorted.push_back(std::move(s.players[order[r]]));
+  }
+  s.players = std::move(sorted);
   for (const PlayerTotals& p : s.players) {
     std::vector<KillsBetween> own;
     for (const auto& [victim, n] : p.victims) own.push_back({p.name, victim, n});
@@ -54,36 +70,35 @@ Summary SummaryBuilder::finish() {
   std::stable_sort(m_demos.begin(), m_demos.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (auto& [position, row] : m_demos) s.demos.push_back(std::move(row));
-  orderHeadToHead(s);
+  orderHeadToHead(s, metKeys, placeOf);
   return s;
 }
 
-PlayerTotals& SummaryBuilder::totalsOf(const std::string& name) {
+std::size_t SummaryBuilder::indexOf(const std::string& name) {
   auto [it, added] = m_index.try_emplace(name, m_players.size());
   if (added) {
     m_players.emplace_back();
     m_players.back().name = name;
   }
-  return m_players[it->second];
+  return it->second;
 }
 
 // Only kills between players of the ranking count, as in the per-demo reports; players who
 // never fought hold no kills.
-void SummaryBuilder::addKill(const DemoKillCount& k, const std::vector<PlayerTotals*>& bySlot) {
+void SummaryBuilder::addKill(const DemoKillCount& k, const std::vector<std::size_t>& bySlot) {
   if (k.victim == k.killer || k.victim < 1 || k.victim > kMaxSlots || k.killer < 1 ||
       k.killer > kMaxSlots) {
     return;
   }
-  PlayerTotals* killer = bySlot[static_cast<std::size_t>(k.killer)];
-  PlayerTotals* victim = bySlot[static_cast<std::size_t>(k.victim)];
-  if (killer == nullptr || victim == nullptr) return;
+  const std::size_t killer = bySlot[static_cast<std::size_t>(k.killer)];
+  const std::size_t victim = bySlot[static_cast<std::size_t>(k.victim)];
+  if (killer == kNobody || victim == kNobody) return;
   if (k.weapon == 0) {
     // Two names of one person: a kill of the one by the other is nobody else's.
-    if (killer == victim) return;
-    killer->victims[victim->name] += k.count;
-    victim->killers[killer->name] += k.count;
+    if (killer != victim)
+      m_killCounters.emplace_back(std::uint64_t{killer} << 32 | victim, k.count);
   } else if (k.weapon <= kWeaponCategories) {
-    killer->weaponKills[static_cast<std::size_t>(k.weapon)] += k.count;
+    m_players[killer].weaponKills[static_cast<std::size_t>(k.weapon)] += k.count;
   }
 }
 

@@ -113,15 +113,21 @@ class SummaryBuilder {
   Summary finish();
 
  private:
-  PlayerTotals& totalsOf(const std::string& name);
-  static void addKill(const DemoKillCount& k, const std::vector<PlayerTotals*>& bySlot);
+  // The index in m_players of the person shown as `name`, who is added when new.
+  std::size_t indexOf(const std::string& name);
+  void addKill(const DemoKillCount& k, const std::vector<std::size_t>& bySlot);
   SummaryDemo rowOf(const DemoResult& demo) const;
   const std::string& personOf(const std::string& name) const;
-  void noteNames(const DemoResult& demo);
-  void addResult(const SummaryDemo& row, std::int64_t day, std::size_t position);
-  void finishPeople(Summary& s) const;
+  void noteNames(const DemoResult& demo, const std::vector<std::size_t>& bySlot);
+  void addResult(const SummaryDemo& row, std::int64_t day, std::size_t position,
+                 const std::vector<std::size_t>& bySlot);
+  void finishPeople(Summary& s, std::vector<std::uint64_t>& metKeys) const;
+  void addKillsBetween(Summary& s,
+                       const std::vector<std::pair<std::uint64_t, std::int64_t>>& kills) const;
+  std::vector<std::pair<std::uint64_t, std::int64_t>> killsBetween() const;
   void rate(Summary& s) const;
-  static void orderHeadToHead(Summary& s);
+  static void orderHeadToHead(Summary& s, const std::vector<std::uint64_t>& metKeys,
+                              const std::vector<std::size_t>& position);
   std::vector<AliasSuggestion> suggestions(const Summary& s) const;
 
   bool m_teamPlay;
@@ -138,7 +144,12 @@ class SummaryBuilder {
     double score;
   };
   std::vector<Game> m_games;
-  std::map<std::string, std::size_t> m_names;                    // every name met -> its person
+  static constexpr std::size_t kNobody = SIZE_MAX;
+  // Kills between people by killer and victim (indices into m_players, killer above), one
+  // entry per kill counter, added up and to the players' maps at the end: a string map per
+  // kill counter would cost many times more.
+  std::vector<std::pair<std::uint64_t, std::int64_t>> m_killCounters;
+  std::unordered_map<std::string, std::size_t> m_names;          // every name met -> its person
   std::map<std::pair<std::string, std::string>, int> m_renames;  // name pair -> demos
   std::optional<std::int64_t> m_lastDay;
 };

@@ -61,70 +61,148 @@ std::string untagged(const std::string& name) {
 }  // namespace
 
 // Remembers every name and the names one client slot passed through in this demo.
-void SummaryBuilder::noteNames(const DemoResult& demo) {
-  std::map<int, std::set<std::string>> bySlot;
+void SummaryBuilder::noteNames(const DemoResult& demo, const std::vector<std::size_t>& bySlot) {
+  std::vector<std::pair<int, const std::string*>> slots;
   for (const DemoPlayerResult& p : demo.players) {
-    m_names.try_emplace(p.name, m_index.at(personOf(p.name)));
-    if (p.clientSlot > 0) bySlot[p.clientSlot].insert(p.name);
+    if (p.slot < 1 || p.slot > kMaxSlots) continue;
+    m_names.try_emplace(p.name, bySlot[static_cast<std::size_t>(p.slot)]);
+    if (p.clientSlot > 0) slots.emplace_back(p.clientSlot, &p.name);
   }
+  std::sort(slots.begin(), slots.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : *a.second < *b.second;
+  });
   std::set<std::pair<std::string, std::string>> pairs;  // once a demo
-  for (const auto& [slot, names] : bySlot) {
-    for (auto a = names.begin(); a != names.end(); ++a) {
-      for (auto b = std::next(a); b != names.end(); ++b) pairs.insert({*a, *b});
+  for (std::size_t a = 0; a < slots.size(); ++a) {
+    for (std::size_t b = a + 1; b < slots.size() && slots[b].first == slots[a].first; ++b) {
+      if (*slots[a].second != *slots[b].second) pairs.insert({*slots[a].second, *slots[b].second});
     }
   }
   for (const auto& pair : pairs) ++m_renames[pair];
 }
 
-void SummaryBuilder::addResult(const SummaryDemo& row, std::int64_t day, std::size_t position) {
+void SummaryBuilder::addResult(const SummaryDemo& row, std::int64_t day, std::size_t position,
+                               const std::vector<std::size_t>& bySlot) {
   m_lastDay = std::max(m_lastDay.value_or(day), day);
-  for (const PairOutcome& pair : pairsOf(row.result)) {
-    m_games.push_back(
-        {day, position, m_index.at(*pair.first), m_index.at(*pair.second), pair.score});
-  }
+  // The demo's people by their shown names, looked up among its few slots.
+  auto indexOf = [&](const std::string& person) {
+    for (std::size_t i : bySlot) {
+      if (i != kNobody && m_players[i].name == person) return i;
+    }
+    return m_index.at(person);
+  };
+  for (const PairOutcome& pair : pairsOf(row.result))
+    m_games.push_back({day, position, indexOf(*pair.first), indexOf(*pair.second), pair.score});
 }
 
 // While s.players is still in the order of m_players.
-void SummaryBuilder::finishPeople(Summary& s) const {
+void SummaryBuilder::finishPeople(Summary& s, std::vector<std::uint64_t>& metKeys) const {
   s.lastDay = m_lastDay.value_or(0);
   for (const auto& [name, person] : m_names) {
     if (name != s.players[person].name) s.players[person].aliases.push_back(name);
   }
-  std::map<std::pair<std::size_t, std::size_t>, HeadToHead> met;
-  auto meeting = [&](std::size_t a, std::size_t b) -> HeadToHead& {
-    HeadToHead& h = met[{std::min(a, b), std::max(a, b)}];
-    h.first = s.players[std::min(a, b)].name;
-    h.second = s.players[std::max(a, b)].name;
-    return h;
+  for (PlayerTotals& p : s.players) std::sort(p.aliases.begin(), p.aliases.end());
+  // Head-to-head by the pair of indices, lower first, gathered in one list and added up in
+  // its order; the names are given once at the end.
+  struct Met {
+    std::uint64_t key;
+    std::int64_t firstWins, secondWins, draws, firstKills, secondKills;
   };
+  auto keyOf = [](std::size_t a, std::size_t b) {
+    return std::uint64_t{std::min(a, b)} << 32 | std::max(a, b);
+  };
+  const std::vector<std::pair<std::uint64_t, std::int64_t>> kills = killsBetween();
+  std::vector<Met> met;
+  met.reserve(m_games.size() + kills.size());
   for (const Game& g : m_games) {
     PlayerTotals& first = s.players[g.first];
     PlayerTotals& second = s.players[g.second];
-    HeadToHead& h = meeting(g.first, g.second);
-    const bool firstIsFirst = g.first < g.second;
-    if (g.score == 1) {
-      ++first.wins;
-      ++second.losses;
-      ++(firstIsFirst ? h.firstWins : h.secondWins);
-    } else {
-      ++first.draws;
-      ++second.draws;
-      ++h.draws;
-    }
+    const bool win = g.score == 1;
+    const bool lowerWon = win && g.first < g.second;
+    (win ? first.wins : first.draws) += 1;
+    (win ? second.losses : second.draws) += 1;
+    met.push_back(
+        {keyOf(g.first, g.second), lowerWon ? 1 : 0, win && !lowerWon ? 1 : 0, win ? 0 : 1, 0, 0});
   }
-  for (std::size_t killer = 0; killer < s.players.size(); ++killer) {
-    PlayerTotals& p = s.players[killer];
+  for (const auto& [pair, n] : kills) {
+    const auto killer = static_cast<std::size_t>(pair >> 32);
+    const auto victim = static_cast<std::size_t>(pair & 0xFFFFFFFFu);
+    met.push_back(
+        {keyOf(killer, victim), 0, 0, 0, killer < victim ? n : 0, killer < victim ? 0 : n});
+  }
+  std::sort(met.begin(), met.end(), [](const Met& a, const Met& b) { return a.key < b.key; });
+  for (std::size_t i = 0; i < met.size();) {
+    HeadToHead h;
+    h.first = s.players[static_cast<std::size_t>(met[i].key >> 32)].name;
+    h.second = s.players[static_cast<std::size_t>(met[i].key & 0xFFFFFFFFu)].name;
+    const std::uint64_t key = met[i].key;
+    for (; i < met.size() && met[i].key == key; ++i) {
+      h.firstWins += met[i].firstWins;
+      h.secondWins += met[i].secondWins;
+      h.draws += met[i].draws;
+      h.firstKills += met[i].firstKills;
+      h.secondKills += met[i].secondKills;
+    }
+    s.headToHead.push_back(std::move(h));
+    metKeys.push_back(key);
+  }
+  addKillsBetween(s, kills);
+  for (PlayerTotals& p : s.players) {
     p.nemesis = mostOf(p.killers);
     p.favouriteVictim = mostOf(p.victims);
-    for (const auto& [victim, n] : p.victims) {
-      const std::size_t v = m_index.at(victim);
-      HeadToHead& h = meeting(killer, v);
-      (killer < v ? h.firstKills : h.secondKills) += n;
-    }
   }
-  for (auto& [pair, h] : met) s.headToHead.push_back(std::move(h));
   rate(s);
   s.aliasSuggestions = suggestions(s);
+}
+
+// The kill counters added up: by killer and victim, each pair once, in that order.
+std::vector<std::pair<std::uint64_t, std::int64_t>> SummaryBuilder::killsBetween() const {
+  std::vector<std::pair<std::uint64_t, std::int64_t>> sorted = m_killCounters;
+  std::sort(sorted.begin(), sorted.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::pair<std::uint64_t, std::int64_t>> out;
+  for (const auto& [pair, n] : sorted) {
+    if (!out.empty() && out.back().first == pair) {
+      out.back().second += n;
+    } else {
+      out.emplace_back(pair, n);
+    }
+  }
+  return out;
+}
+
+// Each person's kills of and deaths by each opponent. The maps are filled in name order,
+// each name placed at the end: a search of the tree for every one costs many times more.
+void SummaryBuilder::addKillsBetween(
+    Summary& s, const std::vector<std::pair<std::uint64_t, std::int64_t>>& between) const {
+  std::vector<std::size_t> byName(s.players.size());
+  for (std::size_t i = 0; i < byName.size(); ++i) byName[i] = i;
+  std::sort(byName.begin(), byName.end(),
+            [&](std::size_t a, std::size_t b) { return s.players[a].name < s.players[b].name; });
+  std::vector<std::size_t> rank(byName.size());
+  for (std::size_t r = 0; r < byName.size(); ++r) rank[byName[r]] = r;
+  struct Kills {
+    std::size_t killer, victim;
+    std::int64_t n;
+  };
+  std::vector<Kills> kills;
+  kills.reserve(between.size());
+  for (const auto& [pair, n] : between)
+    kills.push_back(
+        {static_cast<std::size_t>(pair >> 32), static_cast<std::size_t>(pair & 0xFFFFFFFFu), n});
+  std::sort(kills.begin(), kills.end(), [&](const Kills& a, const Kills& b) {
+    return a.killer != b.killer ? a.killer < b.killer : rank[a.victim] < rank[b.victim];
+  });
+  for (const Kills& k : kills) {
+    auto& victims = s.players[k.killer].victims;
+    victims.emplace_hint(victims.end(), s.players[k.victim].name, k.n);
+  }
+  std::sort(kills.begin(), kills.end(), [&](const Kills& a, const Kills& b) {
+    return a.victim != b.victim ? a.victim < b.victim : rank[a.killer] < rank[b.killer];
+  });
+  for (const Kills& k : kills) {
+    auto& killers = s.players[k.victim].killers;
+    killers.emplace_hint(killers.end(), s.players[k.killer].name, k.n);
+  }
 }
 
 // One rating period a day, in the order of the days and, within a day, of the demos.
@@ -146,20 +224,29 @@ void SummaryBuilder::rate(Summary& s) const {
   }
 }
 
-void SummaryBuilder::orderHeadToHead(Summary& s) {
-  std::unordered_map<std::string, std::size_t> position;
-  for (std::size_t i = 0; i < s.players.size(); ++i) position.emplace(s.players[i].name, i);
-  for (HeadToHead& h : s.headToHead) {
-    if (position.at(h.first) < position.at(h.second)) continue;
-    std::swap(h.first, h.second);
-    std::swap(h.firstWins, h.secondWins);
-    std::swap(h.firstKills, h.secondKills);
+// `metKeys` holds the pair of player indices of each head-to-head row, `position` the place
+// of each index in the players' order.
+void SummaryBuilder::orderHeadToHead(Summary& s, const std::vector<std::uint64_t>& metKeys,
+                                     const std::vector<std::size_t>& position) {
+  std::vector<std::pair<std::uint64_t, std::size_t>> order;  // positions of the pair, row
+  order.reserve(metKeys.size());
+  for (std::size_t i = 0; i < metKeys.size(); ++i) {
+    std::size_t first = position[static_cast<std::size_t>(metKeys[i] >> 32)];
+    std::size_t second = position[static_cast<std::size_t>(metKeys[i] & 0xFFFFFFFFu)];
+    if (first > second) {
+      HeadToHead& h = s.headToHead[i];
+      std::swap(h.first, h.second);
+      std::swap(h.firstWins, h.secondWins);
+      std::swap(h.firstKills, h.secondKills);
+      std::swap(first, second);
+    }
+    order.emplace_back(std::uint64_t{first} << 32 | second, i);
   }
-  std::sort(s.headToHead.begin(), s.headToHead.end(), [&](const auto& a, const auto& b) {
-    const std::size_t fa = position.at(a.first);
-    const std::size_t fb = position.at(b.first);
-    return fa != fb ? fa < fb : position.at(a.second) < position.at(b.second);
-  });
+  std::sort(order.begin(), order.end());
+  std::vector<HeadToHead> sorted;
+  sorted.reserve(order.size());
+  for (const auto& [key, row] : order) sorted.push_back(std::move(s.headToHead[row]));
+  s.headToHead = std::move(sorted);
 }
 
 // Renames first, the most often met first; then the names alike, grouped.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "scan/DemoScan.h"
 #include "stats/Aliases.h"
 #include "stats/Glicko2.h"
 #include "stats/Results.h"
@@ -140,6 +141,16 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+TEST(Records, EachSideMeetsEverySideBelowIt) {
+  const DemoOutcome o = outcomeOf(demoOf({{"cid", 6}, {"ann", 2}, {"bob", 2}}), false,
+                                  [](const std::string& n) -> const std::string& { return n; });
+  std::vector<std::string> pairs;
+  for (const PairOutcome& p : pairsOf(o))
+    pairs.push_back(*p.first + "-" + *p.second + ":" + std::to_string(p.score));
+  EXPECT_EQ(pairs,
+            (std::vector<std::string>{"cid-ann:1.000000", "cid-bob:1.000000", "ann-bob:0.500000"}));
+}
+
 TEST(Records, PairsHeadToHeadNemesisAndPeople) {
   const Aliases aliases(std::vector<Person>{{"ann", {"ann_old"}}});
   std::vector<DemoResult> demos{demoOf({{"ann", 3}, {"bob", 1}}, 1),
@@ -162,6 +173,37 @@ TEST(Records, PairsHeadToHeadNemesisAndPeople) {
       std::vector<std::int64_t>({h.firstWins, h.secondWins, h.draws, h.firstKills, h.secondKills}),
       std::vector<std::int64_t>({1, 0, 1, 3, 1}));
   EXPECT_EQ(s.demos[1].result.kind, ResultKind::FreeForAll);
+}
+
+// Whatever the demos, results add up: every win is someone's loss, a draw is two people's,
+// and head-to-head holds every result and kill between two people once.
+TEST(Records, AddUpOverTheRealDemos) {
+  std::vector<DemoResult> demos;
+  for (const std::filesystem::path& demo : realDemos()) {
+    DemoTables t;
+    const ScanReport report = DemoScan(t, demo.string());
+    demos.push_back(DemoResultOf(t, demo.string(), report.notices));
+  }
+  if (demos.empty()) GTEST_SKIP() << "../shared/demos is absent";
+  for (const bool teamPlay : {false, true}) {
+    const Summary s = Summarize(demos, teamPlay);
+    std::int64_t wins = 0, losses = 0, draws = 0, kills = 0;
+    for (const PlayerTotals& p : s.players) {
+      wins += p.wins;
+      losses += p.losses;
+      draws += p.draws;
+      EXPECT_EQ(p.rating.has_value(), p.wins + p.losses + p.draws > 0) << p.name;
+    }
+    EXPECT_EQ(wins, losses);
+    std::int64_t h2hResults = 0, h2hKills = 0;
+    for (const HeadToHead& h : s.headToHead) {
+      h2hResults += h.firstWins + h.secondWins + h.draws;
+      h2hKills += h.firstKills + h.secondKills;
+    }
+    for (const KillsBetween& k : s.kills) kills += k.kills;
+    EXPECT_EQ(h2hResults, wins + draws / 2);
+    EXPECT_EQ(h2hKills, kills);
+  }
 }
 
 TEST(Glicko2, ReproducesThePublishedExample) {

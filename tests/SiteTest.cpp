@@ -144,6 +144,48 @@ TEST_F(SiteTest, OnlyAnEmptyFolderOrAnObitrakSiteIsWrittenAndForeignFilesStay) {
   EXPECT_EQ(site().status, kExitFailed);
 }
 
+// Team play makes team results; an aliases file makes people in the site and the summary.
+TEST_F(SiteTest, TeamPlayAndPeople) {
+  writeFile(dir.file("people.txt"), "player \"Ann\" \"Dee\"\n");
+  ASSERT_EQ(site({"--teamplay", "--aliases", dir.file("people.txt")}).status, kExitOk);
+  int seen = 0;
+  for (const auto& [name, time] : files()) {
+    if (!name.starts_with("match-final") || !name.ends_with(".json")) continue;
+    ++seen;
+    const nlohmann::json match = nlohmann::json::parse(readFile(dir.path() / "site" / name));
+    EXPECT_EQ(match["result"]["kind"], "teams");
+    EXPECT_EQ(match["players"][3]["person"], "Ann");  // Dee, client 3
+  }
+  EXPECT_EQ(seen, 1);
+  const CommandResult r = runCommand(
+      {"--summary", "--format", "json", "--aliases", dir.file("people.txt"), dir.file("demos")});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  for (const nlohmann::json& p : nlohmann::json::parse(r.out)["players"]) {
+    EXPECT_NE(p["name"], "Dee");
+    if (p["name"] == "Ann") {
+      EXPECT_EQ(p["aliases"], nlohmann::json({"Dee"}));
+    }
+  }
+}
+
+// A demo that cannot be read is named and left out; the site is written all the same, and
+// a run after it reads everything again.
+TEST_F(SiteTest, AnUnreadableDemoIsNamedAndTheSiteWritten) {
+  writeFile(dir.file("demos/broken.dm2.gz"),
+            std::string("\x1f\x8b\x08\x00\0\0\0\0\0\x03 damaged", 18));
+  CommandResult r = site();
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_NE(r.err.find("broken.dm2.gz: "), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::exists(dir.file("site/index.html")));
+  r = site();
+  EXPECT_EQ(r.err.find("site unchanged"), std::string::npos) << r.err;
+  for (const auto& [name, time] : files()) {
+    if (name.ends_with(".json")) {
+      EXPECT_NO_THROW(nlohmann::json::parse(readFile(dir.path() / "site" / name))) << name;
+    }
+  }
+}
+
 TEST_F(SiteTest, WrongUse) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--site", "s", "--summary", "d"},
@@ -188,6 +230,10 @@ TEST_F(SiteTest, WatchPicksUpANewDemo) {
   writeFile(dir.file("demos/new.dm2.part"), smallRematchDemo(true));
   fs::rename(dir.file("demos/new.dm2.part"), dir.file("demos/new.dm2"));
   EXPECT_GE(waitFor(first + 2), first + 2);
+  fs::create_directory(dir.path() / "demos/late");  // a folder made while watching
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  writeFile(dir.file("demos/late/later.dm2"), smallRematchDemo());
+  EXPECT_GE(waitFor(first + 4), first + 4);
   ::kill(pid, SIGTERM);
   int status = 0;
   ::waitpid(pid, &status, 0);

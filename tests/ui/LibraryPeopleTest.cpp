@@ -111,6 +111,26 @@ class LibraryPeopleTest : public QObject {
     QVERIFY(!rowOf("Ann").isValid());
   }
 
+  // An aliases file that cannot be read is named, and never written over by a merge.
+  void aBrokenAliasesFileIsShownAndKept() {
+    QTemporaryDir other;
+    const QString aliases = other.filePath(QStringLiteral("aliases.txt"));
+    writeBytes(aliases, "player \"Ann\"\nplayer \"Bob\" \"Ann\"\n");
+    MessageRecorder recorder;
+    LibraryWindow window(m_state, other.filePath(QStringLiteral("library.sqlite")).toStdString());
+    QCOMPARE(recorder.messages.size(), 1);
+    QVERIFY(recorder.messages.front().contains(QStringLiteral("aliases.txt:2:")));
+    window.setChooseName([](QWidget*, const std::vector<std::string>& names) {
+      return std::optional<std::string>(names.front());
+    });
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.indexing() && !window.summaryPending(), 20000);
+    window.mergeSuggestion();
+    window.mergePlayers();
+    window.splitPlayer();
+    QCOMPARE(readBytes(aliases), QByteArray("player \"Ann\"\nplayer \"Bob\" \"Ann\"\n"));
+  }
+
   void publishWritesTheSiteAndOpensIt() {
     click("PublishSite");
     QTRY_COMPARE_WITH_TIMEOUT(m_opened.size(), 1, 20000);

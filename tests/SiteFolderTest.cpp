@@ -49,6 +49,28 @@ TEST(SiteFolder, WritesOnlyWhatChangedAndNeverThroughALink) {
   EXPECT_THROW(SiteFolder(dir.file("plain")), SiteError);
 }
 
+// A folder that cannot be written fails the run with the file's name; nothing is half done.
+TEST(SiteFolder, AFailedWriteIsReportedWithItsFile) {
+  TempDir dir;
+  { SiteFolder(dir.file("site")).finish("first"); }
+  fs::permissions(dir.path() / "site", fs::perms::owner_read | fs::perms::owner_exec |
+                                           fs::perms::group_read | fs::perms::others_read |
+                                           fs::perms::others_exec | fs::perms::group_exec);
+  const int status = runUnprivileged([&] {
+    try {
+      SiteFolder site(dir.file("site"));
+      site.write("a.html", "page");
+      site.finish("second");
+    } catch (const SiteError& e) {
+      return std::string(e.what()) == dir.file("site/a.html") + ": File access denied" ? 0 : 2;
+    }
+    return 1;
+  });
+  EXPECT_EQ(status, 0);
+  fs::permissions(dir.path() / "site", fs::perms::all);
+  EXPECT_EQ(SiteFolder(dir.file("site")).lastInputs(), "first");
+}
+
 TEST(SitePage, TextsAndLinksAreSafeAndReadable) {
   const struct {
     const char* bytes;

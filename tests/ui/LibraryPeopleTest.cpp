@@ -91,6 +91,7 @@ class LibraryPeopleTest : public QObject {
     settle();
     QCOMPARE(m_window->aliases().personOf("ann"), std::string("Ann"));
     QCOMPARE(rowOf("Ann", LibraryPlayersModel::Demos).data().toString(), QStringLiteral("2"));
+    QCOMPARE(tree().model()->index(0, 0, rowOf("Ann")).data().toString(), QStringLiteral("as ann"));
     QCOMPARE(list->count(), 0);
     QVERIFY(readBytes(m_dir.filePath(QStringLiteral("aliases.txt")))
                 .contains("player \"Ann\" \"ann\""));

@@ -71,6 +71,23 @@ TEST(SiteFolder, AFailedWriteIsReportedWithItsFile) {
   EXPECT_EQ(SiteFolder(dir.file("site")).lastInputs(), "first");
 }
 
+// A marker edited by hand can name no file outside the folder or of another form: such a
+// line is ignored, and what it names is left alone.
+TEST(SiteFolder, AMarkerNeverLeadsOutOfTheFolder) {
+  TempDir dir;
+  { SiteFolder(dir.file("site")).finish("first"); }
+  writeFile(dir.file("outside.txt"), "keep");
+  writeFile(dir.file("site/.obitrak-site"),
+            "obitrak-site 1\ninputs x\n0000000000000000 4 ../outside.txt\n"
+            "0000000000000000 4 .hidden\n");
+  writeFile(dir.file("site/.hidden"), "keep");
+  SiteFolder site(dir.file("site"));
+  site.finish("second");
+  EXPECT_EQ(site.counts().removed, 0u);
+  EXPECT_EQ(readFile(dir.file("outside.txt")), "keep");
+  EXPECT_EQ(readFile(dir.file("site/.hidden")), "keep");
+}
+
 TEST(SitePage, TextsAndLinksAreSafeAndReadable) {
   const struct {
     const char* bytes;

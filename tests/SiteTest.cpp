@@ -16,6 +16,7 @@
 #include "TestSupport.h"
 #include "cli/ReportCommand.h"
 #include "export/SiteFolder.h"
+#include "export/SitePage.h"
 
 namespace obitrak::test {
 namespace {
@@ -184,6 +185,32 @@ TEST_F(SiteTest, AnUnreadableDemoIsNamedAndTheSiteWritten) {
       EXPECT_NO_THROW(nlohmann::json::parse(readFile(dir.path() / "site" / name))) << name;
     }
   }
+}
+
+// What the pages say of a season: the ladder in rating order, a person's other names and
+// record, a match's result.
+TEST_F(SiteTest, PagesShowTheLadderPeopleAndResults) {
+  writeFile(dir.file("people.txt"), "player \"Ann\" \"<b>&Co\"\n");
+  ASSERT_EQ(site({"--aliases", dir.file("people.txt")}).status, kExitOk);
+  const nlohmann::json summary = nlohmann::json::parse(readFile(dir.path() / "site/summary.json"));
+  std::vector<std::pair<double, std::string>> rated;
+  for (const nlohmann::json& p : summary["players"]) {
+    if (!p["rating"].is_null()) rated.emplace_back(-p["rating"]["value"].get<double>(), p["name"]);
+  }
+  std::sort(rated.begin(), rated.end());
+  const std::string index = readFile(dir.path() / "site/index.html");
+  std::size_t at = 0;
+  for (const auto& [value, name] : rated) {
+    at = index.find(">" + siteText(name) + "</a>", at);
+    EXPECT_NE(at, std::string::npos) << name << " in ladder order";
+  }
+  std::string ann;
+  for (const auto& [name, time] : files()) {
+    if (name.starts_with("player-ann-")) ann = readFile(dir.path() / "site" / name);
+  }
+  EXPECT_NE(ann.find("Also played as &lt;b&gt;&amp;Co."), std::string::npos);
+  EXPECT_NE(ann.find("won, "), std::string::npos);
+  EXPECT_NE(ann.find("<h2>Rating over time</h2>"), std::string::npos);
 }
 
 TEST_F(SiteTest, WrongUse) {

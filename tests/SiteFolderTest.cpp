@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <regex>
 #include <string>
@@ -34,9 +35,12 @@ TEST(SiteFolder, WritesOnlyWhatChangedAndNeverThroughALink) {
   EXPECT_TRUE(site.filesIntact());
   site.write("a.html", "one");
   site.write("c.html", "three");
+  ASSERT_EQ(::mkfifo(dir.file("site/d.html").c_str(), 0644), 0);  // replaced, not waited on
+  site.write("d.html", "four");
   site.finish("second");
-  EXPECT_EQ(site.counts().written, 1u);
+  EXPECT_EQ(site.counts().written, 2u);
   EXPECT_EQ(site.counts().unchanged, 1u);
+  EXPECT_EQ(readFile(dir.file("site/d.html")), "four");
   EXPECT_EQ(site.counts().removed, 1u);
   EXPECT_EQ(readFile(dir.file("outside.txt")), "keep");
   EXPECT_FALSE(fs::is_symlink(dir.file("site/c.html")));

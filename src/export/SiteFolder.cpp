@@ -210,8 +210,10 @@ bool SiteFolder::filesIntact() const {
 void SiteFolder::writeWhole(const std::string& name, std::string_view bytes) {
   const std::string shown = (std::filesystem::path(m_path) / name).string();
   try {
+    // The names are the site's own: a device or a FIFO planted at one is replaced, never
+    // written into (a FIFO without a reader would hold the run for ever).
     WholeFile file(FileHandle(::fcntl(m_folder.get(), F_DUPFD_CLOEXEC, 0)), name, shown,
-                   m_temporaries);
+                   m_temporaries, WholeFile::AtDevice::Replace);
     file.write(bytes);
     file.commit();
   } catch (const FileError& e) {

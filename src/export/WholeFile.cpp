@@ -84,20 +84,25 @@ WholeFile::WholeFile(const std::string& path, TemporaryFiles* temporaries)
 }
 
 WholeFile::WholeFile(FileHandle folder, const std::string& name, const std::string& shownPath,
-                     TemporaryFiles* temporaries)
+                     TemporaryFiles* temporaries, AtDevice atDevice)
     : m_shownPath(shownPath), m_temporaries(temporaries) {
   m_buffer.reserve(kBufferSize);
-  open(std::move(folder), name);
+  open(std::move(folder), name, atDevice);
 }
 
 WholeFile::~WholeFile() {
   discard();
 }
 
-void WholeFile::open(FileHandle folder, const std::string& name) {
+void WholeFile::open(FileHandle folder, const std::string& name, AtDevice atDevice) {
   m_folder = std::move(folder);
   m_name = name;
   if (m_name.empty() || m_name == "." || m_name == "..") fail(EISDIR);
+  // Whatever is at the name is replaced; a folder there fails the rename.
+  if (atDevice == AtDevice::Replace) {
+    createTemporary();
+    return;
+  }
   struct stat st {};
   if (::fstatat(m_folder.get(), m_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
     if (S_ISDIR(st.st_mode)) fail(EISDIR);

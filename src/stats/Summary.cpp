@@ -38,39 +38,41 @@ void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
 Summary SummaryBuilder::finish() {
   Summary s;
   s.teamPlay = m_teamPlay;
-  s.players.assign(std::make_move_iterator(m_players.begin()),
-                   std::make_move_iterator(m_players.end()));
-  std::vector<std::uint64_t> metKeys;
-  finishPeople(s, metKeys);
-  // The order is found over indices, so that head-to-head can follow it by number.
-  std::vector<std::size_t> order(s.players.size());
+  // The players' order comes first, so that everything counted by a player's index can be
+  // numbered by his place: head-to-head then lists the better placed first, in order.
+  std::vector<std::size_t> order(m_players.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-    const PlayerTotals& a = s.players[x];
-    const PlayerTotals& b = s.players[y];
+    const PlayerTotals& a = m_players[x];
+    const PlayerTotals& b = m_players[y];
     if (a.frags != b.frags) return a.frags > b.frags;
     if (a.kills != b.kills) return a.kills > b.kills;
     return a.name < b.name;
   });
   std::vector<std::size_t> placeOf(order.size());
-  std::vector<PlayerTotals> sorted;
-  sorted.reserve(order.size());
+  s.players.reserve(order.size());
   for (std::size_t r = 0; r < order.size(); ++r) {
     placeOf[order[r]] = r;
-    sorted.push_back(std::move(s.players[order[r]]));
+    s.players.push_back(std::move(m_players[order[r]]));
   }
-  s.players = std::move(sorted);
+  numberByPlace(placeOf);
+  addUpKillCounters();
+  finishPeople(s);
+  std::size_t pairs = 0;
+  for (const PlayerTotals& p : s.players) pairs += p.victims.size();
+  s.kills.reserve(pairs);
   for (const PlayerTotals& p : s.players) {
     std::vector<KillsBetween> own;
     for (const auto& [victim, n] : p.victims) own.push_back({p.name, victim, n});
     std::stable_sort(own.begin(), own.end(),
                      [](const auto& a, const auto& b) { return a.kills > b.kills; });
-    s.kills.insert(s.kills.end(), own.begin(), own.end());
+    s.kills.insert(s.kills.end(), std::make_move_iterator(own.begin()),
+                   std::make_move_iterator(own.end()));
   }
   std::stable_sort(m_demos.begin(), m_demos.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
+  s.demos.reserve(m_demos.size());
   for (auto& [position, row] : m_demos) s.demos.push_back(std::move(row));
-  orderHeadToHead(s, metKeys, placeOf);
   return s;
 }
 

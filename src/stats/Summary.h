@@ -121,13 +121,12 @@ class SummaryBuilder {
   void noteNames(const DemoResult& demo, const std::vector<std::size_t>& bySlot);
   void addResult(const SummaryDemo& row, std::int64_t day, std::size_t position,
                  const std::vector<std::size_t>& bySlot);
-  void finishPeople(Summary& s, std::vector<std::uint64_t>& metKeys) const;
+  void numberByPlace(const std::vector<std::size_t>& placeOf);
+  void finishPeople(Summary& s) const;
   void addKillsBetween(Summary& s,
                        const std::vector<std::pair<std::uint64_t, std::int64_t>>& kills) const;
-  std::vector<std::pair<std::uint64_t, std::int64_t>> killsBetween() const;
+  void addUpKillCounters();
   void rate(Summary& s) const;
-  static void orderHeadToHead(Summary& s, const std::vector<std::uint64_t>& metKeys,
-                              const std::vector<std::size_t>& position);
   std::vector<AliasSuggestion> suggestions(const Summary& s) const;
 
   bool m_teamPlay;
@@ -146,8 +145,8 @@ class SummaryBuilder {
   std::vector<Game> m_games;
   static constexpr std::size_t kNobody = SIZE_MAX;
   // Kills between people by killer and victim (indices into m_players, killer above), one
-  // entry per kill counter, added up and to the players' maps at the end: a string map per
-  // kill counter would cost many times more.
+  // entry per kill counter, added up at the end (addUpKillCounters) and then given to the
+  // players' maps: a string map per kill counter would cost many times more.
   std::vector<std::pair<std::uint64_t, std::int64_t>> m_killCounters;
   std::unordered_map<std::string, std::size_t> m_names;          // every name met -> its person
   std::map<std::pair<std::string, std::string>, int> m_renames;  // name pair -> demos

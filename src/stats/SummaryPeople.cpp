@@ -94,14 +94,28 @@ void SummaryBuilder::addResult(const SummaryDemo& row, std::int64_t day, std::si
     m_games.push_back({day, position, indexOf(*pair.first), indexOf(*pair.second), pair.score});
 }
 
-// While s.players is still in the order of m_players.
-void SummaryBuilder::finishPeople(Summary& s, std::vector<std::uint64_t>& metKeys) const {
+// Players' indices in the games, kill counters and names become their places in s.players.
+void SummaryBuilder::numberByPlace(const std::vector<std::size_t>& placeOf) {
+  for (Game& g : m_games) {
+    g.first = placeOf[g.first];
+    g.second = placeOf[g.second];
+  }
+  for (auto& [pair, n] : m_killCounters) {
+    pair = std::uint64_t{placeOf[static_cast<std::size_t>(pair >> 32)]} << 32 |
+           placeOf[static_cast<std::size_t>(pair & 0xFFFFFFFFu)];
+  }
+  for (auto& [name, person] : m_names) person = placeOf[person];
+}
+
+// With every index a place in s.players: head-to-head, in key order, comes out in the
+// players' order, the better placed first.
+void SummaryBuilder::finishPeople(Summary& s) const {
   s.lastDay = m_lastDay.value_or(0);
   for (const auto& [name, person] : m_names) {
     if (name != s.players[person].name) s.players[person].aliases.push_back(name);
   }
   for (PlayerTotals& p : s.players) std::sort(p.aliases.begin(), p.aliases.end());
-  // Head-to-head by the pair of indices, lower first, gathered in one list and added up in
+  // Head-to-head by the pair of places, lower first, gathered in one list and added up in
   // its order; the names are given once at the end.
   struct Met {
     std::uint64_t key;
@@ -110,7 +124,7 @@ void SummaryBuilder::finishPeople(Summary& s, std::vector<std::uint64_t>& metKey
   auto keyOf = [](std::size_t a, std::size_t b) {
     return std::uint64_t{std::min(a, b)} << 32 | std::max(a, b);
   };
-  const std::vector<std::pair<std::uint64_t, std::int64_t>> kills = killsBetween();
+  const std::vector<std::pair<std::uint64_t, std::int64_t>>& kills = m_killCounters;
   std::vector<Met> met;
   met.reserve(m_games.size() + kills.size());
   for (const Game& g : m_games) {
@@ -130,6 +144,9 @@ void SummaryBuilder::finishPeople(Summary& s, std::vector<std::uint64_t>& metKey
         {keyOf(killer, victim), 0, 0, 0, killer < victim ? n : 0, killer < victim ? 0 : n});
   }
   std::sort(met.begin(), met.end(), [](const Met& a, const Met& b) { return a.key < b.key; });
+  std::size_t distinct = 0;
+  for (std::size_t i = 0; i < met.size(); ++i) distinct += i == 0 || met[i].key != met[i - 1].key;
+  s.headToHead.reserve(distinct);
   for (std::size_t i = 0; i < met.size();) {
     HeadToHead h;
     h.first = s.players[static_cast<std::size_t>(met[i].key >> 32)].name;
@@ -143,7 +160,6 @@ void SummaryBuilder::finishPeople(Summary& s, std::vector<std::uint64_t>& metKey
       h.secondKills += met[i].secondKills;
     }
     s.headToHead.push_back(std::move(h));
-    metKeys.push_back(key);
   }
   addKillsBetween(s, kills);
   for (PlayerTotals& p : s.players) {
@@ -154,20 +170,20 @@ void SummaryBuilder::finishPeople(Summary& s, std::vector<std::uint64_t>& metKey
   s.aliasSuggestions = suggestions(s);
 }
 
-// The kill counters added up: by killer and victim, each pair once, in that order.
-std::vector<std::pair<std::uint64_t, std::int64_t>> SummaryBuilder::killsBetween() const {
-  std::vector<std::pair<std::uint64_t, std::int64_t>> sorted = m_killCounters;
-  std::sort(sorted.begin(), sorted.end(),
+// The kill counters added up, in place: by killer and victim, each pair once, in that order.
+void SummaryBuilder::addUpKillCounters() {
+  auto& counters = m_killCounters;
+  std::sort(counters.begin(), counters.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<std::pair<std::uint64_t, std::int64_t>> out;
-  for (const auto& [pair, n] : sorted) {
-    if (!out.empty() && out.back().first == pair) {
-      out.back().second += n;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < counters.size(); ++i) {
+    if (kept > 0 && counters[kept - 1].first == counters[i].first) {
+      counters[kept - 1].second += counters[i].second;
     } else {
-      out.emplace_back(pair, n);
+      counters[kept++] = counters[i];
     }
   }
-  return out;
+  counters.resize(kept);
 }
 
 // Each person's kills of and deaths by each opponent. The maps are filled in name order,
@@ -222,31 +238,6 @@ void SummaryBuilder::rate(Summary& s) const {
     s.players[p].rating = ladder.current[p];
     s.players[p].ratingHistory = std::move(ladder.history[p]);
   }
-}
-
-// `metKeys` holds the pair of player indices of each head-to-head row, `position` the place
-// of each index in the players' order.
-void SummaryBuilder::orderHeadToHead(Summary& s, const std::vector<std::uint64_t>& metKeys,
-                                     const std::vector<std::size_t>& position) {
-  std::vector<std::pair<std::uint64_t, std::size_t>> order;  // positions of the pair, row
-  order.reserve(metKeys.size());
-  for (std::size_t i = 0; i < metKeys.size(); ++i) {
-    std::size_t first = position[static_cast<std::size_t>(metKeys[i] >> 32)];
-    std::size_t second = position[static_cast<std::size_t>(metKeys[i] & 0xFFFFFFFFu)];
-    if (first > second) {
-      HeadToHead& h = s.headToHead[i];
-      std::swap(h.first, h.second);
-      std::swap(h.firstWins, h.secondWins);
-      std::swap(h.firstKills, h.secondKills);
-      std::swap(first, second);
-    }
-    order.emplace_back(std::uint64_t{first} << 32 | second, i);
-  }
-  std::sort(order.begin(), order.end());
-  std::vector<HeadToHead> sorted;
-  sorted.reserve(order.size());
-  for (const auto& [key, row] : order) sorted.push_back(std::move(s.headToHead[row]));
-  s.headToHead = std::move(sorted);
 }
 
 // Renames first, the most often met first; then the names alike, grouped.

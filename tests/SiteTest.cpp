@@ -161,7 +161,8 @@ TEST_F(SiteTest, TeamPlayAndPeople) {
   const CommandResult r = runCommand(
       {"--summary", "--format", "json", "--aliases", dir.file("people.txt"), dir.file("demos")});
   ASSERT_EQ(r.status, kExitOk) << r.err;
-  for (const nlohmann::json& p : nlohmann::json::parse(r.out)["players"]) {
+  const nlohmann::json summary = nlohmann::json::parse(r.out);
+  for (const nlohmann::json& p : summary["players"]) {
     EXPECT_NE(p["name"], "Dee");
     if (p["name"] == "Ann") {
       EXPECT_EQ(p["aliases"], nlohmann::json({"Dee"}));

@@ -113,21 +113,28 @@ TEST_F(LibraryTest, CancelledRunKeepsWhatItDid) {
 }
 
 TEST_F(LibraryTest, EarlierSchemaIsMigratedAndItsDemosScannedAgain) {
-  LibraryStore::createWithSchema(library, 1);
-  {
-    SqliteDb db(library);
-    SqliteStatement insert(db,
-                           "INSERT INTO demos VALUES(1, ?, 0, 0, 'old', NULL, 34, '', 0, '',"
-                           " 'q2dm1', '', '', 60, 0, '', '', 0)");
-    insert.bind(1, libraryKey(demos[0])).run();
+  for (const int version : {1, 2}) {
+    SCOPED_TRACE(version);
+    fs::remove(library);
+    LibraryStore::createWithSchema(library, version);
+    {
+      SqliteDb db(library);
+      SqliteStatement insert(
+          db,
+          "INSERT INTO demos(id, path, size, modified, analysis, error, protocol, game_dir,"
+          " view_player, view_from, map, level_message, bsp, duration, player_count, names,"
+          " winner, winner_frags) VALUES(1, ?, 0, 0, 'old', NULL, 34, '', 0, '', 'q2dm1', '',"
+          " '', 60, 0, '', '', 0)");
+      insert.bind(1, libraryKey(demos[0])).run();
+    }
+    {
+      LibraryStore store(library);
+      EXPECT_EQ(store.db().number("PRAGMA user_version"), kLibrarySchemaVersion);
+      ASSERT_TRUE(store.stateOf(libraryKey(demos[0])));
+      EXPECT_EQ(store.stateOf(libraryKey(demos[0]))->analysis, "");
+    }
+    EXPECT_EQ(index().counts.scanned, 3u);
   }
-  {
-    LibraryStore store(library);
-    EXPECT_EQ(store.db().number("PRAGMA user_version"), kLibrarySchemaVersion);
-    ASSERT_TRUE(store.stateOf(libraryKey(demos[0])));
-    EXPECT_EQ(store.stateOf(libraryKey(demos[0]))->analysis, "");
-  }
-  EXPECT_EQ(index().counts.scanned, 3u);
 }
 
 TEST_F(LibraryTest, FilesThatAreNoLibraryAreRefusedAndLeftAlone) {
@@ -222,6 +229,8 @@ TEST_F(LibraryTest, EveryFactComesBackAsStored) {
     EXPECT_EQ(*loaded, result);
   }
   store.db().exec("UPDATE demos SET kill_counts = x'01'");
+  EXPECT_THROW(store.load("/season/a.dm2"), LibraryError);
+  store.db().exec("UPDATE demos SET kill_counts = x'', deaths = x'0102'");
   EXPECT_THROW(store.load("/season/a.dm2"), LibraryError);
 }
 

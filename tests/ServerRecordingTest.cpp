@@ -130,6 +130,8 @@ TEST(ServerRecording, RenamesLeaversAndANewLevel) {
   EXPECT_EQ(t.players[2].name, "Bob");
   EXPECT_EQ(t.players[3].name, "Cid");
   EXPECT_EQ(t.players[4].name, "Ann") << "moved above the highest slot, then again for Cid";
+  for (const int slot : {1, 4}) EXPECT_EQ(t.players[slot].clientSlot, 1) << "Ann's moves keep it";
+  EXPECT_EQ(t.players[3].clientSlot, 3);
   EXPECT_EQ(t.players[1].frags, 1);
   EXPECT_EQ(t.players[4].frags, 1);
   EXPECT_EQ(t.header.mapName, "The Edge");

@@ -10,6 +10,8 @@
 //   make-large-demos folder OUTDIR [COUNT]           COUNT (200) demos of 1 to 2 MB
 //   make-large-demos empty-prints OUT.dm2 [MB]       blocks full of empty print messages, the
 //                                                    most messages a byte can carry (256 MB)
+//   make-large-demos season OUTDIR [COUNT]           COUNT (20 000) short matches of a pool
+//                                                    of 400 players, 30 a day, in folders
 //   make-large-demos long-match OUT.dm2              a 4-hour match of 16 players and about
 //                                                    35 000 frags, with names, skins, a level
 //                                                    name and messages that use the game's own
@@ -19,6 +21,9 @@
 //                                                    a real server recording's server data,
 //                                                    then its frames again and again up to
 //                                                    MB (200)
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -302,6 +307,39 @@ std::string longMatch() {
   return out;
 }
 
+// A season of short matches: duels and free-for-alls of 2 to 8 players of a pool of 400,
+// 40 obituaries each, a hundred to a folder, each dated a day later than the thirtieth
+// before it, so that ratings have many days.
+bool season(const std::string& folder, int count) {
+  constexpr int kPool = 400;
+  constexpr std::int64_t kStart = 1'704'067'200;  // 2024-01-01
+  DemoRandom random(424242);
+  for (int i = 0; i < count; ++i) {
+    const std::string sub = folder + "/week" + std::to_string(i / 100);
+    if (i % 100 == 0) std::filesystem::create_directories(sub);
+    DemoWriter w;
+    w.serverData(34, "baseq2", 0, "q2dm" + std::to_string(1 + random.below(8)));
+    const int players = random.below(3) == 0 ? 2 + random.below(7) : 2;
+    std::vector<std::string> names;
+    for (int p = 0; p < players; ++p) {
+      names.push_back("Player" + std::to_string(random.below(kPool)));
+      w.player(p, names.back(), "male/grunt");
+    }
+    w.endBlock();
+    for (int k = 0; k < 40; ++k) {
+      const std::string& victim = names[static_cast<std::size_t>(random.below(players))];
+      const std::string& killer = names[static_cast<std::size_t>(random.below(players))];
+      w.print(1, victim + " was railed by " + killer + "\n").frame(16).endBlock();
+    }
+    const std::string path = sub + "/match" + std::to_string(i) + ".dm2";
+    if (!writeFile(path, w.finish())) return false;
+    const timespec when{static_cast<time_t>(kStart + std::int64_t{i} * 86400 / 30), 0};
+    const timespec times[2] = {when, when};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) return false;
+  }
+  return true;
+}
+
 int usage() {
   std::fprintf(stderr,
                "Usage: make-large-demos duel SOURCE.dm2 OUT.dm2 [MB]\n"
@@ -310,6 +348,7 @@ int usage() {
                "       make-large-demos folder OUTDIR [COUNT]\n"
                "       make-large-demos empty-prints OUT.dm2 [MB]\n"
                "       make-large-demos long-match OUT.dm2\n"
+               "       make-large-demos season OUTDIR [COUNT]\n"
                "       make-large-demos recording SOURCE.mvd2 OUT.mvd2 [MB]\n");
   return 2;
 }
@@ -354,5 +393,8 @@ int main(int argc, char** argv) {
     return writeFile(args[1], emptyPrints(mb * kMegabyte)) ? 0 : 1;
   }
   if (args.size() >= 2 && args[0] == "long-match") return writeFile(args[1], longMatch()) ? 0 : 1;
+  if (args.size() >= 2 && args[0] == "season") {
+    return season(args[1], args.size() > 2 ? std::stoi(args[2]) : 20000) ? 0 : 1;
+  }
   return usage();
 }

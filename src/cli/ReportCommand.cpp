@@ -15,6 +15,7 @@
 #include "cli/ReportOptions.h"
 #include "cli/ReportPlan.h"
 #include "cli/SignalCleanup.h"
+#include "cli/SiteCommand.h"
 #include "cli/SummaryCommand.h"
 #include "export/ByteSink.h"
 #include "export/HtmlColors.h"
@@ -89,10 +90,11 @@ class ReportRun {
       : m_o(o), m_out(out), m_err(err) {}
 
   int run(const std::string& programFolder) {
-    if (m_o.format->format == ReportFormat::Html && !loadColors(programFolder)) {
+    if ((m_o.format->format == ReportFormat::Html || m_o.site) && !loadColors(programFolder)) {
       return kExitFailed;
     }
     if (m_o.summary) return runSummaryCommand(m_o, m_colors, m_out, m_err);
+    if (m_o.site) return runSiteCommand(m_o, m_colors, m_err);
     m_plan = planReports(m_o);
     print(m_err, m_plan.messages);
     if (m_plan.jobs.empty()) return m_plan.failed ? kExitFailed : kExitOk;
@@ -310,6 +312,14 @@ int runCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
     for (const std::string& error : bundled.errors)
       print(err, "obitrak-report: " + error + " (bundled pack left out)\n");
     o.bundledPacks = std::move(bundled.shelf);
+  }
+  if (o.aliasesFile) {
+    AliasesLoad loaded = LoadAliases(*o.aliasesFile);
+    if (!loaded.aliases) {
+      print(err, "obitrak-report: " + loaded.error + "\n");
+      return kExitUsage;
+    }
+    o.aliases = std::move(loaded.aliases);
   }
   return ReportRun(o, out, err).run(programFolder);
 }

@@ -32,8 +32,16 @@ const std::string_view kReportUsage =
     "  --summary          one summary of all the demos instead of a report each: every\n"
     "                     player's totals, kills per weapon and between players, a\n"
     "                     row per demo (format text, html or json; --output FILE)\n"
-    "  --library FILE     with --summary: keep the demos' results in the library FILE\n"
-    "                     and reuse those of demos whose size and time are unchanged\n"
+    "  --site DIR         a static web site of all the demos in the folder DIR (empty,\n"
+    "                     or a site made before): the rating ladder, a page per\n"
+    "                     player, match and map, the summary and the matches as JSON\n"
+    "  --watch            with --site and --library: go on watching the folders and\n"
+    "                     bring the site up to date when demos come or change\n"
+    "  --library FILE     with --summary or --site: keep the demos' results in the\n"
+    "                     library FILE and reuse those of demos whose size and time\n"
+    "                     are unchanged\n"
+    "  --aliases FILE     with --summary or --site: count the names that FILE gives\n"
+    "                     one player as one person (see the README)\n"
     "  --help             show this help and exit\n"
     "  --version          show the version and exit\n"
     "\n"
@@ -64,6 +72,7 @@ constexpr OptionInfo kOptions[] = {
     {"--colors", Kind::Value},    {"--phrases", Kind::Value},   {"--jobs", Kind::Value},
     {"--progress", Kind::Switch}, {"--help", Kind::Switch},     {"--version", Kind::Switch},
     {"--summary", Kind::Switch},  {"--library", Kind::Value},   {"--no-pack", Kind::Switch},
+    {"--site", Kind::Value},      {"--watch", Kind::Switch},    {"--aliases", Kind::Value},
 };
 
 void setSwitch(std::string_view name, ReportOptions& o) {
@@ -73,6 +82,7 @@ void setSwitch(std::string_view name, ReportOptions& o) {
   if (name == "--version") o.version = true;
   if (name == "--summary") o.summary = true;
   if (name == "--no-pack") o.noPack = true;
+  if (name == "--watch") o.watch = true;
 }
 
 std::optional<std::string> setValue(std::string_view name, const std::optional<std::string>& v,
@@ -85,6 +95,7 @@ std::optional<std::string> setValue(std::string_view name, const std::optional<s
       return "unknown format '" + *v + "' (use text, html, log or json)";
     }
     o.format = found;
+    o.formatGiven = true;
   } else if (name == "--output") {
     if (!v || v->empty()) return "--output needs a path";
     o.output = *v;
@@ -97,10 +108,35 @@ std::optional<std::string> setValue(std::string_view name, const std::optional<s
   } else if (name == "--library") {
     if (!v || v->empty()) return "--library needs a library file";
     o.library = *v;
+  } else if (name == "--site") {
+    if (!v || v->empty()) return "--site needs a folder";
+    o.site = *v;
+  } else if (name == "--aliases") {
+    if (!v || v->empty()) return "--aliases needs an aliases file";
+    o.aliasesFile = *v;
   } else if (name == "--jobs") {
     std::optional<unsigned> n = v ? parseJobs(*v) : std::nullopt;
     if (!n) return "--jobs needs a number from 1 to 1024";
     o.jobs = *n;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> checkCombination(const ReportOptions& o) {
+  const bool totals = o.summary || o.site;
+  if (o.summary && o.site) return std::string("--summary and --site are separate runs");
+  if (o.phrases && o.noPack) return std::string("--phrases and --no-pack exclude each other");
+  if (o.library && !totals) return std::string("--library is used with --summary or --site");
+  if (o.aliasesFile && !totals) return std::string("--aliases is used with --summary or --site");
+  if (o.watch && !o.site) return std::string("--watch is used with --site");
+  if (o.watch && !o.library) {
+    return std::string("--watch needs --library FILE, so that a change reads only what changed");
+  }
+  if (o.site && (o.output || o.formatGiven)) {
+    return std::string("--site writes its own files into its folder: no --output or --format");
+  }
+  if (o.summary && o.format->format == ReportFormat::Log) {
+    return std::string("--summary is written as text, html or json");
   }
   return std::nullopt;
 }
@@ -145,12 +181,7 @@ std::optional<std::string> parseReportArgs(const std::vector<std::string>& args,
     if (!value && i + 1 < args.size()) value = args[++i];
     if (std::optional<std::string> problem = setValue(name, value, o)) return problem;
   }
-  if (o.library && !o.summary) return "--library is used with --summary";
-  if (o.phrases && o.noPack) return "--phrases and --no-pack exclude each other";
-  if (o.summary && o.format->format == ReportFormat::Log) {
-    return "--summary is written as text, html or json";
-  }
-  return std::nullopt;
+  return checkCombination(o);
 }
 
 }  // namespace obitrak

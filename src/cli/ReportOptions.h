@@ -7,6 +7,7 @@
 
 #include "scan/PackChoice.h"
 #include "scan/PhrasePack.h"
+#include "stats/Aliases.h"
 
 namespace obitrak {
 
@@ -28,6 +29,7 @@ inline constexpr ReportFormatInfo kReportFormats[] = {
 // What the command line asks for.
 struct ReportOptions {
   const ReportFormatInfo* format = &kReportFormats[0];
+  bool formatGiven = false;
   bool teamPlay = false;
   std::optional<std::string> output;
   std::optional<std::string> colors;
@@ -39,6 +41,10 @@ struct ReportOptions {
   bool progress = false;
   bool summary = false;                // one summary of all the demos
   std::optional<std::string> library;  // the library file that keeps the results
+  std::optional<std::string> site;     // the folder of the web site to write
+  bool watch = false;                  // keep the site current until stopped
+  std::optional<std::string> aliasesFile;
+  std::optional<Aliases> aliases;  // loaded from `aliasesFile`
   bool help = false;
   bool version = false;
   std::vector<std::string> inputs;

@@ -24,6 +24,27 @@
 
 namespace obitrak {
 
+std::vector<IndexDemo> distinctDemos(const DemoSearch& search) {
+  std::vector<IndexDemo> demos;
+  std::set<FileId> files;
+  std::set<std::string> missing;
+  for (const FoundDemo& d : search.demos) {
+    const std::optional<FileId> id = d.file.seen ? d.file.seen : fileIdOf(d.path);
+    const bool added = id ? files.insert(*id).second : missing.insert(libraryKey(d.path)).second;
+    if (added) demos.push_back({d.path, d.file});
+  }
+  return demos;
+}
+
+std::vector<std::string> folderInputs(const std::vector<std::string>& inputs) {
+  std::vector<std::string> folders;
+  for (const std::string& input : inputs) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(input, ec)) folders.push_back(input);
+  }
+  return folders;
+}
+
 namespace {
 
 void print(std::FILE* stream, const std::string& text) {
@@ -45,9 +66,9 @@ class SummaryRun {
     if (!outputAllowed(demos)) return kExitFailed;
     std::unique_ptr<LibraryStore> store;
     if (m_o.library) store = openLibrary(*m_o.library);
-    SummaryBuilder builder(m_o.teamPlay);
+    SummaryBuilder builder(m_o.teamPlay, m_o.aliases ? &*m_o.aliases : nullptr);
     const std::vector<Said> said = index(store.get(), demos, builder);
-    if (store) LibraryIndexer(store.get(), {}, 1).removeVanished(folderInputs());
+    if (store) LibraryIndexer(store.get(), {}, 1).removeVanished(folderInputs(m_o.inputs));
     if (m_counts.damaged > 0) {
       print(m_err, *m_o.library + ": " + std::to_string(m_counts.damaged) +
                        " stored results did not hold; their demos were scanned again\n");
@@ -70,19 +91,6 @@ class SummaryRun {
   }
 
  private:
-  // A demo named twice, or named and found in a folder, counts once.
-  static std::vector<IndexDemo> distinctDemos(const DemoSearch& search) {
-    std::vector<IndexDemo> demos;
-    std::set<FileId> files;
-    std::set<std::string> missing;
-    for (const FoundDemo& d : search.demos) {
-      const std::optional<FileId> id = d.file.seen ? d.file.seen : fileIdOf(d.path);
-      const bool added = id ? files.insert(*id).second : missing.insert(libraryKey(d.path)).second;
-      if (added) demos.push_back({d.path, d.file});
-    }
-    return demos;
-  }
-
   std::unique_ptr<LibraryStore> openLibrary(const std::string& path) const {
     auto store = std::make_unique<LibraryStore>(path, &reportTemporaries());
     if (!store->readOnlyReason().empty()) {
@@ -123,15 +131,6 @@ class SummaryRun {
     if (ec) return false;
     const std::filesystem::path pb = std::filesystem::weakly_canonical(b, ec);
     return !ec && pa == pb;
-  }
-
-  std::vector<std::string> folderInputs() const {
-    std::vector<std::string> folders;
-    for (const std::string& input : m_o.inputs) {
-      std::error_code ec;
-      if (std::filesystem::is_directory(input, ec)) folders.push_back(input);
-    }
-    return folders;
   }
 
   // What a demo has to say on standard error: its notices, or why it could not be read.

@@ -23,6 +23,8 @@ class StringSink : public ByteSink {
  public:
   void write(std::string_view bytes) override { m_data.append(bytes); }
   const std::string& data() const { return m_data; }
+  // The bytes collected, handed over; the sink is empty after.
+  std::string take() { return std::move(m_data); }
 
  private:
   std::string m_data;

@@ -58,8 +58,10 @@ class HtmlPage {
     generalTableBottom();
     if (m_teamPlay) teamScores(ranked);
     m_out.line("<br>");
-    fragMatrix(ranked);
-    weaponTable(ranked);
+    WriteHtmlFragMatrix(ranked, m_hex, m_out);
+    WriteHtmlWeaponTable(ranked, m_t.weapons, m_hex, m_out);
+    line("</body>");
+    line("</html>");
   }
 
  private:
@@ -177,78 +179,6 @@ class HtmlPage {
     line("  </table>");
   }
 
-  // Row player r killed column player c; the diagonal holds r's suicides.
-  void fragMatrix(const RankedPlayers& ranked) {
-    const int n = ranked.count();
-    line(std::string(kTableOpen));
-    line("  <tr>");
-    line("    <td width=\"100%\" colspan=\"5\"><p align=\"center\"><big>Frags</big></td>");
-    line("  </tr>");
-    line("  <tr bgcolor=\"#" + m_hex.active + "\">");
-    line("    <td width=\"20%\"></td>");
-    for (int c = 1; c <= n; ++c)
-      line("    <td width=\"20%\">" + htmlEscaped(ranked.at(c).name) + "</td>");
-    line("  </tr>");
-    for (int r = 1; r <= n; ++r) {
-      line("  <tr bgcolor=\"#" + m_hex.passive + "\">");
-      line("    <td width=\"20%\" bgcolor=\"#" + m_hex.active + "\">" +
-           htmlEscaped(ranked.at(r).name) + "</td>");
-      for (int c = 1; c <= n; ++c) {
-        std::string cell = std::to_string(ranked.kills(c, r, 0));
-        if (c == r) {
-          line("    <td width=\"20%\" bgcolor=\"#" + m_hex.active + "\">" + cell + "</td>");
-        } else {
-          line("    <td width=\"20%\">" + cell + "</td>");
-        }
-      }
-      line("  </tr>");
-    }
-    line("</table>");
-    line("<br>");
-  }
-
-  // The heading of weapon w: its label, with its name as a tool tip where the weapons are
-  // not the original twelve, whose labels the page has always shown bare.
-  std::string weaponHeading(int w) const {
-    const Weapon& weapon = m_t.weapons[w];
-    const std::string width = w == 1 ? "" : " width=\"6%\"";
-    const std::string title =
-        m_t.weapons.isOriginal() ? "" : " title=\"" + htmlEscaped(weapon.name) + "\"";
-    return "    <td" + width + title + ">" + htmlEscaped(weapon.label) + "</td>";
-  }
-
-  void weaponTable(const RankedPlayers& ranked) {
-    const int weapons = m_t.weapons.count();
-    line(std::string(kTableOpen));
-    line("  <tr>");
-    line("    <td width=\"100%\" colspan=\"" + std::to_string(weapons + 1) +
-         "\"><p align=\"center\"><big>Weapons statistics (kills)</big></td>");
-    line("  </tr>");
-    line("  <tr bgcolor=\"#" + m_hex.active + "\">");
-    line("    <td width=\"*\"></td>");
-    for (int w = 1; w <= weapons; ++w) line(weaponHeading(w));
-    line("  </tr>");
-    for (int place = 1; place <= ranked.count(); ++place) {
-      line("  <tr bgcolor=\"" + m_hex.passive + "\">");
-      line("    <td width=\"*\" bgcolor=\"#" + m_hex.active + "\">" +
-           htmlEscaped(ranked.at(place).name) + "</td>");
-      for (int w = 1; w <= weapons; ++w) {
-        line("    <td width=\"6%\">" + std::to_string(ranked.weaponKills(place, w)) + "</td>");
-      }
-      line("      </tr>");
-    }
-    line("  <tr bgcolor=\"#" + m_hex.active + "\">");
-    line("    <td width=\"*\">TOTAL</td>");
-    for (int w = 1; w <= weapons; ++w) {
-      line("    <td width=\"6%\">" + std::to_string(ranked.weaponTotal(w)) + "</td>");
-    }
-    line("");
-    line("  </tr>");
-    line("</table>");
-    line("</body>");
-    line("</html>");
-  }
-
   const DemoTables& m_t;
   std::string m_demoName;
   bool m_teamPlay;
@@ -257,6 +187,79 @@ class HtmlPage {
 };
 
 }  // namespace
+
+// Row player r killed column player c; the diagonal holds r's suicides.
+void WriteHtmlFragMatrix(const RankedPlayers& ranked, const HtmlHexColors& hex, ByteSink& out) {
+  auto line = [&out](const std::string& text) { out.line(text); };
+  const int n = ranked.count();
+  line(std::string(kTableOpen));
+  line("  <tr>");
+  line("    <td width=\"100%\" colspan=\"5\"><p align=\"center\"><big>Frags</big></td>");
+  line("  </tr>");
+  line("  <tr bgcolor=\"#" + hex.active + "\">");
+  line("    <td width=\"20%\"></td>");
+  for (int c = 1; c <= n; ++c)
+    line("    <td width=\"20%\">" + htmlEscaped(ranked.at(c).name) + "</td>");
+  line("  </tr>");
+  for (int r = 1; r <= n; ++r) {
+    line("  <tr bgcolor=\"#" + hex.passive + "\">");
+    line("    <td width=\"20%\" bgcolor=\"#" + hex.active + "\">" + htmlEscaped(ranked.at(r).name) +
+         "</td>");
+    for (int c = 1; c <= n; ++c) {
+      std::string cell = std::to_string(ranked.kills(c, r, 0));
+      if (c == r) {
+        line("    <td width=\"20%\" bgcolor=\"#" + hex.active + "\">" + cell + "</td>");
+      } else {
+        line("    <td width=\"20%\">" + cell + "</td>");
+      }
+    }
+    line("  </tr>");
+  }
+  line("</table>");
+  line("<br>");
+}
+
+// The heading of weapon w: its label, with its name as a tool tip where the weapons are not
+// the original twelve, whose labels the page has always shown bare.
+static std::string weaponHeading(const WeaponSet& weapons, int w) {
+  const Weapon& weapon = weapons[w];
+  const std::string width = w == 1 ? "" : " width=\"6%\"";
+  const std::string title =
+      weapons.isOriginal() ? "" : " title=\"" + htmlEscaped(weapon.name) + "\"";
+  return "    <td" + width + title + ">" + htmlEscaped(weapon.label) + "</td>";
+}
+
+void WriteHtmlWeaponTable(const RankedPlayers& ranked, const WeaponSet& weapons,
+                          const HtmlHexColors& hex, ByteSink& out) {
+  auto line = [&out](const std::string& text) { out.line(text); };
+  const int count = weapons.count();
+  line(std::string(kTableOpen));
+  line("  <tr>");
+  line("    <td width=\"100%\" colspan=\"" + std::to_string(count + 1) +
+       "\"><p align=\"center\"><big>Weapons statistics (kills)</big></td>");
+  line("  </tr>");
+  line("  <tr bgcolor=\"#" + hex.active + "\">");
+  line("    <td width=\"*\"></td>");
+  for (int w = 1; w <= count; ++w) line(weaponHeading(weapons, w));
+  line("  </tr>");
+  for (int place = 1; place <= ranked.count(); ++place) {
+    line("  <tr bgcolor=\"" + hex.passive + "\">");
+    line("    <td width=\"*\" bgcolor=\"#" + hex.active + "\">" +
+         htmlEscaped(ranked.at(place).name) + "</td>");
+    for (int w = 1; w <= count; ++w) {
+      line("    <td width=\"6%\">" + std::to_string(ranked.weaponKills(place, w)) + "</td>");
+    }
+    line("      </tr>");
+  }
+  line("  <tr bgcolor=\"#" + hex.active + "\">");
+  line("    <td width=\"*\">TOTAL</td>");
+  for (int w = 1; w <= count; ++w) {
+    line("    <td width=\"6%\">" + std::to_string(ranked.weaponTotal(w)) + "</td>");
+  }
+  line("");
+  line("  </tr>");
+  line("</table>");
+}
 
 void WriteHtmlDescription(const DemoTables& tables, const std::string& demoPath, bool teamPlay,
                           const HtmlColorSet& colors, ByteSink& out) {

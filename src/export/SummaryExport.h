@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "export/ByteSink.h"
 #include "export/HtmlColors.h"
@@ -29,5 +30,17 @@ void WriteJsonSummary(const Summary& summary, const PhrasePack* pack, ByteSink& 
 
 // The summary's date of a modification time in the JSON form "YYYY-MM-DDTHH:MM:SSZ".
 std::string summaryTimestamp(const FileTime& modified);
+
+// A rating and its deviation as the summaries show them: whole numbers, empty when the
+// person has no rating.
+std::string ratingText(const std::optional<Rating>& rating);
+std::string deviationText(const std::optional<Rating>& rating);
+
+// JSON texts of the summary that the site's files share: a number with `decimals`
+// decimals, a rating (null when there is none), a list of strings, a demo's result.
+std::string jsonNumber(double value, int decimals);
+std::string jsonRating(const std::optional<Rating>& rating);
+std::string jsonStrings(const std::vector<std::string>& texts);
+std::string jsonResult(const DemoOutcome& result);
 
 }  // namespace obitrak

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,55 @@ std::string summaryTimestamp(const FileTime& modified) {
   return utcTime(modified, "%Y-%m-%dT%H:%M:%SZ");
 }
 
+std::string jsonNumber(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string jsonRating(const std::optional<Rating>& rating) {
+  if (!rating) return "null";
+  return "{\"value\": " + jsonNumber(rating->value, 2) +
+         ", \"deviation\": " + jsonNumber(rating->deviation, 2) +
+         ", \"volatility\": " + jsonNumber(rating->volatility, 6) + "}";
+}
+
+std::string jsonStrings(const std::vector<std::string>& texts) {
+  std::string out = "[";
+  for (const std::string& t : texts) out += (out.size() > 1 ? ", " : "") + jsonString(t);
+  return out + "]";
+}
+
+std::string jsonResult(const DemoOutcome& result) {
+  if (result.kind == ResultKind::None) return "null";
+  std::string sides;
+  for (const ResultSide& side : result.sides) {
+    sides += (sides.empty() ? "" : ", ") + std::string("{\"people\": ") + jsonStrings(side.people) +
+             ", \"frags\": " + std::to_string(side.frags) +
+             ", \"place\": " + std::to_string(side.place) + "}";
+  }
+  return "{\"kind\": " + jsonString(resultKindName(result.kind)) + ", \"sides\": [" + sides + "]}";
+}
+
 namespace {
+
+std::string nameOrNull(const std::string& name) {
+  return name.empty() ? "null" : jsonString(name);
+}
+
+std::string_view reasonName(SuggestionReason reason) {
+  switch (reason) {
+    case SuggestionReason::Rename:
+      return "rename";
+    case SuggestionReason::Case:
+      return "case";
+    case SuggestionReason::Colour:
+      return "colour";
+    case SuggestionReason::ClanTag:
+      break;
+  }
+  return "clan tag";
+}
 
 // One object per line inside each list, keys in a fixed order, as the JSON report does.
 class JsonSummary {
@@ -27,8 +76,11 @@ class JsonSummary {
     field("phrasePack", m_pack != nullptr ? jsonString(m_pack->name()) : "null");
     field("demoCount", std::to_string(m_s.demos.size()));
     field("unreadableCount", std::to_string(m_s.unreadable));
+    field("ratingsAsOf", m_s.demos.empty() ? "null" : jsonString(dayText(m_s.lastDay)));
     players();
     kills();
+    headToHead();
+    suggestions();
     demos();
     m_out.write("}\n");
   }
@@ -51,9 +103,12 @@ class JsonSummary {
       items.push_back(
           "{\"name\": " + jsonString(p.name) + ", \"demos\": " + std::to_string(p.demos) +
           ", \"frags\": " + std::to_string(p.frags) + ", \"kills\": " + std::to_string(p.kills) +
-          ", \"deaths\": " + std::to_string(p.deaths) +
-          ", \"selfKills\": " + std::to_string(p.selfKills) + ", \"weaponKills\": {" + weapons +
-          "}" + hitLocations(p) + "}");
+          ", \"deaths\": " + std::to_string(p.deaths) + ", \"selfKills\": " +
+          std::to_string(p.selfKills) + ", \"weaponKills\": {" + weapons + "}" + hitLocations(p) +
+          ", \"aliases\": " + jsonStrings(p.aliases) + ", \"wins\": " + std::to_string(p.wins) +
+          ", \"losses\": " + std::to_string(p.losses) + ", \"draws\": " + std::to_string(p.draws) +
+          ", \"rating\": " + jsonRating(p.rating) + ", \"nemesis\": " + nameOrNull(p.nemesis) +
+          ", \"favouriteVictim\": " + nameOrNull(p.favouriteVictim) + "}");
     }
     list("players", items);
   }
@@ -79,15 +134,40 @@ class JsonSummary {
     return ", \"phrasePack\": " + (d.pack.empty() ? std::string("null") : jsonString(d.pack));
   }
 
+  void headToHead() {
+    std::vector<std::string> items;
+    for (const HeadToHead& h : m_s.headToHead) {
+      items.push_back("{\"first\": " + jsonString(h.first) + ", \"second\": " +
+                      jsonString(h.second) + ", \"firstWins\": " + std::to_string(h.firstWins) +
+                      ", \"secondWins\": " + std::to_string(h.secondWins) +
+                      ", \"draws\": " + std::to_string(h.draws) +
+                      ", \"firstKills\": " + std::to_string(h.firstKills) +
+                      ", \"secondKills\": " + std::to_string(h.secondKills) + "}");
+    }
+    list("headToHead", items);
+  }
+
+  void suggestions() {
+    std::vector<std::string> items;
+    for (const AliasSuggestion& a : m_s.aliasSuggestions) {
+      items.push_back("{\"names\": " + jsonStrings(a.names) +
+                      ", \"reason\": " + jsonString(reasonName(a.reason)) +
+                      ", \"demos\": " + std::to_string(a.demos) + "}");
+    }
+    list("aliasSuggestions", items);
+  }
+
   void demos() {
     std::vector<std::string> items;
     for (const SummaryDemo& d : m_s.demos) {
       std::string ranked;
-      for (const SummaryDemo::Ranked& r : d.ranked) {
+      for (std::size_t i = 0; i < d.ranked.size(); ++i) {
+        const SummaryDemo::Ranked& r = d.ranked[i];
         ranked += (ranked.empty() ? "" : ", ") + std::string("{\"name\": ") + jsonString(r.name) +
                   ", \"frags\": " + std::to_string(r.frags) +
                   ", \"kills\": " + std::to_string(r.kills) +
-                  ", \"deaths\": " + std::to_string(r.deaths) + "}";
+                  ", \"deaths\": " + std::to_string(r.deaths) +
+                  ", \"person\": " + jsonString(i < d.people.size() ? d.people[i] : r.name) + "}";
       }
       const SummaryDemo::Ranked* w = d.winner();
       items.push_back("{\"path\": " + jsonString(d.path) +
@@ -95,7 +175,9 @@ class JsonSummary {
                       ", \"mapName\": " + jsonString(d.mapName) + ", \"levelMessage\": " +
                       jsonString(d.levelMessage) + ", \"duration\": " + std::to_string(d.duration) +
                       packOf(d) + ", \"winner\": " + (w != nullptr ? jsonString(w->name) : "null") +
-                      ", \"players\": [" + ranked + "]}");
+                      ", \"players\": [" + ranked +
+                      "], \"date\": " + jsonString(dayText(utcDay(d.modified))) +
+                      ", \"result\": " + jsonResult(d.result) + "}");
     }
     list("demos", items, true);
   }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -91,11 +92,14 @@ void writeHead(const Summary& s, ByteSink& out) {
 
 void writePlayers(const Summary& s, ByteSink& out) {
   title(out, "Players:");
-  AlignedTable t({"Player", "Demos", "Frags", "Kills", "Deaths", "Self-kills"},
-                 {false, true, true, true, true, true});
+  AlignedTable t({"Player", "Demos", "Frags", "Kills", "Deaths", "Self-kills", "Wins", "Losses",
+                  "Draws", "Rating", "Deviation"},
+                 {false, true, true, true, true, true, true, true, true, true, true});
   for (const PlayerTotals& p : s.players) {
     t.add({cellText(p.name), std::to_string(p.demos), std::to_string(p.frags),
-           std::to_string(p.kills), std::to_string(p.deaths), std::to_string(p.selfKills)});
+           std::to_string(p.kills), std::to_string(p.deaths), std::to_string(p.selfKills),
+           std::to_string(p.wins), std::to_string(p.losses), std::to_string(p.draws),
+           ratingText(p.rating), deviationText(p.rating)});
   }
   t.write(out);
   out.line();
@@ -181,6 +185,14 @@ void writeDemos(const Summary& s, ByteSink& out) {
 }
 
 }  // namespace
+
+std::string ratingText(const std::optional<Rating>& rating) {
+  return rating ? std::to_string(std::lround(rating->value)) : std::string();
+}
+
+std::string deviationText(const std::optional<Rating>& rating) {
+  return rating ? std::to_string(std::lround(rating->deviation)) : std::string();
+}
 
 void WriteTextSummary(const Summary& summary, ByteSink& out) {
   writeHead(summary, out);

@@ -18,18 +18,28 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr int kNameAttempts = 100;
 
-// A fresh name for a temporary file: hidden, so that folder listings pass over it.
+// A fresh name for a temporary file: hidden, so that folder listings pass over it. Each
+// thread seeds its sequence once: a program that writes many files pays for the seed once.
 std::string temporaryName(int attempt) {
   constexpr std::string_view kLetters =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  std::uint64_t seed = 0;
-  try {
-    std::random_device device;
-    seed = (std::uint64_t{device()} << 32) ^ device();
-  } catch (...) {
-    seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-  }
-  seed ^= static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ULL + std::uint64_t(attempt);
+  thread_local std::uint64_t state = [] {
+    std::uint64_t seed = 0;
+    try {
+      std::random_device device;
+      seed = (std::uint64_t{device()} << 32) ^ device();
+    } catch (...) {
+      seed =
+          static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+    return seed ^ static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ULL;
+  }();
+  // splitmix64: every call gives another name.
+  state += 0x9E3779B97F4A7C15ULL + std::uint64_t(attempt);
+  std::uint64_t seed = state;
+  seed = (seed ^ (seed >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  seed = (seed ^ (seed >> 27)) * 0x94D049BB133111EBULL;
+  seed ^= seed >> 31;
   std::string name = ".obitrak-";
   for (int i = 0; i < 8; ++i) {
     name += kLetters[seed % kLetters.size()];
@@ -74,20 +84,25 @@ WholeFile::WholeFile(const std::string& path, TemporaryFiles* temporaries)
 }
 
 WholeFile::WholeFile(FileHandle folder, const std::string& name, const std::string& shownPath,
-                     TemporaryFiles* temporaries)
+                     TemporaryFiles* temporaries, AtDevice atDevice)
     : m_shownPath(shownPath), m_temporaries(temporaries) {
   m_buffer.reserve(kBufferSize);
-  open(std::move(folder), name);
+  open(std::move(folder), name, atDevice);
 }
 
 WholeFile::~WholeFile() {
   discard();
 }
 
-void WholeFile::open(FileHandle folder, const std::string& name) {
+void WholeFile::open(FileHandle folder, const std::string& name, AtDevice atDevice) {
   m_folder = std::move(folder);
   m_name = name;
   if (m_name.empty() || m_name == "." || m_name == "..") fail(EISDIR);
+  // Whatever is at the name is replaced; a folder there fails the rename.
+  if (atDevice == AtDevice::Replace) {
+    createTemporary();
+    return;
+  }
   struct stat st {};
   if (::fstatat(m_folder.get(), m_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
     if (S_ISDIR(st.st_mode)) fail(EISDIR);

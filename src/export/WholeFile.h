@@ -33,9 +33,13 @@ class TemporaryFiles {
 class WholeFile : public ByteSink {
  public:
   explicit WholeFile(const std::string& path, TemporaryFiles* temporaries = nullptr);
+  // What a device or a FIFO found at the name gets: the bytes, as one the user named, or
+  // replaced like any other file, for names of the program's own choosing.
+  enum class AtDevice { Write, Replace };
+
   // The file `name` in the open folder `folder`, named `shownPath` in errors.
   WholeFile(FileHandle folder, const std::string& name, const std::string& shownPath,
-            TemporaryFiles* temporaries = nullptr);
+            TemporaryFiles* temporaries = nullptr, AtDevice atDevice = AtDevice::Write);
   ~WholeFile() override;
   WholeFile(const WholeFile&) = delete;
   WholeFile& operator=(const WholeFile&) = delete;
@@ -45,7 +49,7 @@ class WholeFile : public ByteSink {
   void commit();
 
  private:
-  void open(FileHandle folder, const std::string& name);
+  void open(FileHandle folder, const std::string& name, AtDevice atDevice = AtDevice::Write);
   void createTemporary();
   void flush();
   [[noreturn]] void fail(int err);

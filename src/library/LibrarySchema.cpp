@@ -75,6 +75,12 @@ constexpr std::array<std::string_view, kLibrarySchemaVersion> kSchemaSteps{{
     "ALTER TABLE players ADD COLUMN stomach_kills INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE players ADD COLUMN legs_kills INTEGER NOT NULL DEFAULT 0;"
     "UPDATE demos SET analysis = '';",
+    // 5: the slot each name held in the game, which tells renames apart, and the times of
+    // the counted deaths, packed, for the frags over time. Results without them are
+    // scanned again.
+    "ALTER TABLE players ADD COLUMN client_slot INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE demos ADD COLUMN deaths BLOB NOT NULL DEFAULT x'';"
+    "UPDATE demos SET analysis = '';",
 }};
 
 void migrate(SqliteDb& db, int from, int to) {

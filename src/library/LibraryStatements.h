@@ -10,8 +10,8 @@
 namespace obitrak {
 
 // The columns of a demo's row, in the order that insertion binds and reading finds them.
-// The packed kill counters (kill_counts) follow them where a whole result is written or
-// read; a list of demos leaves them out.
+// The packed kill counters (kill_counts) and deaths follow them where a whole result is
+// written or read; a list of demos leaves them out.
 inline constexpr std::string_view kDemoColumns =
     "path, size, modified, analysis, error, protocol, game_dir, view_player, view_from, map,"
     " level_message, bsp, duration, player_count, names, winner, winner_frags,"
@@ -51,28 +51,32 @@ std::vector<DemoKillCount> unpackKillCounts(std::string_view packed, const std::
 // "LABEL<tab>NAME" per weapon. Reading a value that is not such throws LibraryDamage.
 std::string packWeapons(const WeaponSet& weapons);
 WeaponSet unpackWeapons(std::string_view packed, const std::string& library);
+// The counted deaths of a demo packed into one value, 6 bytes each: the time as 32 bits,
+// least significant byte first, then killer and victim.
+std::string packDeaths(const std::vector<DemoDeath>& deaths);
+std::vector<DemoDeath> unpackDeaths(std::string_view packed, const std::string& library);
 
 // The statements a store runs again and again, prepared once.
 struct LibraryStore::Statements {
   explicit Statements(SqliteDb& db)
       : findId(db, "SELECT id FROM demos WHERE path = ?"),
         insertDemo(
-            db,
-            "INSERT INTO demos(" + std::string(kDemoColumns) +
-                ", kill_counts) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+            db, "INSERT INTO demos(" + std::string(kDemoColumns) +
+                    ", kill_counts, deaths) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,"
+                    "?,?,?,?,?)"),
         insertPlayer(db, "INSERT INTO players(" + std::string(kPlayerColumns) +
-                             ") VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+                             ", client_slot) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         insertNotice(db, "INSERT INTO notices VALUES(?,?,?)"),
         deleteDemo(db, "DELETE FROM demos WHERE id = ?"),
         deletePlayers(db, "DELETE FROM players WHERE demo = ?"),
         deleteNotices(db, "DELETE FROM notices WHERE demo = ?"),
         state(db, "SELECT " + std::string(kStateColumns) + " FROM demos WHERE path = ?"),
         demo(db, "SELECT id, " + std::string(kDemoColumns) +
-                     ", kill_counts FROM demos WHERE path = ? AND error IS NULL"),
+                     ", kill_counts, deaths FROM demos WHERE path = ? AND error IS NULL"),
         players(db,
                 "SELECT slot, name, skin, place, frags, kills, deaths, self_kills, team_place,"
-                " team_frags, team, head_kills, chest_kills, stomach_kills, legs_kills"
-                " FROM players WHERE demo = ? ORDER BY slot LIMIT " +
+                " team_frags, team, head_kills, chest_kills, stomach_kills, legs_kills,"
+                " client_slot FROM players WHERE demo = ? ORDER BY slot LIMIT " +
                     std::to_string(kMaxSlots + 1)),
         notices(db, "SELECT text FROM notices WHERE demo = ? ORDER BY seq LIMIT " +
                         std::to_string(kMaxStoredNotices + 1)) {}

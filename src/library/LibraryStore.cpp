@@ -157,6 +157,7 @@ std::int64_t LibraryStore::insertDemo(const std::string& path, const LibraryRow&
   }
   s.bind(27, result != nullptr && result->hitLocations ? 1 : 0);
   s.bind(28, result != nullptr ? packKillCounts(result->kills) : std::string());
+  s.bind(29, result != nullptr ? packDeaths(result->deaths) : std::string());
   s.run();
   return m_db->lastInsertId();
 }

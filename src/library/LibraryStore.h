@@ -18,7 +18,7 @@ class TemporaryFiles;
 
 // The schema this program writes; a library of an earlier one is brought up to date when
 // opened, one of a later one is refused.
-inline constexpr int kLibrarySchemaVersion = 4;
+inline constexpr int kLibrarySchemaVersion = 5;
 
 // What tells a file apart for certain where size and modification time may not: a copy or
 // a move over a demo can keep both, but not the file itself (device and inode) nor its

@@ -40,6 +40,7 @@ enum DemoColumn {
   cWeapons,
   cHitLocations,
   cKillCounts,  // only where a whole result is read
+  cDeaths,
 };
 
 constexpr std::size_t kPackedKillSize = 7;
@@ -49,6 +50,7 @@ constexpr char kWeaponEnd = '\n';
 constexpr std::size_t kMaxStoredText = 65'536;
 constexpr std::size_t kNameLength = decltype(PlayerRecord::name)::capacity();
 constexpr std::size_t kSkinLength = decltype(PlayerRecord::skin)::capacity();
+constexpr std::size_t kPackedDeathSize = 6;
 
 // Reads the values of one row, each checked against what this program stores there: a
 // number of another type or out of its range, or a text too long, makes the row one that
@@ -108,7 +110,8 @@ LibraryRow rowOf(const SqliteStatement& s, CheckedRow& c) {
 }
 
 // A player's row as "SELECT slot, name, skin, place, frags, kills, deaths, self_kills,
-// team_place, team_frags, team, head_kills, chest_kills, stomach_kills, legs_kills" reads it.
+// team_place, team_frags, team, head_kills, chest_kills, stomach_kills, legs_kills,
+// client_slot" reads it.
 DemoPlayerResult playerOf(CheckedRow& c) {
   DemoPlayerResult p;
   p.slot = c.int32(0, 1);
@@ -126,6 +129,7 @@ DemoPlayerResult playerOf(CheckedRow& c) {
   p.team = static_cast<int>(c.number(10, 0, UINT8_MAX));
   for (int l = 1; l <= kHitLocations; ++l)
     p.hitLocationKills[static_cast<std::size_t>(l)] = c.int32(10 + l, 0);
+  p.clientSlot = static_cast<int>(c.number(15, 0, kMaxSlots));
   return p;
 }
 
@@ -202,6 +206,32 @@ WeaponSet unpackWeapons(std::string_view packed, const std::string& library) {
   return WeaponSet(std::move(weapons));
 }
 
+std::string packDeaths(const std::vector<DemoDeath>& deaths) {
+  std::string packed;
+  packed.reserve(deaths.size() * kPackedDeathSize);
+  for (const DemoDeath& d : deaths) {
+    const auto time = static_cast<std::uint32_t>(d.time);
+    for (int shift = 0; shift < 32; shift += 8) packed += static_cast<char>(time >> shift);
+    packed += static_cast<char>(d.killer);
+    packed += static_cast<char>(d.victim);
+  }
+  return packed;
+}
+
+std::vector<DemoDeath> unpackDeaths(std::string_view packed, const std::string& library) {
+  if (packed.size() % kPackedDeathSize != 0)
+    throw LibraryError(library + ": the library is damaged");
+  std::vector<DemoDeath> deaths;
+  deaths.reserve(packed.size() / kPackedDeathSize);
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(packed[i]); };
+  for (std::size_t i = 0; i < packed.size(); i += kPackedDeathSize) {
+    std::uint32_t time = 0;
+    for (int b = 3; b >= 0; --b) time = (time << 8) | byte(i + static_cast<std::size_t>(b));
+    deaths.push_back({static_cast<std::int32_t>(time), byte(i + 4), byte(i + 5)});
+  }
+  return deaths;
+}
+
 void LibraryStore::save(const std::string& path, const DemoResult& result,
                         const std::string& analysis, const FileIdentity& identity) {
   const std::int64_t id = insertDemo(path, LibraryRow::of(result), &result, analysis, identity);
@@ -213,7 +243,7 @@ void LibraryStore::save(const std::string& path, const DemoResult& result,
     player.bind(10, p.teamPlace).bind(11, p.teamFrags).bind(12, p.team);
     for (int l = 1; l <= kHitLocations; ++l)
       player.bind(12 + l, p.hitLocationKills[static_cast<std::size_t>(l)]);
-    player.run();
+    player.bind(17, p.clientSlot).run();
   }
   SqliteStatement& notice = m_s->insertNotice;
   for (std::size_t i = 0; i < result.notices.size(); ++i) {
@@ -267,6 +297,7 @@ DemoResult LibraryStore::loadChecked(const std::string& path) {
     r.weapons = unpackWeapons(d.bytes(cWeapons), m_db->path());
     r.hitLocations = c.number(cHitLocations, 0, 1) != 0;
     r.kills = unpackKillCounts(d.bytes(cKillCounts), m_db->path());
+    r.deaths = unpackDeaths(d.bytes(cDeaths), m_db->path());
     // A counter of a weapon that the demo's set does not have points past its tables.
     for (const DemoKillCount& k : r.kills) c.check(k.weapon <= r.weapons.count());
     return c.holds() && r.path == path;

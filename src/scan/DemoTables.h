@@ -69,6 +69,9 @@ struct PlayerRecord {
   std::int32_t kills = 0;   // kills of other players
   std::uint8_t rank = 0;    // 0 unranked, 1..playerCount place, 254 idle, 255 empty
   std::uint8_t team = 0;    // 0 none, 1..T after a team-play tally
+  // The slot this identity held in the game (client number + 1): a renamed player's earlier
+  // identity moves to a free slot but keeps the one it came from. 0 when unknown.
+  std::uint8_t clientSlot = 0;
 };
 
 // 64 player records addressed by slot 1..64.

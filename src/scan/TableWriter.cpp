@@ -174,6 +174,7 @@ void TableWriter::playerConfigString(int slot, std::string_view text) {
       PlayerRecord& moved = players[players.playerCount];
       moved.name = record.name;
       moved.skin = record.skin;
+      moved.clientSlot = record.clientSlot;
       moveResolved(slot, players.playerCount);
     } else {
       m_lostUpTo[static_cast<std::size_t>(slot)] = m_t.log.size();
@@ -192,6 +193,7 @@ void TableWriter::setIdentity(int slot, std::string_view name, std::string_view 
   record.name = name;
   std::size_t skip = std::min(text.size(), record.name.size() + 1);
   record.skin = text.substr(skip);
+  record.clientSlot = static_cast<std::uint8_t>(slot);
   if (m_t.players.playerCount < slot) m_t.players.playerCount = static_cast<std::uint8_t>(slot);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "scan/Ranking.h"
 #include "stats/RankedPlayers.h"
 #include "stats/Scoreboard.h"
 
@@ -37,6 +38,7 @@ void addPlayers(DemoTables& tables, DemoResult& result) {
     r.teamPlace = isPlace(p.rank) ? p.rank : 0;
     r.teamFrags = p.frags;
     r.team = p.team;
+    r.clientSlot = p.clientSlot;
     r.selfKills =
         static_cast<std::int32_t>(std::min<std::uint32_t>(tables.killMatrix(s, s, 0), INT32_MAX));
     for (int l = 1; l <= kHitLocations; ++l) {
@@ -67,6 +69,18 @@ void addKills(const DemoTables& tables, DemoResult& result) {
   }
 }
 
+void addDeaths(const DemoTables& tables, DemoResult& result) {
+  for (const LogRecord& r : tables.log) {
+    if (r.killer < 1 || r.killer > kMaxSlots || r.victim < 1 || r.victim > kMaxSlots) continue;
+    result.deaths.push_back(
+        {r.time, static_cast<std::uint8_t>(r.killer), static_cast<std::uint8_t>(r.victim)});
+  }
+}
+
+bool isSlot(int slot) {
+  return slot >= 1 && slot <= kMaxSlots;
+}
+
 }  // namespace
 
 DemoResult DemoResultOf(DemoTables& tables, const std::string& path,
@@ -93,7 +107,48 @@ DemoResult DemoResultOf(DemoTables& tables, const std::string& path,
   result.hitLocations = tables.hitLocations.told;
   addPlayers(tables, result);
   addKills(tables, result);
+  addDeaths(tables, result);
   return result;
+}
+
+DemoTables DemoTablesOf(const DemoResult& r) {
+  DemoTables t;
+  DemoHeader& h = t.header;
+  h.protocolVersion = r.protocolVersion;
+  h.gameDir = r.gameDir;
+  h.viewPlayer = static_cast<std::uint16_t>(r.viewPlayer);
+  h.mapName = r.mapName;
+  h.levelMessage = r.levelMessage;
+  h.bspName = r.bspName;
+  h.duration = r.duration;
+  h.serverRecording = r.serverRecording;
+  t.weapons = r.weapons;
+  t.packName = r.pack;
+  t.hitLocations.told = r.hitLocations;
+  int highest = 0;
+  for (const DemoPlayerResult& p : r.players) {
+    if (!isSlot(p.slot)) continue;
+    PlayerRecord& record = t.players[p.slot];
+    record.name = p.name;
+    record.skin = p.skin;
+    record.clientSlot = static_cast<std::uint8_t>(std::clamp(p.clientSlot, 0, kMaxSlots));
+    highest = std::max(highest, p.slot);
+  }
+  for (const DemoKillCount& k : r.kills) {
+    if (!isSlot(k.victim) || !isSlot(k.killer) || k.weapon < 0 || k.weapon >= kWeaponIndices)
+      continue;
+    t.killMatrix(k.victim, k.killer, k.weapon) = k.count;
+    highest = std::max({highest, k.victim, k.killer});
+  }
+  for (const DemoDeath& d : r.deaths) {
+    LogRecord& record = t.log.add(1, {}, d.time);
+    record.killer = d.killer;
+    record.victim = d.victim;
+  }
+  t.log.logCount = static_cast<std::uint32_t>(t.log.size());
+  t.players.playerCount = static_cast<std::uint8_t>(highest);
+  TallyAndRank(t);
+  return t;
 }
 
 }  // namespace obitrak

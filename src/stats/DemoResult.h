@@ -26,6 +26,7 @@ struct DemoPlayerResult {
   int team = 0;
   // Kills of other players by where the shot hit, by HitLocation 1..4 (0 unused).
   std::array<std::int32_t, kHitLocations + 1> hitLocationKills{};
+  int clientSlot = 0;  // the slot the name held in the game (a rename's earlier name moves)
 
   bool operator==(const DemoPlayerResult&) const = default;
 };
@@ -39,6 +40,16 @@ struct DemoKillCount {
   std::uint32_t count = 0;
 
   bool operator==(const DemoKillCount&) const = default;
+};
+
+// A counted death of the message log: when, by whom (the victim himself for a self-kill) and
+// of whom, as slots.
+struct DemoDeath {
+  std::int32_t time = 0;  // seconds
+  std::uint8_t killer = 0;
+  std::uint8_t victim = 0;
+
+  bool operator==(const DemoDeath&) const = default;
 };
 
 // What one analysed demo keeps: enough to total it with others and to list it, without
@@ -65,6 +76,7 @@ struct DemoResult {
   WeaponSet weapons;                      // what the weapon of the kill counts means
   std::string pack;                       // the pack that counted the deaths; empty for none
   bool hitLocations = false;              // whether that pack tells where shots hit
+  std::vector<DemoDeath> deaths;          // the kept log's counted deaths, in log order
 
   bool operator==(const DemoResult&) const = default;
 
@@ -76,5 +88,11 @@ struct DemoResult {
 // the way and left as a scan leaves them: free-for-all, all weapons.
 DemoResult DemoResultOf(DemoTables& tables, const std::string& path,
                         const std::vector<std::string>& notices);
+
+// Tables as the scan of the demo left them, made again from its result: header facts,
+// named players, kill counters and a log of the counted deaths (without their texts),
+// tallied and ranked for free-for-all and all weapons. Pages of a demo that the library
+// keeps are written from these.
+DemoTables DemoTablesOf(const DemoResult& result);
 
 }  // namespace obitrak

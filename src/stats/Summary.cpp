@@ -1,8 +1,7 @@
 #include "stats/Summary.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <ctime>
+#include <numeric>
 
 namespace obitrak {
 
@@ -13,13 +12,19 @@ constexpr std::size_t kNoColumn = SIZE_MAX;
 
 }  // namespace
 
+const std::string& SummaryBuilder::personOf(const std::string& name) const {
+  return m_aliases != nullptr ? m_aliases->personOf(name) : name;
+}
+
 void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
   const std::vector<std::size_t> columns = columnsOf(demo, position);
-  std::vector<PlayerTotals*> bySlot(kMaxSlots + 1, nullptr);
+  std::vector<std::size_t> bySlot(kMaxSlots + 1, kNobody);
   std::vector<PlayerTotals*> counted;
   for (const DemoPlayerResult& p : demo.players) {
-    PlayerTotals& t = totalsOf(p.name);
-    bySlot[static_cast<std::size_t>(p.slot)] = &t;
+    if (p.slot < 1 || p.slot > kMaxSlots) continue;
+    const std::size_t person = indexOf(personOf(p.name));
+    PlayerTotals& t = m_players[person];
+    bySlot[static_cast<std::size_t>(p.slot)] = person;
     if (std::find(counted.begin(), counted.end(), &t) == counted.end()) {
       ++t.demos;
       counted.push_back(&t);
@@ -35,7 +40,10 @@ void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
   for (const DemoKillCount& k : demo.kills) addKill(k, bySlot, columns);
   m_hitLocations = m_hitLocations || demo.hitLocations;
   m_packs = m_packs || !demo.pack.empty();
-  m_demos.emplace_back(position, rowOf(demo));
+  noteNames(demo, bySlot);
+  SummaryDemo row = rowOf(demo);
+  addResult(row, utcDay(demo.modified), position, bySlot);
+  m_demos.emplace_back(position, std::move(row));
 }
 
 // The column of each WeaponIndex of the demo's weapons, by their labels. A column keeps the
@@ -85,80 +93,105 @@ Summary SummaryBuilder::finish() {
   s.teamPlay = m_teamPlay;
   s.hitLocations = m_hitLocations;
   s.packs = m_packs;
-  if (m_columns.empty()) {
-    s.weapons = WeaponSet().weapons();
-  }
-  const std::vector<std::size_t> order = columnOrder();
-  for (std::size_t c : order) s.weapons.push_back(m_columns[c].weapon);
-  s.players.assign(std::make_move_iterator(m_players.begin()),
-                   std::make_move_iterator(m_players.end()));
-  for (PlayerTotals& p : s.players) {
+  if (m_columns.empty()) s.weapons = WeaponSet().weapons();
+  const std::vector<std::size_t> columns = columnOrder();
+  for (std::size_t c : columns) s.weapons.push_back(m_columns[c].weapon);
+  for (PlayerTotals& p : m_players) {
     std::vector<std::int64_t> kills(s.weapons.size(), 0);
-    for (std::size_t i = 0; i < order.size(); ++i) {
-      if (order[i] < p.weaponKills.size()) kills[i] = p.weaponKills[order[i]];
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      if (columns[i] < p.weaponKills.size()) kills[i] = p.weaponKills[columns[i]];
     }
     p.weaponKills = std::move(kills);
   }
-  std::sort(s.players.begin(), s.players.end(), [](const auto& a, const auto& b) {
+  // The players' order comes first, so that everything counted by a player's index can be
+  // numbered by his place: head-to-head then lists the better placed first, in order.
+  std::vector<std::size_t> order(m_players.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+    const PlayerTotals& a = m_players[x];
+    const PlayerTotals& b = m_players[y];
     if (a.frags != b.frags) return a.frags > b.frags;
     if (a.kills != b.kills) return a.kills > b.kills;
     return a.name < b.name;
   });
+  std::vector<std::size_t> placeOf(order.size());
+  s.players.reserve(order.size());
+  for (std::size_t r = 0; r < order.size(); ++r) {
+    placeOf[order[r]] = r;
+    s.players.push_back(std::move(m_players[order[r]]));
+  }
+  numberByPlace(placeOf);
+  addUpKillCounters();
+  finishPeople(s);
+  std::size_t pairs = 0;
+  for (const PlayerTotals& p : s.players) pairs += p.victims.size();
+  s.kills.reserve(pairs);
   for (const PlayerTotals& p : s.players) {
     std::vector<KillsBetween> own;
     for (const auto& [victim, n] : p.victims) own.push_back({p.name, victim, n});
     std::stable_sort(own.begin(), own.end(),
                      [](const auto& a, const auto& b) { return a.kills > b.kills; });
-    s.kills.insert(s.kills.end(), own.begin(), own.end());
+    s.kills.insert(s.kills.end(), std::make_move_iterator(own.begin()),
+                   std::make_move_iterator(own.end()));
   }
   std::stable_sort(m_demos.begin(), m_demos.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
+  s.demos.reserve(m_demos.size());
   for (auto& [position, row] : m_demos) s.demos.push_back(std::move(row));
   return s;
 }
 
-PlayerTotals& SummaryBuilder::totalsOf(const std::string& name) {
+std::size_t SummaryBuilder::indexOf(const std::string& name) {
   auto [it, added] = m_index.try_emplace(name, m_players.size());
-  if (added) m_players.push_back(PlayerTotals{name, 0, 0, 0, 0, 0, {}, {}, {}, {}});
-  return m_players[it->second];
+  if (added) {
+    m_players.emplace_back();
+    m_players.back().name = name;
+  }
+  return it->second;
 }
 
 // Only kills between players of the ranking count, as in the per-demo reports; players who
 // never fought hold no kills.
-void SummaryBuilder::addKill(const DemoKillCount& k, const std::vector<PlayerTotals*>& bySlot,
+void SummaryBuilder::addKill(const DemoKillCount& k, const std::vector<std::size_t>& bySlot,
                              const std::vector<std::size_t>& columns) {
-  if (k.victim == k.killer || k.killer < 1 || k.killer > kMaxSlots || k.victim < 1 ||
-      k.victim > kMaxSlots) {
+  if (k.victim == k.killer || k.victim < 1 || k.victim > kMaxSlots || k.killer < 1 ||
+      k.killer > kMaxSlots) {
     return;
   }
-  PlayerTotals* killer = bySlot[static_cast<std::size_t>(k.killer)];
-  PlayerTotals* victim = bySlot[static_cast<std::size_t>(k.victim)];
-  if (killer == nullptr || victim == nullptr) return;
+  const std::size_t killer = bySlot[static_cast<std::size_t>(k.killer)];
+  const std::size_t victim = bySlot[static_cast<std::size_t>(k.victim)];
+  if (killer == kNobody || victim == kNobody) return;
   if (k.weapon == 0) {
-    killer->victims[victim->name] += k.count;
-    victim->killers[killer->name] += k.count;
+    // Two names of one person: a kill of the one by the other is nobody else's.
+    if (killer != victim)
+      m_killCounters.emplace_back(std::uint64_t{killer} << 32 | victim, k.count);
     return;
   }
   // A weapon beyond the demo's set (only a damaged library holds one) has no column.
   if (k.weapon < 0 || static_cast<std::size_t>(k.weapon) >= columns.size()) return;
   const std::size_t column = columns[static_cast<std::size_t>(k.weapon)];
   if (column == kNoColumn) return;
-  std::vector<std::int64_t>& kills = killer->weaponKills;
+  std::vector<std::int64_t>& kills = m_players[killer].weaponKills;
   if (kills.size() <= column) kills.resize(column + 1, 0);
   kills[column] += k.count;
 }
 
 SummaryDemo SummaryBuilder::rowOf(const DemoResult& demo) const {
   SummaryDemo row{
-      demo.path, demo.modified, demo.mapName, demo.levelMessage, demo.duration, demo.pack, {}};
+      demo.path, demo.modified, demo.mapName, demo.levelMessage, demo.duration, demo.pack, {}, {},
+      {}};
   for (const DemoPlayerResult* p : demo.ranked(m_teamPlay)) {
     row.ranked.push_back({p->name, m_teamPlay ? p->teamFrags : p->frags, p->kills, p->deaths});
+    row.people.push_back(personOf(p->name));
   }
+  row.result = outcomeOf(demo, m_teamPlay, [this](const std::string& name) -> const std::string& {
+    return personOf(name);
+  });
   return row;
 }
 
-Summary Summarize(const std::vector<DemoResult>& demos, bool teamPlay) {
-  SummaryBuilder builder(teamPlay);
+Summary Summarize(const std::vector<DemoResult>& demos, bool teamPlay, const Aliases* aliases) {
+  SummaryBuilder builder(teamPlay, aliases);
   for (std::size_t i = 0; i < demos.size(); ++i) builder.add(demos[i], i);
   return builder.finish();
 }

@@ -11,12 +11,16 @@
 #include <vector>
 
 #include "scan/Weapons.h"
+#include "stats/Aliases.h"
 #include "stats/DemoResult.h"
 #include "stats/FileTime.h"
+#include "stats/Glicko2.h"
+#include "stats/Results.h"
 
 namespace obitrak {
 
-// One player name over many demos: the sums of what his per-demo reports show.
+// One person over many demos (a name of his own, or the names an aliases file gives him,
+// under the name it shows): the sums of what his per-demo reports show.
 struct PlayerTotals {
   std::string name;
   int demos = 0;  // demos in which the name held a slot
@@ -28,6 +32,36 @@ struct PlayerTotals {
   std::array<std::int64_t, kHitLocations + 1> hitLocationKills{};  // by HitLocation 1..4
   std::map<std::string, std::int64_t> victims;                     // kills of each opponent
   std::map<std::string, std::int64_t> killers;                     // deaths by each opponent
+  std::vector<std::string> aliases;  // the other names he played under, in byte order
+  // Games won, lost and drawn: a result counts once for every opponent it sets him against.
+  std::int64_t wins = 0;
+  std::int64_t losses = 0;
+  std::int64_t draws = 0;
+  std::optional<Rating> rating;            // as of the last day; none without a result
+  std::vector<RatingPoint> ratingHistory;  // after each day he had a result (days: utcDay)
+  std::string nemesis;                     // who killed him most; empty when nobody did
+  std::string favouriteVictim;             // whom he killed most; empty when nobody
+};
+
+// Two people who met: `first` comes before `second` in the players' order.
+struct HeadToHead {
+  std::string first;
+  std::string second;
+  std::int64_t firstWins = 0;
+  std::int64_t secondWins = 0;
+  std::int64_t draws = 0;
+  std::int64_t firstKills = 0;  // kills of `second` by `first`
+  std::int64_t secondKills = 0;
+};
+
+// Names that may be one person, never merged without the user's word: names one client
+// slot passed through in a demo (renames), or names equal but for case, the game's coloured
+// characters or a bracketed clan tag.
+enum class SuggestionReason { Rename, Case, Colour, ClanTag };
+struct AliasSuggestion {
+  std::vector<std::string> names;  // the people's shown names
+  SuggestionReason reason = SuggestionReason::Rename;
+  int demos = 0;  // renames: the demos in which they were met
 };
 
 // How often one name killed another over all the demos.
@@ -51,7 +85,9 @@ struct SummaryDemo {
     std::int32_t kills = 0;
     std::int32_t deaths = 0;
   };
-  std::vector<Ranked> ranked;  // place order of the mode
+  std::vector<Ranked> ranked;       // place order of the mode
+  std::vector<std::string> people;  // the person of each ranked name, in the same order
+  DemoOutcome result;
   // The player in first place, when anyone is ranked.
   const Ranked* winner() const { return ranked.empty() ? nullptr : &ranked.front(); }
 };
@@ -59,10 +95,13 @@ struct SummaryDemo {
 // The totals of every player over a set of demos.
 struct Summary {
   bool teamPlay = false;
-  int unreadable = 0;                 // demos named but left out because they failed
-  std::vector<PlayerTotals> players;  // most frags first, then most kills, then by name
-  std::vector<KillsBetween> kills;    // by killer, then victim, as the players are ordered
-  std::vector<SummaryDemo> demos;     // in the order given
+  int unreadable = 0;                  // demos named but left out because they failed
+  std::vector<PlayerTotals> players;   // most frags first, then most kills, then by name
+  std::vector<KillsBetween> kills;     // by killer, then victim, as the players are ordered
+  std::vector<SummaryDemo> demos;      // in the order given
+  std::vector<HeadToHead> headToHead;  // by first, then second, as the players are ordered
+  std::vector<AliasSuggestion> aliasSuggestions;
+  std::int64_t lastDay = 0;  // the latest day of a demo, up to which ratings stand
   // The weapon columns: the demos' weapons, one column per label. The original twelve's
   // labels come first in their order, then the others in the order the demos (as given)
   // and their weapon sets name them. Without demos, the original twelve.
@@ -75,7 +114,10 @@ struct Summary {
 // demo rows follow `position`, and everything else comes out the same whatever the order.
 class SummaryBuilder {
  public:
-  explicit SummaryBuilder(bool teamPlay) : m_teamPlay(teamPlay) {}
+  // Names are matched to people through `aliases` when given, which must outlive the
+  // builder; without, each name is a person.
+  explicit SummaryBuilder(bool teamPlay, const Aliases* aliases = nullptr)
+      : m_teamPlay(teamPlay), m_aliases(aliases) {}
   void add(const DemoResult& demo, std::size_t position);
   Summary finish();
 
@@ -87,25 +129,56 @@ class SummaryBuilder {
     int index = 0;             // its WeaponIndex in that demo's set
   };
 
-  PlayerTotals& totalsOf(const std::string& name);
+  // The index in m_players of the person shown as `name`, who is added when new.
+  std::size_t indexOf(const std::string& name);
   std::vector<std::size_t> columnsOf(const DemoResult& demo, std::size_t position);
-  static void addKill(const DemoKillCount& k, const std::vector<PlayerTotals*>& bySlot,
-                      const std::vector<std::size_t>& columns);
-  SummaryDemo rowOf(const DemoResult& demo) const;
   std::vector<std::size_t> columnOrder() const;
+  void addKill(const DemoKillCount& k, const std::vector<std::size_t>& bySlot,
+               const std::vector<std::size_t>& columns);
+  SummaryDemo rowOf(const DemoResult& demo) const;
+  const std::string& personOf(const std::string& name) const;
+  void noteNames(const DemoResult& demo, const std::vector<std::size_t>& bySlot);
+  void addResult(const SummaryDemo& row, std::int64_t day, std::size_t position,
+                 const std::vector<std::size_t>& bySlot);
+  void numberByPlace(const std::vector<std::size_t>& placeOf);
+  void finishPeople(Summary& s) const;
+  void addKillsBetween(Summary& s,
+                       const std::vector<std::pair<std::uint64_t, std::int64_t>>& kills) const;
+  void addUpKillCounters();
+  void rate(Summary& s) const;
+  std::vector<AliasSuggestion> suggestions(const Summary& s) const;
 
   bool m_teamPlay;
+  const Aliases* m_aliases;
   std::deque<PlayerTotals> m_players;  // grows without moving what add() points at
   std::unordered_map<std::string, std::size_t> m_index;
   std::vector<std::pair<std::size_t, SummaryDemo>> m_demos;
+  // For the results, records and suggestions.
+  struct Game {
+    std::int64_t day;
+    std::size_t position;
+    std::size_t first;  // indices into m_players
+    std::size_t second;
+    double score;
+  };
+  std::vector<Game> m_games;
+  static constexpr std::size_t kNobody = SIZE_MAX;
+  // Kills between people by killer and victim (indices into m_players, killer above), one
+  // entry per kill counter, added up at the end (addUpKillCounters) and then given to the
+  // players' maps: a string map per kill counter would cost many times more.
+  std::vector<std::pair<std::uint64_t, std::int64_t>> m_killCounters;
+  std::unordered_map<std::string, std::size_t> m_names;          // every name met -> its person
+  std::map<std::pair<std::string, std::string>, int> m_renames;  // name pair -> demos
+  std::optional<std::int64_t> m_lastDay;
   std::vector<Column> m_columns;  // in the order first met, which depends on the order added
   bool m_hitLocations = false;
   bool m_packs = false;
 };
 
-// Totals the demos in the given mode. Players are matched by exact name; every number is
-// the sum of the same number in the per-demo reports of that mode.
-Summary Summarize(const std::vector<DemoResult>& demos, bool teamPlay);
+// Totals the demos in the given mode. Players are matched by exact name, or to people by
+// `aliases`; every number is the sum of the same number in the per-demo reports of that mode.
+Summary Summarize(const std::vector<DemoResult>& demos, bool teamPlay,
+                  const Aliases* aliases = nullptr);
 
 // The date of a modification time as "YYYY-MM-DD HH:MM" in UTC.
 std::string summaryDate(const FileTime& modified);

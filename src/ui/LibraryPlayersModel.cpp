@@ -1,6 +1,7 @@
 #include "ui/LibraryPlayersModel.h"
 
 #include <array>
+#include <cmath>
 
 #include "ui/TextConversion.h"
 
@@ -9,7 +10,8 @@ namespace obitrak::ui {
 namespace {
 
 constexpr std::array<const char*, LibraryPlayersModel::ColumnCount> kHeadings{
-    "Player", "Demos", "Frags", "Kills", "Deaths", "Self-kills"};
+    "Player",     "Demos", "Frags",  "Kills", "Deaths",
+    "Self-kills", "Wins",  "Losses", "Draws", "Rating"};
 
 // Internal ids: 0 for a player's row, player + 1 for the rows below a player.
 constexpr quintptr kTopLevel = 0;
@@ -21,9 +23,13 @@ LibraryPlayersModel::LibraryPlayersModel(QObject* parent) : QAbstractItemModel(p
 LibraryPlayersModel::PlayerRows LibraryPlayersModel::rowsOf(const PlayerTotals& p,
                                                             const Summary& summary) {
   PlayerRows rows;
+  rows.person = p.name;
   rows.total = {quakeLine(p.name),
-                {p.demos, p.frags, p.kills, p.deaths, p.selfKills},
-                {true, true, true, true, true}};
+                {p.demos, p.frags, p.kills, p.deaths, p.selfKills, p.wins, p.losses, p.draws,
+                 p.rating ? std::llround(p.rating->value) : 0},
+                {true, true, true, true, true, true, true, true, p.rating.has_value()}};
+  for (const std::string& name : p.aliases)
+    rows.details.push_back({QStringLiteral("as ") + quakeLine(name), {}, {}});
   for (std::size_t w = 0; w < summary.weapons.size() && w < p.weaponKills.size(); ++w) {
     const std::int64_t kills = p.weaponKills[w];
     if (kills == 0) continue;
@@ -94,6 +100,12 @@ const LibraryPlayersModel::Line* LibraryPlayersModel::lineAt(const QModelIndex& 
 QVariant LibraryPlayersModel::data(const QModelIndex& index, int role) const {
   const Line* line = lineAt(index);
   if (line == nullptr) return {};
+  if (role == kPersonRole) {
+    const std::size_t person = index.internalId() == kTopLevel
+                                   ? static_cast<std::size_t>(index.row())
+                                   : index.internalId() - 1;
+    return QByteArray::fromStdString(m_players.at(person).person);
+  }
   const int c = index.column();
   if (c == Player) {
     if (role == Qt::DisplayRole) return line->label;
@@ -101,12 +113,12 @@ QVariant LibraryPlayersModel::data(const QModelIndex& index, int role) const {
     return {};
   }
   const auto v = static_cast<std::size_t>(c - 1);
-  const bool present = line->present.at(v);
+  const bool present = v < line->present.size() && line->present[v];
   switch (role) {
     case Qt::DisplayRole:
-      return present ? QVariant(QString::number(line->values.at(v))) : QVariant();
+      return present ? QVariant(QString::number(line->values[v])) : QVariant();
     case kSortRole:
-      return QVariant::fromValue<qint64>(present ? line->values.at(v) : INT64_MIN);
+      return QVariant::fromValue<qint64>(present ? line->values[v] : INT64_MIN);
     case Qt::TextAlignmentRole:
       return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     default:

@@ -9,15 +9,30 @@
 
 namespace obitrak::ui {
 
-// The players' totals of a summary as a tree: a row per player (demos, frags, kills,
-// deaths, self-kills), expanding to a row per weapon he killed with and per opponent he
-// met (kills of and deaths by that opponent).
+// The players' totals of a summary as a tree: a row per person (demos, frags, kills,
+// deaths, self-kills, his record and rating), expanding to a row per other name he played
+// under, per weapon he killed with and per opponent he met (kills of and deaths by that
+// opponent).
 class LibraryPlayersModel : public QAbstractItemModel {
   Q_OBJECT
 
  public:
   static constexpr int kSortRole = Qt::UserRole;
-  enum Column { Player, Demos, Frags, Kills, Deaths, SelfKills, ColumnCount };
+  // The name shown for the person of a row (a person's row or a row below it), as bytes.
+  static constexpr int kPersonRole = Qt::UserRole + 1;
+  enum Column {
+    Player,
+    Demos,
+    Frags,
+    Kills,
+    Deaths,
+    SelfKills,
+    Wins,
+    Losses,
+    Draws,
+    Rating,
+    ColumnCount
+  };
 
   explicit LibraryPlayersModel(QObject* parent = nullptr);
 
@@ -34,10 +49,11 @@ class LibraryPlayersModel : public QAbstractItemModel {
   // A row's text and numbers; a missing number is an empty cell.
   struct Line {
     QString label;
-    std::vector<std::int64_t> values;  // Demos .. SelfKills, or fewer
+    std::vector<std::int64_t> values;  // Demos .. Rating, or fewer
     std::vector<bool> present;
   };
   struct PlayerRows {
+    std::string person;
     Line total;
     std::vector<Line> details;
   };

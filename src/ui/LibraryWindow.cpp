@@ -1,6 +1,7 @@
 #include "ui/LibraryWindow.h"
 
 #include <sys/resource.h>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,12 +14,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
-#include <QSortFilterProxyModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QThread>
 #include <QTimer>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <cerrno>
@@ -44,6 +43,13 @@ std::optional<QString> runFolderDialog(QWidget* parent) {
   return folder;
 }
 
+std::optional<QString> runSiteDialog(QWidget* parent) {
+  const QString folder =
+      QFileDialog::getExistingDirectory(parent, QStringLiteral("Publish as web site into"));
+  if (folder.isEmpty()) return std::nullopt;
+  return folder;
+}
+
 }  // namespace
 
 LibraryWindow::LibraryWindow(AppState& state, std::string libraryPath, QWidget* parent)
@@ -51,11 +57,16 @@ LibraryWindow::LibraryWindow(AppState& state, std::string libraryPath, QWidget* 
                       {1140, 640}, parent),
       m_libraryPath(std::move(libraryPath)),
       m_folderDialog(runFolderDialog),
-      m_saveDialog(runSaveFileDialog) {
+      m_saveDialog(runSaveFileDialog),
+      m_chooseName(runChooseName),
+      m_siteDialog(runSiteDialog),
+      m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
   qRegisterMetaType<std::vector<obitrak::LibraryRow>>();
   qRegisterMetaType<std::shared_ptr<const obitrak::Summary>>();
   qRegisterMetaType<obitrak::ui::DeathMessages>();
   qRegisterMetaType<std::vector<std::string>>();
+  qRegisterMetaType<std::shared_ptr<const obitrak::Aliases>>();
+  qRegisterMetaType<obitrak::HtmlColorSet>();
   m_folders = QSettings(QStringLiteral("Obitrak"), QStringLiteral("obitrak"))
                   .value(kFoldersKey)
                   .toStringList();
@@ -70,6 +81,7 @@ LibraryWindow::LibraryWindow(AppState& state, std::string libraryPath, QWidget* 
   m_rowFeeder->setSingleShot(true);
   m_rowFeeder->setInterval(0);
   connect(m_rowFeeder, &QTimer::timeout, this, &LibraryWindow::feedRows);
+  loadAliases();
   buildControls();
   startWorkers();
 }
@@ -103,6 +115,8 @@ void LibraryWindow::startWorkers() {
   connect(m_indexWorker, &LibraryWorker::progress, this, &LibraryWindow::indexProgress);
   connect(m_indexWorker, &LibraryWorker::indexFinished, this, &LibraryWindow::indexFinished);
   connect(m_readWorker, &LibraryWorker::summaryReady, this, &LibraryWindow::summaryArrived);
+  connect(this, &LibraryWindow::publishRequested, m_readWorker, &LibraryWorker::publish);
+  connect(m_readWorker, &LibraryWorker::siteReady, this, &LibraryWindow::siteArrived);
   // The window's own thread goes first: the workers run at a lower priority.
   for (QThread* thread : {m_indexThread, m_readThread}) {
     connect(thread, &QThread::started, [] {
@@ -159,7 +173,11 @@ void LibraryWindow::buildControls() {
   m_summaryStatus = new QLabel(this);
   m_summaryStatus->setObjectName(QStringLiteral("SummaryStatus"));
   m_summaryStatus->setFixedSize(fontMetrics().averageCharWidth() * 50, fontMetrics().height() + 4);
+  auto* publishButton = new QPushButton(QStringLiteral("Publish as web site..."), this);
+  publishButton->setObjectName(QStringLiteral("PublishSite"));
+  connect(publishButton, &QPushButton::clicked, this, &LibraryWindow::publishSite);
   exportRow->addWidget(m_exportButton);
+  exportRow->addWidget(publishButton);
   exportRow->addWidget(m_summaryStatus);
   exportRow->addStretch(1);
   layout->addLayout(exportRow);
@@ -221,17 +239,7 @@ QWidget* LibraryWindow::buildTabs() {
           &LibraryWindow::scheduleSummary);
   m_tabs->addTab(m_demoTable, QStringLiteral("Demos"));
 
-  auto* sortedPlayers = new QSortFilterProxyModel(this);
-  sortedPlayers->setSourceModel(m_playersModel);
-  sortedPlayers->setSortRole(LibraryPlayersModel::kSortRole);
-  m_playerTree = new QTreeView(m_tabs);
-  m_playerTree->setObjectName(QStringLiteral("LibraryPlayers"));
-  m_playerTree->setModel(sortedPlayers);
-  m_playerTree->setUniformRowHeights(true);
-  m_playerTree->setSortingEnabled(true);
-  m_playerTree->sortByColumn(LibraryPlayersModel::Frags, Qt::DescendingOrder);
-  m_playerTree->setColumnWidth(LibraryPlayersModel::Player, 220);
-  m_tabs->addTab(m_playerTree, QStringLiteral("Players"));
+  m_tabs->addTab(buildPlayersTab(), QStringLiteral("Players"));
   return m_tabs;
 }
 

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "export/HtmlColors.h"
 #include "library/LibraryStore.h"
 #include "scan/PhrasePack.h"
+#include "stats/Aliases.h"
 #include "stats/Summary.h"
 #include "ui/FileDialogs.h"
 #include "ui/SecondaryWindow.h"
@@ -26,6 +28,7 @@ class QTableView;
 class QThread;
 class QTimer;
 class QTreeView;
+class QUrl;
 
 namespace obitrak::ui {
 
@@ -36,13 +39,24 @@ class LibraryWorker;
 // The "Demo library" window: the folders of demos the user keeps (in the user settings),
 // a table of every demo in them, read from the library database and brought up to date by
 // indexing on a worker thread, and the players' totals over the selected demos (all when
-// none is selected), which "Export summary..." writes as text, HTML or JSON.
+// none is selected), which "Export summary..." writes as text, HTML or JSON. The players
+// are people: names merged into one player (or split again) are kept in an aliases file
+// beside the library, in the format obitrak-report --aliases reads, and names that may be
+// one player are suggested. "Publish as web site..." writes the site of the folders' demos
+// and opens it.
+// The window's default way to choose the name a merged player is shown as: a list of them.
+std::optional<std::string> runChooseName(QWidget* parent, const std::vector<std::string>& names);
+
 class LibraryWindow : public SecondaryWindow {
   Q_OBJECT
 
  public:
   using FolderDialog = std::function<std::optional<QString>(QWidget* parent)>;
   using OpenDemo = std::function<void(const QString& path)>;
+  // Asks which of `names` the merged player is shown as; none when the user cancels.
+  using ChooseName =
+      std::function<std::optional<std::string>(QWidget* parent, const std::vector<std::string>&)>;
+  using OpenUrl = std::function<void(const QUrl& url)>;
 
   // `libraryPath` empty: there is no place for a library, and the window says so.
   LibraryWindow(AppState& state, std::string libraryPath, QWidget* parent = nullptr);
@@ -52,6 +66,10 @@ class LibraryWindow : public SecondaryWindow {
   void setSaveDialog(FileDialog dialog) { m_saveDialog = std::move(dialog); }
   // What double click and Enter on a demo do: open it in the main window.
   void setOpenDemo(OpenDemo open) { m_openDemo = std::move(open); }
+  void setChooseName(ChooseName choose) { m_chooseName = std::move(choose); }
+  // The folder the web site goes into, and what opens it once written.
+  void setSiteDialog(FolderDialog dialog) { m_siteDialog = std::move(dialog); }
+  void setOpenUrl(OpenUrl open) { m_openUrl = std::move(open); }
 
   QStringList folders() const { return m_folders; }
   // Whether indexing runs or rows it found are still being added to the table.
@@ -61,6 +79,8 @@ class LibraryWindow : public SecondaryWindow {
   // The totals the players tab shows, and whether newer ones are on their way.
   const Summary& summary() const { return *m_summary; }
   bool summaryPending() const { return m_summaryPending; }
+  const Aliases& aliases() const { return m_aliases; }
+  bool publishing() const { return m_publishing; }
 
  public slots:
   void addFolder();
@@ -68,11 +88,19 @@ class LibraryWindow : public SecondaryWindow {
   void indexFolders();
   void cancelIndexing();
   void exportSummary();
+  void mergePlayers();
+  void splitPlayer();
+  void mergeSuggestion();
+  void publishSite();
 
  signals:
   void loadRowsRequested(const QStringList& folders);
   void indexRequested(const QStringList& folders, const obitrak::ui::DeathMessages& messages);
-  void summaryRequested(quint64 generation, const std::vector<std::string>& paths);
+  void summaryRequested(quint64 generation, const std::vector<std::string>& paths,
+                        std::shared_ptr<const obitrak::Aliases> aliases);
+  void publishRequested(const QStringList& folders, const QString& site,
+                        std::shared_ptr<const obitrak::Aliases> aliases,
+                        const obitrak::ui::DeathMessages& messages, obitrak::HtmlColorSet colors);
   void forgetRequested(const QString& folder);
 
  protected:
@@ -90,11 +118,17 @@ class LibraryWindow : public SecondaryWindow {
   void demoActivated(const QModelIndex& index);
   void scheduleSummary();
   void requestSummary();
+  void siteArrived(const QString& site, const QString& note);
 
  private:
   void buildControls();
   QWidget* buildFolderRow();
   QWidget* buildTabs();
+  QWidget* buildPlayersTab();
+  void loadAliases();
+  bool saveAliases(const Aliases& changed);
+  std::vector<std::string> selectedPeople() const;
+  void showSuggestions();
   void startWorkers();
   void saveFolders();
   std::vector<std::string> selectedPaths() const;
@@ -105,6 +139,13 @@ class LibraryWindow : public SecondaryWindow {
   FolderDialog m_folderDialog;
   FileDialog m_saveDialog;
   OpenDemo m_openDemo;
+  ChooseName m_chooseName;
+  FolderDialog m_siteDialog;
+  OpenUrl m_openUrl;
+  Aliases m_aliases;
+  std::string m_aliasesPath;  // beside the library
+  QString m_aliasesProblem;   // why the file could not be read; it is then never written
+  bool m_publishing = false;
   QStringList m_folders;
   bool m_opened = false;
   bool m_indexing = false;
@@ -134,6 +175,7 @@ class LibraryWindow : public SecondaryWindow {
   QTabWidget* m_tabs = nullptr;
   QTableView* m_demoTable = nullptr;
   QTreeView* m_playerTree = nullptr;
+  QListWidget* m_suggestionList = nullptr;
   QLabel* m_summaryStatus = nullptr;
   QPushButton* m_exportButton = nullptr;
 };

@@ -188,7 +188,8 @@ void LibraryWindow::scheduleSummary() {
 void LibraryWindow::requestSummary() {
   m_summaryPending = true;
   m_summaryStatus->setText(QStringLiteral("Counting..."));
-  emit summaryRequested(++m_summaryGeneration, selectedPaths());
+  emit summaryRequested(++m_summaryGeneration, selectedPaths(),
+                        std::make_shared<const Aliases>(m_aliases));
 }
 
 void LibraryWindow::summaryArrived(quint64 generation, std::shared_ptr<const Summary> summary) {
@@ -196,6 +197,7 @@ void LibraryWindow::summaryArrived(quint64 generation, std::shared_ptr<const Sum
   m_summary = std::move(summary);
   m_summaryPending = false;
   m_playersModel->setSummary(*m_summary);
+  showSuggestions();
   const bool selected = m_demoTable->selectionModel()->hasSelection();
   const std::size_t demos = m_summary->demos.size();
   m_summaryStatus->setText(QStringLiteral("Totals of %1 %2demo%3")

@@ -4,6 +4,7 @@
 #include <set>
 #include <thread>
 
+#include "export/Site.h"
 #include "library/LibraryIndexer.h"
 #include "scan/DemoSearch.h"
 #include "ui/ErrorHandler.h"
@@ -131,7 +132,8 @@ void LibraryWorker::index(const QStringList& folders, const obitrak::ui::DeathMe
   }
 }
 
-void LibraryWorker::summarize(quint64 generation, const std::vector<std::string>& paths) {
+void LibraryWorker::summarize(quint64 generation, const std::vector<std::string>& paths,
+                              std::shared_ptr<const obitrak::Aliases> aliases) {
   try {
     std::vector<DemoResult> results;
     for (const std::string& path : paths) {
@@ -142,11 +144,42 @@ void LibraryWorker::summarize(quint64 generation, const std::vector<std::string>
         // Counted as unreadable until the next update scans the demo again.
       }
     }
-    auto summary = std::make_shared<Summary>(Summarize(results, false));
+    auto summary = std::make_shared<Summary>(Summarize(results, false, aliases.get()));
     summary->unreadable = static_cast<int>(paths.size() - results.size());
     emit summaryReady(generation, std::move(summary));
   } catch (const std::exception& e) {
     emit failed(QString::fromLocal8Bit(e.what()));
+  }
+}
+
+// Every demo the library holds below the folders, each once, as the table lists them.
+void LibraryWorker::publish(const QStringList& folders, const QString& site,
+                            std::shared_ptr<const obitrak::Aliases> aliases,
+                            const obitrak::ui::DeathMessages& messages,
+                            obitrak::HtmlColorSet colors) {
+  try {
+    std::set<std::string> keys;
+    for (const QString& folder : folders) {
+      store().forEachRow(libraryKey(localFileName(folder)), [&](LibraryRow&& row) {
+        if (row.error.empty()) keys.insert(row.path);
+      });
+    }
+    SiteFolder folder(localFileName(site));
+    SiteWriter writer(folder, {false, aliases.get(), messages.chosen.get(), colors});
+    std::size_t position = 0;
+    for (const std::string& key : keys) {
+      if (std::optional<DemoResult> result = store().load(key))
+        writer.addMatch(*result, key, position++);
+    }
+    writer.finish(0, "-");
+    const SiteFolder::Counts& c = folder.counts();
+    emit siteReady(site, QStringLiteral("Web site of %1 demos: %2 files written, %3 unchanged")
+                             .arg(position)
+                             .arg(c.written)
+                             .arg(c.unchanged));
+  } catch (const std::exception& e) {
+    emit failed(QString::fromLocal8Bit(e.what()));
+    emit siteReady(QString(), QString());
   }
 }
 

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "export/HtmlColors.h"
 #include "library/LibraryIndexer.h"
 #include "library/LibraryStore.h"
 #include "scan/PhrasePack.h"
+#include "stats/Aliases.h"
 #include "stats/Summary.h"
 #include "ui/AppState.h"
 
@@ -32,8 +34,13 @@ class LibraryWorker : public QObject {
   void loadRows(const QStringList& folders);
   // Searches `folders` for demos and brings the library up to date for them.
   void index(const QStringList& folders, const obitrak::ui::DeathMessages& messages);
-  // Totals the demos at `paths` (their library keys).
-  void summarize(quint64 generation, const std::vector<std::string>& paths);
+  // Totals the demos at `paths` (their library keys), names matched to people by `aliases`.
+  void summarize(quint64 generation, const std::vector<std::string>& paths,
+                 std::shared_ptr<const obitrak::Aliases> aliases);
+  // Writes the web site of the demos below `folders` into `site`.
+  void publish(const QStringList& folders, const QString& site,
+               std::shared_ptr<const obitrak::Aliases> aliases,
+               const obitrak::ui::DeathMessages& messages, obitrak::HtmlColorSet colors);
   // Forgets the demos below `folder`.
   void forget(const QString& folder);
 
@@ -42,6 +49,7 @@ class LibraryWorker : public QObject {
   void progress(int done, int total);
   void indexFinished(const QString& note);
   void summaryReady(quint64 generation, std::shared_ptr<const obitrak::Summary> summary);
+  void siteReady(const QString& site, const QString& note);
   void failed(const QString& message);
 
  private:

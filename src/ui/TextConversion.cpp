@@ -1,32 +1,17 @@
 #include "ui/TextConversion.h"
 
+#include "scan/GameCharacters.h"
+
 namespace obitrak::ui {
 
 namespace {
-
-// The console font's first 128 glyphs, one row of the font (16 codes) a line:
-//   0x00..0x0F  blank, the corners and edges of a text box around its blank middle (1..9),
-//               the line feed, the input cursor, blank, an arrow to the right, two bullets
-//   0x10..0x1F  brackets, the gold digits 0..9, a dot, the left end, middle and right end
-//               of a bar
-//   0x20..0x7E  the ordinary characters; 0x7F an arrow to the left
-constexpr std::u16string_view kLowHalf =
-    u" +-+| |+-+\n_ >**"
-    u"[]0123456789.---"
-    u" !\"#$%&'()*+,-./"
-    u"0123456789:;<=>?"
-    u"@ABCDEFGHIJKLMNO"
-    u"PQRSTUVWXYZ[\\]^_"
-    u"`abcdefghijklmno"
-    u"pqrstuvwxyz{|}~<";
-static_assert(kLowHalf.size() == 128);
 
 const QString kLineSeparator = QStringLiteral(" / ");
 
 }  // namespace
 
 char16_t quakeCharacter(unsigned char code) {
-  return kLowHalf[code & 0x7F];
+  return static_cast<char16_t>(gameCharacter(code));
 }
 
 QString quakeText(std::string_view text) {

@@ -90,7 +90,8 @@ def main():
               'type="application/x-quake2-demo"' in xml, "entry and MIME package name one type")
         man = open(os.path.join(root, "usr/share/man/man1/obitrak-report.1")).read()
         for option in ("--format", "--teamplay", "--output", "--colors", "--phrases", "--jobs",
-                       "--progress", "--summary", "--library", "--no-pack", "--version", "--help"):
+                       "--progress", "--summary", "--library", "--no-pack", "--site", "--watch",
+                       "--aliases", "--version", "--help"):
             check(option.replace("-", "\\-") in man, "the manual page documents " + option)
         # Every option the page names is one the program accepts (its --help lists them).
         usage = run([os.path.join(root, "usr/bin/obitrak-report"), "--help"]).stdout

@@ -132,7 +132,7 @@ std::string_view wordsOf(std::string_view argument, const PlayerTable& players) 
 }
 
 // A format's text with its arguments in the places "{}" (the next one) and "{n}" (the n-th)
-// mark, a format specification after ':' ignored; "{{" and "}}" are braces.
+// mark, what follows ':' in a place ignored; "{{" and "}}" are braces.
 std::string formatted(std::string_view format, const std::vector<std::string_view>& arguments) {
   std::string out;
   std::size_t next = 0;

@@ -88,7 +88,9 @@ TEST(ModPack, AnalysisCountsUnderThePacksWeapons) {
     EXPECT_EQ(t.log[1].killer, c.killer) << c.text;
     EXPECT_EQ(t.log[1].weapon, c.weapon) << c.text;
     EXPECT_EQ(t.log[1].hitLocation, c.location) << c.text;
-    if (c.location != HitLocation::None) EXPECT_EQ(t.hitLocations(5, c.weapon, c.location), 1u);
+    if (c.location != HitLocation::None) {
+      EXPECT_EQ(t.hitLocations(5, c.weapon, c.location), 1u);
+    }
     EXPECT_EQ(t.scoreBonus[5], c.alicePoints) << c.text;
   }
   // Without it the counters mean the original twelve again.

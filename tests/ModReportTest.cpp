@@ -181,8 +181,9 @@ TEST(ModReport, SharedModDemosCountEveryDeath) {
     EXPECT_EQ(deaths, c.deaths) << c.demo;
     // The two matches whose teams' kills the board takes back agree with it counted so.
     const std::string_view name(c.demo);
-    if (name == "aq2_clan_asylum.dm2" || name == "aq2_clan_jungle1.dm2")
+    if (name == "aq2_clan_asylum.dm2" || name == "aq2_clan_jungle1.dm2") {
       EXPECT_TRUE(CompareScoreboard(t).agreesAsTeams()) << c.demo;
+    }
   }
 }
 

@@ -167,6 +167,8 @@ QVariant WeaponsStatsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   switch (role) {
     case Qt::DisplayRole:
+    // A pack's weapon names may be longer than the column; the tool tip shows them whole.
+    case Qt::ToolTipRole:
       return cellText(index.column(), index.row());
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);

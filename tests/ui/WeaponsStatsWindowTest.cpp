@@ -65,6 +65,8 @@ class WeaponsStatsWindowTest : public QObject {
     click(1);
     QCOMPARE(column(window.model(), 1).mid(1, 4), (QStringList{"5", "4", "3", "2"}));
     QCOMPARE(window.model().cellText(0, 1), QStringLiteral("9 - Railgun"));
+    QCOMPARE(window.model().index(1, 0).data(Qt::ToolTipRole).toString(),
+             QStringLiteral("9 - Railgun"));
     click(1);
     QCOMPARE(column(window.model(), 1).last(), QStringLiteral("5"));
     click(0);

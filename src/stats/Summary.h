@@ -30,8 +30,10 @@ struct PlayerTotals {
   std::int64_t selfKills = 0;
   std::vector<std::int64_t> weaponKills;  // by column of the summary's weapons (Summary::weapons)
   std::array<std::int64_t, kHitLocations + 1> hitLocationKills{};  // by HitLocation 1..4
-  std::map<std::string, std::int64_t> victims;                     // kills of each opponent
-  std::map<std::string, std::int64_t> killers;                     // deaths by each opponent
+  // Kills of each opponent and deaths by each, in the byte order of the opponents' names: a
+  // sorted list rather than a tree, as a season of many people holds millions of them.
+  std::vector<std::pair<std::string, std::int64_t>> victims;
+  std::vector<std::pair<std::string, std::int64_t>> killers;
   std::vector<std::string> aliases;  // the other names he played under, in byte order
   // Games won, lost and drawn: a result counts once for every opponent it sets him against.
   std::int64_t wins = 0;

@@ -14,7 +14,7 @@ namespace obitrak {
 namespace {
 
 // The name of `records` with the most kills (or deaths); the first such name wins a tie.
-std::string mostOf(const std::map<std::string, std::int64_t>& records) {
+std::string mostOf(const std::vector<std::pair<std::string, std::int64_t>>& records) {
   const std::string* best = nullptr;
   std::int64_t most = 0;
   for (const auto& [name, n] : records) {
@@ -186,8 +186,7 @@ void SummaryBuilder::addUpKillCounters() {
   counters.resize(kept);
 }
 
-// Each person's kills of and deaths by each opponent. The maps are filled in name order,
-// each name placed at the end: a search of the tree for every one costs many times more.
+// Each person's kills of and deaths by each opponent, each list filled in name order.
 void SummaryBuilder::addKillsBetween(
     Summary& s, const std::vector<std::pair<std::uint64_t, std::int64_t>>& between) const {
   std::vector<std::size_t> byName(s.players.size());
@@ -208,17 +207,19 @@ void SummaryBuilder::addKillsBetween(
   std::sort(kills.begin(), kills.end(), [&](const Kills& a, const Kills& b) {
     return a.killer != b.killer ? a.killer < b.killer : rank[a.victim] < rank[b.victim];
   });
-  for (const Kills& k : kills) {
-    auto& victims = s.players[k.killer].victims;
-    victims.emplace_hint(victims.end(), s.players[k.victim].name, k.n);
-  }
+  std::vector<std::size_t> counts(s.players.size(), 0);
+  for (const Kills& k : kills) ++counts[k.killer];
+  for (std::size_t p = 0; p < counts.size(); ++p) s.players[p].victims.reserve(counts[p]);
+  for (const Kills& k : kills)
+    s.players[k.killer].victims.emplace_back(s.players[k.victim].name, k.n);
   std::sort(kills.begin(), kills.end(), [&](const Kills& a, const Kills& b) {
     return a.victim != b.victim ? a.victim < b.victim : rank[a.killer] < rank[b.killer];
   });
-  for (const Kills& k : kills) {
-    auto& killers = s.players[k.victim].killers;
-    killers.emplace_hint(killers.end(), s.players[k.killer].name, k.n);
-  }
+  counts.assign(s.players.size(), 0);
+  for (const Kills& k : kills) ++counts[k.victim];
+  for (std::size_t p = 0; p < counts.size(); ++p) s.players[p].killers.reserve(counts[p]);
+  for (const Kills& k : kills)
+    s.players[k.victim].killers.emplace_back(s.players[k.killer].name, k.n);
 }
 
 // One rating period a day, in the order of the days and, within a day, of the demos.

@@ -119,6 +119,18 @@ std::string duel(const std::string& source, std::uint64_t megabytes) {
   return out;
 }
 
+// Ends the block being written; every 8 MB the blocks so far join `out`, so that a large
+// demo is made in pieces rather than held twice.
+void endBlockFlushing(DemoWriter& blocks, std::string& out, std::size_t& pending) {
+  pending += blocks.currentBlockSize() + 4;
+  blocks.endBlock();
+  if (pending > 8 * kMegabyte) {
+    out += blocks.finish(false);
+    blocks = DemoWriter();
+    pending = 0;
+  }
+}
+
 // A match of `players` players in two skin teams: about one obituary a block, with frame
 // data of the size a real server sends beside it.
 std::string match(std::uint64_t bytes, int players, std::uint32_t seed) {
@@ -163,13 +175,7 @@ std::string match(std::uint64_t bytes, int players, std::uint32_t seed) {
                           names[static_cast<std::size_t>(killer)] + kill[1] + "\n");
     }
     blocks.frame(static_cast<std::size_t>(190 + random.below(100)), random.next());
-    pending += blocks.currentBlockSize() + 4;
-    blocks.endBlock();
-    if (pending > 8 * kMegabyte) {
-      out += blocks.finish(false);
-      blocks = DemoWriter();
-      pending = 0;
-    }
+    endBlockFlushing(blocks, out, pending);
   }
   out += blocks.finish(true);
   return out;
@@ -225,13 +231,7 @@ std::string actionMatch(std::uint64_t bytes) {
       blocks.print(1, victim + kill[0] + killer + kill[1] + "\n");
     }
     blocks.frame(static_cast<std::size_t>(190 + random.below(100)), random.next());
-    pending += blocks.currentBlockSize() + 4;
-    blocks.endBlock();
-    if (pending > 8 * kMegabyte) {
-      out += blocks.finish(false);
-      blocks = DemoWriter();
-      pending = 0;
-    }
+    endBlockFlushing(blocks, out, pending);
   }
   out += blocks.finish(true);
   return out;

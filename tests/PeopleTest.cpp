@@ -175,6 +175,18 @@ TEST(Records, PairsHeadToHeadNemesisAndPeople) {
   EXPECT_EQ(s.demos[1].result.kind, ResultKind::FreeForAll);
 }
 
+// Of equal kills, the nemesis and the order of a killer's victims go by name, not by place.
+TEST(Records, EqualKillsGoByName) {
+  std::vector<DemoResult> demos{demoOf({{"zed", 9}, {"amy", 5}, {"bob", 1}})};
+  demos[0].kills = {{3, 1, 0, 2}, {3, 2, 0, 2}, {2, 1, 0, 2}};  // zed and amy killed bob twice
+  const Summary s = Summarize(demos, false);
+  EXPECT_EQ(s.players[2].nemesis, "amy");
+  EXPECT_EQ(s.players[0].favouriteVictim, "amy");
+  std::vector<std::string> kills;
+  for (const KillsBetween& k : s.kills) kills.push_back(k.killer + ">" + k.victim);
+  EXPECT_EQ(kills, (std::vector<std::string>{"zed>amy", "zed>bob", "amy>bob"}));
+}
+
 // Whatever the demos, results add up: every win is someone's loss, a draw is two people's,
 // and head-to-head holds every result and kill between two people once.
 TEST(Records, AddUpOverTheRealDemos) {

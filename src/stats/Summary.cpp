@@ -123,19 +123,10 @@ Summary SummaryBuilder::finish() {
   numberByPlace(placeOf);
   addUpKillCounters();
   finishPeople(s);
-  std::size_t pairs = 0;
-  for (const PlayerTotals& p : s.players) pairs += p.victims.size();
-  s.kills.reserve(pairs);
-  for (const PlayerTotals& p : s.players) {
-    std::vector<KillsBetween> own;
-    for (const auto& [victim, n] : p.victims) own.push_back({p.name, victim, n});
-    std::stable_sort(own.begin(), own.end(),
-                     [](const auto& a, const auto& b) { return a.kills > b.kills; });
-    s.kills.insert(s.kills.end(), std::make_move_iterator(own.begin()),
-                   std::make_move_iterator(own.end()));
-  }
-  std::stable_sort(m_demos.begin(), m_demos.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  // Demos are mostly added in their order.
+  auto byPosition = [](const auto& a, const auto& b) { return a.first < b.first; };
+  if (!std::is_sorted(m_demos.begin(), m_demos.end(), byPosition))
+    std::stable_sort(m_demos.begin(), m_demos.end(), byPosition);
   s.demos.reserve(m_demos.size());
   for (auto& [position, row] : m_demos) s.demos.push_back(std::move(row));
   return s;

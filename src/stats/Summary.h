@@ -30,10 +30,6 @@ struct PlayerTotals {
   std::int64_t selfKills = 0;
   std::vector<std::int64_t> weaponKills;  // by column of the summary's weapons (Summary::weapons)
   std::array<std::int64_t, kHitLocations + 1> hitLocationKills{};  // by HitLocation 1..4
-  // Kills of each opponent and deaths by each, in the byte order of the opponents' names: a
-  // sorted list rather than a tree, as a season of many people holds millions of them.
-  std::vector<std::pair<std::string, std::int64_t>> victims;
-  std::vector<std::pair<std::string, std::int64_t>> killers;
   std::vector<std::string> aliases;  // the other names he played under, in byte order
   // Games won, lost and drawn: a result counts once for every opponent it sets him against.
   std::int64_t wins = 0;
@@ -99,7 +95,7 @@ struct Summary {
   bool teamPlay = false;
   int unreadable = 0;                  // demos named but left out because they failed
   std::vector<PlayerTotals> players;   // most frags first, then most kills, then by name
-  std::vector<KillsBetween> kills;     // by killer, then victim, as the players are ordered
+  std::vector<KillsBetween> kills;     // by killer as the players are ordered, most first
   std::vector<SummaryDemo> demos;      // in the order given
   std::vector<HeadToHead> headToHead;  // by first, then second, as the players are ordered
   std::vector<AliasSuggestion> aliasSuggestions;
@@ -144,8 +140,8 @@ class SummaryBuilder {
                  const std::vector<std::size_t>& bySlot);
   void numberByPlace(const std::vector<std::size_t>& placeOf);
   void finishPeople(Summary& s) const;
-  void addKillsBetween(Summary& s,
-                       const std::vector<std::pair<std::uint64_t, std::int64_t>>& kills) const;
+  void addHeadToHead(Summary& s) const;
+  void addKillsBetween(Summary& s) const;
   void addUpKillCounters();
   void rate(Summary& s) const;
   std::vector<AliasSuggestion> suggestions(const Summary& s) const;

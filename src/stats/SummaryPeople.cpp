@@ -13,19 +13,6 @@ namespace obitrak {
 
 namespace {
 
-// The name of `records` with the most kills (or deaths); the first such name wins a tie.
-std::string mostOf(const std::vector<std::pair<std::string, std::int64_t>>& records) {
-  const std::string* best = nullptr;
-  std::int64_t most = 0;
-  for (const auto& [name, n] : records) {
-    if (n > most) {
-      most = n;
-      best = &name;
-    }
-  }
-  return best != nullptr ? *best : std::string();
-}
-
 std::string lowered(std::string_view name) {
   std::string out(name);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -115,59 +102,59 @@ void SummaryBuilder::finishPeople(Summary& s) const {
     if (name != s.players[person].name) s.players[person].aliases.push_back(name);
   }
   for (PlayerTotals& p : s.players) std::sort(p.aliases.begin(), p.aliases.end());
-  // Head-to-head by the pair of places, lower first, gathered in one list and added up in
-  // its order; the names are given once at the end.
-  struct Met {
-    std::uint64_t key;
-    std::int64_t firstWins, secondWins, draws, firstKills, secondKills;
-  };
+  for (const Game& g : m_games) {
+    const bool win = g.score == 1;
+    (win ? s.players[g.first].wins : s.players[g.first].draws) += 1;
+    (win ? s.players[g.second].losses : s.players[g.second].draws) += 1;
+  }
+  addHeadToHead(s);
+  addKillsBetween(s);
+  rate(s);
+  s.aliasSuggestions = suggestions(s);
+}
+
+// Every pair of people who met, by the pair of their places, lower first. Three lists
+// sorted by that key are merged: the games, the kills of the better placed (the kill
+// counters are in that order already) and the kills of the other one.
+void SummaryBuilder::addHeadToHead(Summary& s) const {
   auto keyOf = [](std::size_t a, std::size_t b) {
     return std::uint64_t{std::min(a, b)} << 32 | std::max(a, b);
   };
-  const std::vector<std::pair<std::uint64_t, std::int64_t>>& kills = m_killCounters;
-  std::vector<Met> met;
-  met.reserve(m_games.size() + kills.size());
+  enum : std::uint8_t { kLowerWon, kHigherWon, kDraw };
+  std::vector<std::pair<std::uint64_t, std::uint8_t>> games;
+  games.reserve(m_games.size());
   for (const Game& g : m_games) {
-    PlayerTotals& first = s.players[g.first];
-    PlayerTotals& second = s.players[g.second];
-    const bool win = g.score == 1;
-    const bool lowerWon = win && g.first < g.second;
-    (win ? first.wins : first.draws) += 1;
-    (win ? second.losses : second.draws) += 1;
-    met.push_back(
-        {keyOf(g.first, g.second), lowerWon ? 1 : 0, win && !lowerWon ? 1 : 0, win ? 0 : 1, 0, 0});
+    const std::uint8_t what = g.score != 1 ? kDraw : g.first < g.second ? kLowerWon : kHigherWon;
+    games.emplace_back(keyOf(g.first, g.second), what);
   }
-  for (const auto& [pair, n] : kills) {
+  std::sort(games.begin(), games.end());
+  std::vector<std::pair<std::uint64_t, std::int64_t>> lower;
+  std::vector<std::pair<std::uint64_t, std::int64_t>> higher;
+  for (const auto& [pair, n] : m_killCounters) {
     const auto killer = static_cast<std::size_t>(pair >> 32);
     const auto victim = static_cast<std::size_t>(pair & 0xFFFFFFFFu);
-    met.push_back(
-        {keyOf(killer, victim), 0, 0, 0, killer < victim ? n : 0, killer < victim ? 0 : n});
+    (killer < victim ? lower : higher).emplace_back(keyOf(killer, victim), n);
   }
-  std::sort(met.begin(), met.end(), [](const Met& a, const Met& b) { return a.key < b.key; });
-  std::size_t distinct = 0;
-  for (std::size_t i = 0; i < met.size(); ++i) distinct += i == 0 || met[i].key != met[i - 1].key;
-  s.headToHead.reserve(distinct);
-  for (std::size_t i = 0; i < met.size();) {
-    HeadToHead h;
-    h.first = s.players[static_cast<std::size_t>(met[i].key >> 32)].name;
-    h.second = s.players[static_cast<std::size_t>(met[i].key & 0xFFFFFFFFu)].name;
-    const std::uint64_t key = met[i].key;
-    for (; i < met.size() && met[i].key == key; ++i) {
-      h.firstWins += met[i].firstWins;
-      h.secondWins += met[i].secondWins;
-      h.draws += met[i].draws;
-      h.firstKills += met[i].firstKills;
-      h.secondKills += met[i].secondKills;
+  std::sort(higher.begin(), higher.end());
+  std::size_t g = 0;
+  std::size_t l = 0;
+  std::size_t h = 0;
+  while (g < games.size() || l < lower.size() || h < higher.size()) {
+    std::uint64_t key = UINT64_MAX;
+    if (g < games.size()) key = games[g].first;
+    if (l < lower.size()) key = std::min(key, lower[l].first);
+    if (h < higher.size()) key = std::min(key, higher[h].first);
+    HeadToHead met;
+    met.first = s.players[static_cast<std::size_t>(key >> 32)].name;
+    met.second = s.players[static_cast<std::size_t>(key & 0xFFFFFFFFu)].name;
+    for (; g < games.size() && games[g].first == key; ++g) {
+      const std::uint8_t what = games[g].second;
+      (what == kLowerWon ? met.firstWins : what == kHigherWon ? met.secondWins : met.draws) += 1;
     }
-    s.headToHead.push_back(std::move(h));
+    for (; l < lower.size() && lower[l].first == key; ++l) met.firstKills += lower[l].second;
+    for (; h < higher.size() && higher[h].first == key; ++h) met.secondKills += higher[h].second;
+    s.headToHead.push_back(std::move(met));
   }
-  addKillsBetween(s, kills);
-  for (PlayerTotals& p : s.players) {
-    p.nemesis = mostOf(p.killers);
-    p.favouriteVictim = mostOf(p.victims);
-  }
-  rate(s);
-  s.aliasSuggestions = suggestions(s);
 }
 
 // The kill counters added up, in place: by killer and victim, each pair once, in that order.
@@ -186,40 +173,43 @@ void SummaryBuilder::addUpKillCounters() {
   counters.resize(kept);
 }
 
-// Each person's kills of and deaths by each opponent, each list filled in name order.
-void SummaryBuilder::addKillsBetween(
-    Summary& s, const std::vector<std::pair<std::uint64_t, std::int64_t>>& between) const {
-  std::vector<std::size_t> byName(s.players.size());
-  for (std::size_t i = 0; i < byName.size(); ++i) byName[i] = i;
-  std::sort(byName.begin(), byName.end(),
-            [&](std::size_t a, std::size_t b) { return s.players[a].name < s.players[b].name; });
-  std::vector<std::size_t> rank(byName.size());
-  for (std::size_t r = 0; r < byName.size(); ++r) rank[byName[r]] = r;
-  struct Kills {
-    std::size_t killer, victim;
-    std::int64_t n;
+// The kills between people, each killer's most kills first, and each person's nemesis and
+// favourite victim: of equal kills, the name first in byte order.
+void SummaryBuilder::addKillsBetween(Summary& s) const {
+  const std::vector<std::pair<std::uint64_t, std::int64_t>>& counters = m_killCounters;
+  struct Most {
+    std::size_t who = kNobody;
+    std::int64_t n = 0;
   };
-  std::vector<Kills> kills;
-  kills.reserve(between.size());
-  for (const auto& [pair, n] : between)
-    kills.push_back(
-        {static_cast<std::size_t>(pair >> 32), static_cast<std::size_t>(pair & 0xFFFFFFFFu), n});
-  std::sort(kills.begin(), kills.end(), [&](const Kills& a, const Kills& b) {
-    return a.killer != b.killer ? a.killer < b.killer : rank[a.victim] < rank[b.victim];
-  });
-  std::vector<std::size_t> counts(s.players.size(), 0);
-  for (const Kills& k : kills) ++counts[k.killer];
-  for (std::size_t p = 0; p < counts.size(); ++p) s.players[p].victims.reserve(counts[p]);
-  for (const Kills& k : kills)
-    s.players[k.killer].victims.emplace_back(s.players[k.victim].name, k.n);
-  std::sort(kills.begin(), kills.end(), [&](const Kills& a, const Kills& b) {
-    return a.victim != b.victim ? a.victim < b.victim : rank[a.killer] < rank[b.killer];
-  });
-  counts.assign(s.players.size(), 0);
-  for (const Kills& k : kills) ++counts[k.victim];
-  for (std::size_t p = 0; p < counts.size(); ++p) s.players[p].killers.reserve(counts[p]);
-  for (const Kills& k : kills)
-    s.players[k.victim].killers.emplace_back(s.players[k.killer].name, k.n);
+  std::vector<Most> nemesis(s.players.size());
+  std::vector<Most> favourite(s.players.size());
+  auto note = [&](Most& most, std::size_t who, std::int64_t n) {
+    if (n > most.n || (n == most.n && n > 0 && s.players[who].name < s.players[most.who].name))
+      most = {who, n};
+  };
+  s.kills.reserve(counters.size());
+  for (std::size_t i = 0; i < counters.size();) {
+    const auto killer = static_cast<std::size_t>(counters[i].first >> 32);
+    std::vector<std::pair<std::size_t, std::int64_t>> own;  // victims of this killer
+    for (; i < counters.size() && counters[i].first >> 32 == killer; ++i) {
+      const auto victim = static_cast<std::size_t>(counters[i].first & 0xFFFFFFFFu);
+      const std::int64_t n = counters[i].second;
+      own.emplace_back(victim, n);
+      note(favourite[killer], victim, n);
+      note(nemesis[victim], killer, n);
+    }
+    std::sort(own.begin(), own.end(), [&](const auto& a, const auto& b) {
+      return a.second != b.second ? a.second > b.second
+                                  : s.players[a.first].name < s.players[b.first].name;
+    });
+    for (const auto& [victim, n] : own)
+      s.kills.push_back({s.players[killer].name, s.players[victim].name, n});
+  }
+  for (std::size_t p = 0; p < s.players.size(); ++p) {
+    if (nemesis[p].who != kNobody) s.players[p].nemesis = s.players[nemesis[p].who].name;
+    if (favourite[p].who != kNobody)
+      s.players[p].favouriteVictim = s.players[favourite[p].who].name;
+  }
 }
 
 // One rating period a day, in the order of the days and, within a day, of the demos.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <unordered_map>
 
 #include "ui/TextConversion.h"
 
@@ -21,7 +22,8 @@ constexpr quintptr kTopLevel = 0;
 LibraryPlayersModel::LibraryPlayersModel(QObject* parent) : QAbstractItemModel(parent) {}
 
 LibraryPlayersModel::PlayerRows LibraryPlayersModel::rowsOf(const PlayerTotals& p,
-                                                            const Summary& summary) {
+                                                            const Summary& summary,
+                                                            const Opponents& opponents) {
   PlayerRows rows;
   rows.person = p.name;
   rows.total = {quakeLine(p.name),
@@ -44,9 +46,6 @@ LibraryPlayersModel::PlayerRows LibraryPlayersModel::rowsOf(const PlayerTotals& 
          {0, 0, kills, 0, 0},
          {false, false, true, false, false}});
   }
-  std::map<std::string, std::pair<std::int64_t, std::int64_t>> opponents;
-  for (const auto& [name, n] : p.victims) opponents[name].first = n;
-  for (const auto& [name, n] : p.killers) opponents[name].second = n;
   for (const auto& [name, counts] : opponents) {
     rows.details.push_back({QStringLiteral("against ") + quakeLine(name),
                             {0, 0, counts.first, counts.second, 0},
@@ -58,7 +57,18 @@ LibraryPlayersModel::PlayerRows LibraryPlayersModel::rowsOf(const PlayerTotals& 
 void LibraryPlayersModel::setSummary(const Summary& summary) {
   beginResetModel();
   m_players.clear();
-  for (const PlayerTotals& p : summary.players) m_players.push_back(rowsOf(p, summary));
+  // Each person's opponents, from the pairs who met and killed each other.
+  std::unordered_map<std::string, Opponents> opponents;
+  for (const HeadToHead& h : summary.headToHead) {
+    if (h.firstKills == 0 && h.secondKills == 0) continue;
+    opponents[h.first][h.second] = {h.firstKills, h.secondKills};
+    opponents[h.second][h.first] = {h.secondKills, h.firstKills};
+  }
+  const Opponents none;
+  for (const PlayerTotals& p : summary.players) {
+    const auto own = opponents.find(p.name);
+    m_players.push_back(rowsOf(p, summary, own != opponents.end() ? own->second : none));
+  }
   endResetModel();
 }
 

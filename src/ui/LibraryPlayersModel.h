@@ -3,6 +3,9 @@
 #include <QAbstractItemModel>
 #include <QString>
 #include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "stats/Summary.h"
@@ -58,7 +61,10 @@ class LibraryPlayersModel : public QAbstractItemModel {
     std::vector<Line> details;
   };
 
-  static PlayerRows rowsOf(const PlayerTotals& p, const Summary& summary);
+  // Kills of and deaths by one opponent, by his name.
+  using Opponents = std::map<std::string, std::pair<std::int64_t, std::int64_t>>;
+  static PlayerRows rowsOf(const PlayerTotals& p, const Summary& summary,
+                           const Opponents& opponents);
   const Line* lineAt(const QModelIndex& index) const;
 
   std::vector<PlayerRows> m_players;

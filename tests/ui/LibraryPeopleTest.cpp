@@ -80,6 +80,22 @@ class LibraryPeopleTest : public QObject {
     QCOMPARE(rowOf("Ann", LibraryPlayersModel::Wins).data().toString(), QStringLiteral("1"));
     QCOMPARE(rowOf("Bob", LibraryPlayersModel::Losses).data().toString(), QStringLiteral("2"));
     QVERIFY(rowOf("Ann", LibraryPlayersModel::Rating).data().toInt() > 1500);
+    // Below a player: his kills of and deaths by each opponent.
+    QStringList against;
+    for (const std::string person : {"Ann", "Bob", "ann"}) {
+      const QModelIndex top = rowOf(person);
+      for (int r = 0; r < tree().model()->rowCount(top); ++r) {
+        const QString label = tree().model()->index(r, 0, top).data().toString();
+        if (!label.startsWith(QStringLiteral("against "))) continue;
+        against << QString::fromStdString(person) + QStringLiteral(" ") + label +
+                       QStringLiteral(" ") +
+                       tree().model()->index(r, LibraryPlayersModel::Kills, top).data().toString() +
+                       QStringLiteral("/") +
+                       tree().model()->index(r, LibraryPlayersModel::Deaths, top).data().toString();
+      }
+    }
+    QCOMPARE(against, QStringList({"Ann against Bob 3/1", "Bob against Ann 1/3",
+                                   "Bob against ann 0/1", "ann against Bob 1/0"}));
   }
 
   void aSuggestionMergesIntoOnePlayerAndSplitGivesTheNamesBack() {

@@ -168,7 +168,7 @@ TEST(Records, PairsHeadToHeadNemesisAndPeople) {
   EXPECT_EQ(ann.nemesis, "bob");
   ASSERT_EQ(s.headToHead.size(), 3u);
   const HeadToHead& h = s.headToHead[0];
-  EXPECT_EQ(h.first + "/" + h.second, "ann/bob");
+  EXPECT_EQ(s.players[h.first].name + "/" + s.players[h.second].name, "ann/bob");
   EXPECT_EQ(
       std::vector<std::int64_t>({h.firstWins, h.secondWins, h.draws, h.firstKills, h.secondKills}),
       std::vector<std::int64_t>({1, 0, 1, 3, 1}));
@@ -183,7 +183,8 @@ TEST(Records, EqualKillsGoByName) {
   EXPECT_EQ(s.players[2].nemesis, "amy");
   EXPECT_EQ(s.players[0].favouriteVictim, "amy");
   std::vector<std::string> kills;
-  for (const KillsBetween& k : s.kills) kills.push_back(k.killer + ">" + k.victim);
+  for (const KillsBetween& k : s.kills)
+    kills.push_back(s.players[k.killer].name + ">" + s.players[k.victim].name);
   EXPECT_EQ(kills, (std::vector<std::string>{"zed>amy", "zed>bob", "amy>bob"}));
 }
 

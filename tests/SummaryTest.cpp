@@ -92,7 +92,8 @@ TEST_P(SummaryModes, TotalsAreTheSumsOfThePerDemoReports) {
     EXPECT_EQ(p.weaponKills, e.weaponKills);
   }
   std::map<std::pair<std::string, std::string>, std::int64_t> between;
-  for (const KillsBetween& k : summary.kills) between[{k.killer, k.victim}] += k.kills;
+  for (const KillsBetween& k : summary.kills)
+    between[{summary.players[k.killer].name, summary.players[k.victim].name}] += k.kills;
   EXPECT_EQ(between, expected.between);
 
   ASSERT_EQ(summary.demos.size(), 3u);

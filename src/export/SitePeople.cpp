@@ -22,7 +22,7 @@ std::string ordinalPlace(int place, std::size_t of) {
 
 void SiteWriter::writePeople(const Summary& s) {
   // Each person's head-to-head rows and matches, looked up once.
-  std::unordered_map<std::string, std::vector<const HeadToHead*>> met;
+  std::vector<std::vector<const HeadToHead*>> met(s.players.size());
   for (const HeadToHead& h : s.headToHead) {
     met[h.first].push_back(&h);
     met[h.second].push_back(&h);
@@ -43,7 +43,8 @@ void SiteWriter::writePeople(const Summary& s) {
     for (std::size_t i = 0; i < rated.size(); ++i) ladderPlace[rated[i]->name] = i + 1;
   }
 
-  for (const PlayerTotals& p : s.players) {
+  for (std::size_t place = 0; place < s.players.size(); ++place) {
+    const PlayerTotals& p = s.players[place];
     StringSink out;
     sitePageStart(out, siteText(p.name));
     if (!p.aliases.empty()) {
@@ -90,9 +91,9 @@ void SiteWriter::writePeople(const Summary& s) {
                          {"Draws", true},
                          {"Kills", true},
                          {"Deaths", true}});
-    for (const HeadToHead* h : met[p.name]) {
-      const bool first = h->first == p.name;
-      out.line("<tr>" + siteCell(personLink(first ? h->second : h->first)) +
+    for (const HeadToHead* h : met[place]) {
+      const bool first = h->first == place;
+      out.line("<tr>" + siteCell(personLink(s.players[first ? h->second : h->first].name)) +
                siteNumberCell(first ? h->firstWins : h->secondWins) +
                siteNumberCell(first ? h->secondWins : h->firstWins) + siteNumberCell(h->draws) +
                siteNumberCell(first ? h->firstKills : h->secondKills) +

@@ -131,7 +131,8 @@ class SummaryPage {
   void kills() {
     tableHead("Kills between players", {"Killer", "Victim", "Kills"}, {false, false, true});
     for (const KillsBetween& k : m_s.kills)
-      m_out.line("<tr>" + text(k.killer) + text(k.victim) + number(k.kills) + "</tr>");
+      m_out.line("<tr>" + text(m_s.players[k.killer].name) + text(m_s.players[k.victim].name) +
+                 number(k.kills) + "</tr>");
     tableEnd();
   }
 

@@ -122,8 +122,9 @@ class JsonSummary {
   void kills() {
     std::vector<std::string> items;
     for (const KillsBetween& k : m_s.kills) {
-      items.push_back("{\"killer\": " + jsonString(k.killer) + ", \"victim\": " +
-                      jsonString(k.victim) + ", \"kills\": " + std::to_string(k.kills) + "}");
+      items.push_back("{\"killer\": " + jsonString(m_s.players[k.killer].name) +
+                      ", \"victim\": " + jsonString(m_s.players[k.victim].name) +
+                      ", \"kills\": " + std::to_string(k.kills) + "}");
     }
     list("kills", items);
   }
@@ -137,10 +138,10 @@ class JsonSummary {
   void headToHead() {
     std::vector<std::string> items;
     for (const HeadToHead& h : m_s.headToHead) {
-      items.push_back("{\"first\": " + jsonString(h.first) + ", \"second\": " +
-                      jsonString(h.second) + ", \"firstWins\": " + std::to_string(h.firstWins) +
-                      ", \"secondWins\": " + std::to_string(h.secondWins) +
-                      ", \"draws\": " + std::to_string(h.draws) +
+      items.push_back("{\"first\": " + jsonString(m_s.players[h.first].name) +
+                      ", \"second\": " + jsonString(m_s.players[h.second].name) +
+                      ", \"firstWins\": " + std::to_string(h.firstWins) + ", \"secondWins\": " +
+                      std::to_string(h.secondWins) + ", \"draws\": " + std::to_string(h.draws) +
                       ", \"firstKills\": " + std::to_string(h.firstKills) +
                       ", \"secondKills\": " + std::to_string(h.secondKills) + "}");
     }

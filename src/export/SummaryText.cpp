@@ -145,7 +145,8 @@ void writeKills(const Summary& s, ByteSink& out) {
   title(out, "Kills between players:");
   AlignedTable t({"Killer", "Victim", "Kills"}, {false, false, true});
   for (const KillsBetween& k : s.kills)
-    t.add({cellText(k.killer), cellText(k.victim), std::to_string(k.kills)});
+    t.add({cellText(s.players[k.killer].name), cellText(s.players[k.victim].name),
+           std::to_string(k.kills)});
   t.write(out);
   out.line();
 }

@@ -41,10 +41,11 @@ struct PlayerTotals {
   std::string favouriteVictim;             // whom he killed most; empty when nobody
 };
 
-// Two people who met: `first` comes before `second` in the players' order.
+// Two people who met, by their places in Summary::players: `first` is the better placed.
+// (Places, not names: a season holds hundreds of thousands of pairs.)
 struct HeadToHead {
-  std::string first;
-  std::string second;
+  std::size_t first = 0;
+  std::size_t second = 0;
   std::int64_t firstWins = 0;
   std::int64_t secondWins = 0;
   std::int64_t draws = 0;
@@ -62,10 +63,11 @@ struct AliasSuggestion {
   int demos = 0;  // renames: the demos in which they were met
 };
 
-// How often one name killed another over all the demos.
+// How often one person killed another over all the demos, by their places in
+// Summary::players.
 struct KillsBetween {
-  std::string killer;
-  std::string victim;
+  std::size_t killer = 0;
+  std::size_t victim = 0;
   std::int64_t kills = 0;
 };
 

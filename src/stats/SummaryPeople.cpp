@@ -136,25 +136,32 @@ void SummaryBuilder::addHeadToHead(Summary& s) const {
     (killer < victim ? lower : higher).emplace_back(keyOf(killer, victim), n);
   }
   std::sort(higher.begin(), higher.end());
-  std::size_t g = 0;
-  std::size_t l = 0;
-  std::size_t h = 0;
-  while (g < games.size() || l < lower.size() || h < higher.size()) {
-    std::uint64_t key = UINT64_MAX;
-    if (g < games.size()) key = games[g].first;
-    if (l < lower.size()) key = std::min(key, lower[l].first);
-    if (h < higher.size()) key = std::min(key, higher[h].first);
-    HeadToHead met;
-    met.first = s.players[static_cast<std::size_t>(key >> 32)].name;
-    met.second = s.players[static_cast<std::size_t>(key & 0xFFFFFFFFu)].name;
-    for (; g < games.size() && games[g].first == key; ++g) {
-      const std::uint8_t what = games[g].second;
-      (what == kLowerWon ? met.firstWins : what == kHigherWon ? met.secondWins : met.draws) += 1;
+  // Merged twice: once to count the pairs, once to keep them.
+  auto merge = [&](auto&& keep) {
+    std::size_t g = 0;
+    std::size_t l = 0;
+    std::size_t h = 0;
+    while (g < games.size() || l < lower.size() || h < higher.size()) {
+      std::uint64_t key = UINT64_MAX;
+      if (g < games.size()) key = games[g].first;
+      if (l < lower.size()) key = std::min(key, lower[l].first);
+      if (h < higher.size()) key = std::min(key, higher[h].first);
+      HeadToHead met;
+      met.first = static_cast<std::size_t>(key >> 32);
+      met.second = static_cast<std::size_t>(key & 0xFFFFFFFFu);
+      for (; g < games.size() && games[g].first == key; ++g) {
+        const std::uint8_t what = games[g].second;
+        (what == kLowerWon ? met.firstWins : what == kHigherWon ? met.secondWins : met.draws) += 1;
+      }
+      for (; l < lower.size() && lower[l].first == key; ++l) met.firstKills += lower[l].second;
+      for (; h < higher.size() && higher[h].first == key; ++h) met.secondKills += higher[h].second;
+      keep(met);
     }
-    for (; l < lower.size() && lower[l].first == key; ++l) met.firstKills += lower[l].second;
-    for (; h < higher.size() && higher[h].first == key; ++h) met.secondKills += higher[h].second;
-    s.headToHead.push_back(std::move(met));
-  }
+  };
+  std::size_t pairs = 0;
+  merge([&](const HeadToHead&) { ++pairs; });
+  s.headToHead.reserve(pairs);
+  merge([&](const HeadToHead& met) { s.headToHead.push_back(met); });
 }
 
 // The kill counters added up, in place: by killer and victim, each pair once, in that order.
@@ -202,8 +209,7 @@ void SummaryBuilder::addKillsBetween(Summary& s) const {
       return a.second != b.second ? a.second > b.second
                                   : s.players[a.first].name < s.players[b.first].name;
     });
-    for (const auto& [victim, n] : own)
-      s.kills.push_back({s.players[killer].name, s.players[victim].name, n});
+    for (const auto& [victim, n] : own) s.kills.push_back({killer, victim, n});
   }
   for (std::size_t p = 0; p < s.players.size(); ++p) {
     if (nemesis[p].who != kNobody) s.players[p].nemesis = s.players[nemesis[p].who].name;

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cmath>
-#include <unordered_map>
 
 #include "ui/TextConversion.h"
 
@@ -58,17 +57,14 @@ void LibraryPlayersModel::setSummary(const Summary& summary) {
   beginResetModel();
   m_players.clear();
   // Each person's opponents, from the pairs who met and killed each other.
-  std::unordered_map<std::string, Opponents> opponents;
+  std::vector<Opponents> opponents(summary.players.size());
   for (const HeadToHead& h : summary.headToHead) {
     if (h.firstKills == 0 && h.secondKills == 0) continue;
-    opponents[h.first][h.second] = {h.firstKills, h.secondKills};
-    opponents[h.second][h.first] = {h.secondKills, h.firstKills};
+    opponents[h.first][summary.players[h.second].name] = {h.firstKills, h.secondKills};
+    opponents[h.second][summary.players[h.first].name] = {h.secondKills, h.firstKills};
   }
-  const Opponents none;
-  for (const PlayerTotals& p : summary.players) {
-    const auto own = opponents.find(p.name);
-    m_players.push_back(rowsOf(p, summary, own != opponents.end() ? own->second : none));
-  }
+  for (std::size_t p = 0; p < summary.players.size(); ++p)
+    m_players.push_back(rowsOf(summary.players[p], summary, opponents[p]));
   endResetModel();
 }
 

@@ -145,8 +145,9 @@ TEST(Records, EachSideMeetsEverySideBelowIt) {
   const DemoOutcome o = outcomeOf(demoOf({{"cid", 6}, {"ann", 2}, {"bob", 2}}), false,
                                   [](const std::string& n) -> const std::string& { return n; });
   std::vector<std::string> pairs;
-  for (const PairOutcome& p : pairsOf(o))
+  forEachPair(o, [&](const PairOutcome& p) {
     pairs.push_back(*p.first + "-" + *p.second + ":" + std::to_string(p.score));
+  });
   EXPECT_EQ(pairs,
             (std::vector<std::string>{"cid-ann:1.000000", "cid-bob:1.000000", "ann-bob:0.500000"}));
 }

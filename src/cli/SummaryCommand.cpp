@@ -67,6 +67,7 @@ class SummaryRun {
     std::unique_ptr<LibraryStore> store;
     if (m_o.library) store = openLibrary(*m_o.library);
     SummaryBuilder builder(m_o.teamPlay, m_o.aliases ? &*m_o.aliases : nullptr);
+    builder.reserve(demos.size());
     const std::vector<Said> said = index(store.get(), demos, builder);
     if (store) LibraryIndexer(store.get(), {}, 1).removeVanished(folderInputs(m_o.inputs));
     if (m_counts.damaged > 0) {

@@ -40,9 +40,11 @@ struct Entrant {
 };
 
 // The ranked people of the demo, their slots added up.
-std::vector<Entrant> entrantsOf(const DemoResult& demo, bool teamPlay, const PersonOf& personOf) {
+std::vector<Entrant> entrantsOf(const std::vector<const DemoPlayerResult*>& ranked, bool teamPlay,
+                                const PersonOf& personOf) {
   std::vector<Entrant> out;
-  for (const DemoPlayerResult* p : demo.ranked(teamPlay)) {
+  out.reserve(ranked.size());
+  for (const DemoPlayerResult* p : ranked) {
     const std::string& person = personOf(p->name);
     auto same =
         std::find_if(out.begin(), out.end(), [&](const Entrant& e) { return *e.person == person; });
@@ -67,7 +69,12 @@ void givePlaces(std::vector<ResultSide>& sides) {
 }  // namespace
 
 DemoOutcome outcomeOf(const DemoResult& demo, bool teamPlay, const PersonOf& personOf) {
-  std::vector<Entrant> entrants = entrantsOf(demo, teamPlay, personOf);
+  return outcomeOf(demo.ranked(teamPlay), teamPlay, personOf);
+}
+
+DemoOutcome outcomeOf(const std::vector<const DemoPlayerResult*>& ranked, bool teamPlay,
+                      const PersonOf& personOf) {
+  std::vector<Entrant> entrants = entrantsOf(ranked, teamPlay, personOf);
   std::stable_sort(entrants.begin(), entrants.end(),
                    [](const Entrant& a, const Entrant& b) { return a.frags > b.frags; });
   DemoOutcome outcome;
@@ -81,26 +88,13 @@ DemoOutcome outcomeOf(const DemoResult& demo, bool teamPlay, const PersonOf& per
     for (auto& [team, side] : teams) outcome.sides.push_back(std::move(side));
     outcome.kind = ResultKind::Teams;
   } else {
+    outcome.sides.reserve(entrants.size());
     for (const Entrant& e : entrants) outcome.sides.push_back({{*e.person}, e.frags, 0});
     outcome.kind = entrants.size() == 2 ? ResultKind::Duel : ResultKind::FreeForAll;
   }
   if (outcome.sides.size() < 2) return {};
   givePlaces(outcome.sides);
   return outcome;
-}
-
-std::vector<PairOutcome> pairsOf(const DemoOutcome& outcome) {
-  std::vector<PairOutcome> pairs;
-  const std::vector<ResultSide>& sides = outcome.sides;
-  for (std::size_t i = 0; i < sides.size(); ++i) {
-    for (std::size_t j = i + 1; j < sides.size(); ++j) {
-      const double score = sides[i].frags > sides[j].frags ? 1.0 : 0.5;
-      for (const std::string& a : sides[i].people) {
-        for (const std::string& b : sides[j].people) pairs.push_back({&a, &b, score});
-      }
-    }
-  }
-  return pairs;
 }
 
 std::string_view resultKindName(ResultKind kind) {

@@ -44,6 +44,9 @@ using PersonOf = std::function<const std::string&(const std::string&)>;
 // The result of `demo` in the given mode. A person who held several slots (a rename) is
 // one player with the sum of their frags, in the team of his best-placed slot.
 DemoOutcome outcomeOf(const DemoResult& demo, bool teamPlay, const PersonOf& personOf);
+// The same from the demo's ranked players as DemoResult::ranked lists them.
+DemoOutcome outcomeOf(const std::vector<const DemoPlayerResult*>& ranked, bool teamPlay,
+                      const PersonOf& personOf);
 
 // Every pair of people that the result sets against each other: each member of a side
 // against each member of every side below it, `score` being the first one's (1 more
@@ -53,7 +56,19 @@ struct PairOutcome {
   const std::string* second = nullptr;
   double score = 0;
 };
-std::vector<PairOutcome> pairsOf(const DemoOutcome& outcome);
+// Calls `use` with each pair, side by side from the best, each member in his side's order.
+template <typename Use>
+void forEachPair(const DemoOutcome& outcome, Use&& use) {
+  const std::vector<ResultSide>& sides = outcome.sides;
+  for (std::size_t i = 0; i < sides.size(); ++i) {
+    for (std::size_t j = i + 1; j < sides.size(); ++j) {
+      const double score = sides[i].frags > sides[j].frags ? 1.0 : 0.5;
+      for (const std::string& a : sides[i].people) {
+        for (const std::string& b : sides[j].people) use(PairOutcome{&a, &b, score});
+      }
+    }
+  }
+}
 
 // The word for a kind of result in the JSON summary ("duel", "free-for-all", "teams").
 std::string_view resultKindName(ResultKind kind);

@@ -16,18 +16,25 @@ const std::string& SummaryBuilder::personOf(const std::string& name) const {
   return m_aliases != nullptr ? m_aliases->personOf(name) : name;
 }
 
+void SummaryBuilder::reserve(std::size_t demos) {
+  m_demos.reserve(demos);
+  m_positions.reserve(demos);
+}
+
 void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
-  const std::vector<std::size_t> columns = columnsOf(demo, position);
-  std::vector<std::size_t> bySlot(kMaxSlots + 1, kNobody);
-  std::vector<PlayerTotals*> counted;
+  // Per demo lists kept between demos, so that a demo allocates none of them anew.
+  columnsOf(demo, position);
+  std::vector<std::size_t>& bySlot = m_bySlot;
+  bySlot.assign(kMaxSlots + 1, kNobody);
+  m_present.clear();
   for (const DemoPlayerResult& p : demo.players) {
     if (p.slot < 1 || p.slot > kMaxSlots) continue;
     const std::size_t person = indexOf(personOf(p.name));
     PlayerTotals& t = m_players[person];
     bySlot[static_cast<std::size_t>(p.slot)] = person;
-    if (std::find(counted.begin(), counted.end(), &t) == counted.end()) {
+    if (std::find(m_present.begin(), m_present.end(), person) == m_present.end()) {
       ++t.demos;
-      counted.push_back(&t);
+      m_present.push_back(person);
     }
     if ((m_teamPlay ? p.teamPlace : p.place) == 0) continue;
     t.frags += m_teamPlay ? p.teamFrags : p.frags;
@@ -37,20 +44,22 @@ void SummaryBuilder::add(const DemoResult& demo, std::size_t position) {
     for (std::size_t l = 1; l < t.hitLocationKills.size(); ++l)
       t.hitLocationKills[l] += p.hitLocationKills[l];
   }
-  for (const DemoKillCount& k : demo.kills) addKill(k, bySlot, columns);
+  for (const DemoKillCount& k : demo.kills) addKill(k, bySlot, m_columnOf);
   m_hitLocations = m_hitLocations || demo.hitLocations;
   m_packs = m_packs || !demo.pack.empty();
   noteNames(demo, bySlot);
   SummaryDemo row = rowOf(demo);
-  addResult(row, utcDay(demo.modified), position, bySlot);
-  m_demos.emplace_back(position, std::move(row));
+  addResult(row, utcDay(demo.modified), position);
+  m_demos.push_back(std::move(row));
+  m_positions.push_back(position);
 }
 
 // The column of each WeaponIndex of the demo's weapons, by their labels. A column keeps the
 // name and place of its first appearance in the order of the demos' positions, whatever
 // order they are added in.
-std::vector<std::size_t> SummaryBuilder::columnsOf(const DemoResult& demo, std::size_t position) {
-  std::vector<std::size_t> columns(kWeaponIndices, kNoColumn);
+void SummaryBuilder::columnsOf(const DemoResult& demo, std::size_t position) {
+  std::vector<std::size_t>& columns = m_columnOf;
+  columns.assign(kWeaponIndices, kNoColumn);
   for (int w = 1; w <= demo.weapons.count(); ++w) {
     const Weapon& weapon = demo.weapons[w];
     auto known = std::find_if(m_columns.begin(), m_columns.end(),
@@ -63,7 +72,6 @@ std::vector<std::size_t> SummaryBuilder::columnsOf(const DemoResult& demo, std::
     }
     columns[static_cast<std::size_t>(w)] = static_cast<std::size_t>(known - m_columns.begin());
   }
-  return columns;
 }
 
 // The columns in the summary's order: the original twelve's labels first, then the others
@@ -123,12 +131,18 @@ Summary SummaryBuilder::finish() {
   numberByPlace(placeOf);
   addUpKillCounters();
   finishPeople(s);
-  // Demos are mostly added in their order.
-  auto byPosition = [](const auto& a, const auto& b) { return a.first < b.first; };
-  if (!std::is_sorted(m_demos.begin(), m_demos.end(), byPosition))
-    std::stable_sort(m_demos.begin(), m_demos.end(), byPosition);
-  s.demos.reserve(m_demos.size());
-  for (auto& [position, row] : m_demos) s.demos.push_back(std::move(row));
+  // Demos are mostly added in their order, and their rows then move over as they are.
+  if (std::is_sorted(m_positions.begin(), m_positions.end())) {
+    s.demos = std::move(m_demos);
+  } else {
+    std::vector<std::size_t> rows(m_demos.size());
+    std::iota(rows.begin(), rows.end(), std::size_t{0});
+    std::stable_sort(rows.begin(), rows.end(), [this](std::size_t a, std::size_t b) {
+      return m_positions[a] < m_positions[b];
+    });
+    s.demos.reserve(m_demos.size());
+    for (std::size_t i : rows) s.demos.push_back(std::move(m_demos[i]));
+  }
   return s;
 }
 
@@ -171,11 +185,14 @@ SummaryDemo SummaryBuilder::rowOf(const DemoResult& demo) const {
   SummaryDemo row{
       demo.path, demo.modified, demo.mapName, demo.levelMessage, demo.duration, demo.pack, {}, {},
       {}};
-  for (const DemoPlayerResult* p : demo.ranked(m_teamPlay)) {
+  const std::vector<const DemoPlayerResult*> ranked = demo.ranked(m_teamPlay);
+  row.ranked.reserve(ranked.size());
+  row.people.reserve(ranked.size());
+  for (const DemoPlayerResult* p : ranked) {
     row.ranked.push_back({p->name, m_teamPlay ? p->teamFrags : p->frags, p->kills, p->deaths});
     row.people.push_back(personOf(p->name));
   }
-  row.result = outcomeOf(demo, m_teamPlay, [this](const std::string& name) -> const std::string& {
+  row.result = outcomeOf(ranked, m_teamPlay, [this](const std::string& name) -> const std::string& {
     return personOf(name);
   });
   return row;
@@ -183,6 +200,7 @@ SummaryDemo SummaryBuilder::rowOf(const DemoResult& demo) const {
 
 Summary Summarize(const std::vector<DemoResult>& demos, bool teamPlay, const Aliases* aliases) {
   SummaryBuilder builder(teamPlay, aliases);
+  builder.reserve(demos.size());
   for (std::size_t i = 0; i < demos.size(); ++i) builder.add(demos[i], i);
   return builder.finish();
 }

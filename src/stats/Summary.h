@@ -118,6 +118,8 @@ class SummaryBuilder {
   // builder; without, each name is a person.
   explicit SummaryBuilder(bool teamPlay, const Aliases* aliases = nullptr)
       : m_teamPlay(teamPlay), m_aliases(aliases) {}
+  // Room for this many demos, when the caller knows how many will come.
+  void reserve(std::size_t demos);
   void add(const DemoResult& demo, std::size_t position);
   Summary finish();
 
@@ -131,15 +133,14 @@ class SummaryBuilder {
 
   // The index in m_players of the person shown as `name`, who is added when new.
   std::size_t indexOf(const std::string& name);
-  std::vector<std::size_t> columnsOf(const DemoResult& demo, std::size_t position);
+  void columnsOf(const DemoResult& demo, std::size_t position);  // into m_columnOf
   std::vector<std::size_t> columnOrder() const;
   void addKill(const DemoKillCount& k, const std::vector<std::size_t>& bySlot,
                const std::vector<std::size_t>& columns);
   SummaryDemo rowOf(const DemoResult& demo) const;
   const std::string& personOf(const std::string& name) const;
   void noteNames(const DemoResult& demo, const std::vector<std::size_t>& bySlot);
-  void addResult(const SummaryDemo& row, std::int64_t day, std::size_t position,
-                 const std::vector<std::size_t>& bySlot);
+  void addResult(const SummaryDemo& row, std::int64_t day, std::size_t position);
   void numberByPlace(const std::vector<std::size_t>& placeOf);
   void finishPeople(Summary& s) const;
   void addHeadToHead(Summary& s) const;
@@ -152,7 +153,14 @@ class SummaryBuilder {
   const Aliases* m_aliases;
   std::deque<PlayerTotals> m_players;  // grows without moving what add() points at
   std::unordered_map<std::string, std::size_t> m_index;
-  std::vector<std::pair<std::size_t, SummaryDemo>> m_demos;
+  std::vector<SummaryDemo> m_demos;
+  std::vector<std::size_t> m_positions;  // of each of m_demos
+  // The demo being added: the column of each WeaponIndex, the person of each slot, and its
+  // people, each once.
+  std::vector<std::size_t> m_columnOf;
+  std::vector<std::size_t> m_bySlot;
+  std::vector<std::size_t> m_present;
+  std::vector<std::pair<int, const std::string*>> m_slots;  // client slot, name
   // For the results, records and suggestions.
   struct Game {
     std::int64_t day;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <numeric>
 #include <set>
 
 #include "scan/GameCharacters.h"
@@ -49,7 +50,8 @@ std::string untagged(const std::string& name) {
 
 // Remembers every name and the names one client slot passed through in this demo.
 void SummaryBuilder::noteNames(const DemoResult& demo, const std::vector<std::size_t>& bySlot) {
-  std::vector<std::pair<int, const std::string*>> slots;
+  std::vector<std::pair<int, const std::string*>>& slots = m_slots;
+  slots.clear();
   for (const DemoPlayerResult& p : demo.players) {
     if (p.slot < 1 || p.slot > kMaxSlots) continue;
     m_names.try_emplace(p.name, bySlot[static_cast<std::size_t>(p.slot)]);
@@ -67,18 +69,19 @@ void SummaryBuilder::noteNames(const DemoResult& demo, const std::vector<std::si
   for (const auto& pair : pairs) ++m_renames[pair];
 }
 
-void SummaryBuilder::addResult(const SummaryDemo& row, std::int64_t day, std::size_t position,
-                               const std::vector<std::size_t>& bySlot) {
+void SummaryBuilder::addResult(const SummaryDemo& row, std::int64_t day, std::size_t position) {
   m_lastDay = std::max(m_lastDay.value_or(day), day);
-  // The demo's people by their shown names, looked up among its few slots.
-  auto indexOf = [&](const std::string& person) {
-    for (std::size_t i : bySlot) {
-      if (i != kNobody && m_players[i].name == person) return i;
+  // The demo's people by their shown names, looked up among its few.
+  auto personIndex = [&](const std::string& person) {
+    for (std::size_t i : m_present) {
+      if (m_players[i].name == person) return i;
     }
-    return m_index.at(person);
+    return indexOf(person);
   };
-  for (const PairOutcome& pair : pairsOf(row.result))
-    m_games.push_back({day, position, indexOf(*pair.first), indexOf(*pair.second), pair.score});
+  forEachPair(row.result, [&](const PairOutcome& pair) {
+    m_games.push_back(
+        {day, position, personIndex(*pair.first), personIndex(*pair.second), pair.score});
+  });
 }
 
 // Players' indices in the games, kill counters and names become their places in s.players.
@@ -190,14 +193,21 @@ void SummaryBuilder::addKillsBetween(Summary& s) const {
   };
   std::vector<Most> nemesis(s.players.size());
   std::vector<Most> favourite(s.players.size());
+  // Each person's place in the byte order of the names, for the ties.
+  std::vector<std::size_t> byName(s.players.size());
+  std::iota(byName.begin(), byName.end(), std::size_t{0});
+  std::sort(byName.begin(), byName.end(),
+            [&](std::size_t a, std::size_t b) { return s.players[a].name < s.players[b].name; });
+  std::vector<std::size_t> nameRank(byName.size());
+  for (std::size_t r = 0; r < byName.size(); ++r) nameRank[byName[r]] = r;
   auto note = [&](Most& most, std::size_t who, std::int64_t n) {
-    if (n > most.n || (n == most.n && n > 0 && s.players[who].name < s.players[most.who].name))
-      most = {who, n};
+    if (n > most.n || (n == most.n && n > 0 && nameRank[who] < nameRank[most.who])) most = {who, n};
   };
   s.kills.reserve(counters.size());
+  std::vector<std::pair<std::size_t, std::int64_t>> own;  // victims of one killer
   for (std::size_t i = 0; i < counters.size();) {
     const auto killer = static_cast<std::size_t>(counters[i].first >> 32);
-    std::vector<std::pair<std::size_t, std::int64_t>> own;  // victims of this killer
+    own.clear();
     for (; i < counters.size() && counters[i].first >> 32 == killer; ++i) {
       const auto victim = static_cast<std::size_t>(counters[i].first & 0xFFFFFFFFu);
       const std::int64_t n = counters[i].second;
@@ -206,8 +216,7 @@ void SummaryBuilder::addKillsBetween(Summary& s) const {
       note(nemesis[victim], killer, n);
     }
     std::sort(own.begin(), own.end(), [&](const auto& a, const auto& b) {
-      return a.second != b.second ? a.second > b.second
-                                  : s.players[a.first].name < s.players[b.first].name;
+      return a.second != b.second ? a.second > b.second : nameRank[a.first] < nameRank[b.first];
     });
     for (const auto& [victim, n] : own) s.kills.push_back({killer, victim, n});
   }
@@ -223,9 +232,11 @@ void SummaryBuilder::rate(Summary& s) const {
   std::vector<const Game*> order;
   order.reserve(m_games.size());
   for (const Game& g : m_games) order.push_back(&g);
-  std::stable_sort(order.begin(), order.end(), [](const Game* a, const Game* b) {
+  auto earlier = [](const Game* a, const Game* b) {
     return a->day != b->day ? a->day < b->day : a->position < b->position;
-  });
+  };
+  if (!std::is_sorted(order.begin(), order.end(), earlier))
+    std::stable_sort(order.begin(), order.end(), earlier);
   std::vector<LadderGame> games;
   games.reserve(order.size());
   for (const Game* g : order) games.push_back({g->day, g->first, g->second, g->score});

@@ -54,6 +54,16 @@ class LibraryTest : public ::testing::Test {
                                  dir.file("demos/c.dm2")};
 };
 
+// A key made from the current folder asked for once is the key made from scratch.
+TEST(LibraryKey, FromAGivenBaseIsTheSame) {
+  const std::string base = libraryBase();
+  ASSERT_FALSE(base.empty());
+  for (const std::string path :
+       {"a.dm2", "./a/../b/c.dm2", "../x/./y.dm2", "/abs/./p/../q.dm2", "/", "", "."}) {
+    EXPECT_EQ(libraryKey(path, base), libraryKey(path)) << path;
+  }
+}
+
 TEST_F(LibraryTest, UnchangedDemosAreReusedAndChangedOnesScannedAgain) {
   const Indexed first = index();
   EXPECT_EQ(first.counts.scanned, 3u);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "cli/FolderWatch.h"
 #include "cli/ReportCommand.h"
@@ -77,10 +78,11 @@ class SiteRun {
                         std::filesystem::absolute(folder.path()).lexically_normal().string() + '\n';
     const HtmlHexColors hex(m_colors);
     for (const std::string* c : {&hex.active, &hex.passive}) facts += *c + '\n';
+    const std::string base = libraryBase();
     for (const IndexDemo& d : demos) {
       struct stat st {};
       if (::stat(d.path.c_str(), &st) != 0) return std::string(kIncompleteRun);
-      facts += libraryKey(d.path) + '\0' + std::to_string(st.st_size) + '\0' +
+      facts += libraryKey(d.path, base) + '\0' + std::to_string(st.st_size) + '\0' +
                std::to_string(st.st_mtim.tv_sec) + '.' + std::to_string(st.st_mtim.tv_nsec) + '\0' +
                std::to_string(st.st_dev) + '.' + std::to_string(st.st_ino) + '\0' +
                std::to_string(st.st_ctim.tv_sec) + '.' + std::to_string(st.st_ctim.tv_nsec) + '\n';
@@ -126,7 +128,7 @@ class SiteRun {
         said[o.index] = o.error;
         return;
       }
-      writer.addMatch(o.result, o.key, o.index);
+      writer.addMatch(std::move(o.result), o.key, o.index);
     });
     if (store != nullptr) indexer.removeVanished(folderInputs(m_o.inputs));
     for (std::size_t i = 0; i < demos.size(); ++i) {

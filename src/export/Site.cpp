@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "export/SummaryExport.h"
 
@@ -12,6 +13,9 @@ namespace {
 
 constexpr std::size_t kRecentMatches = 25;
 constexpr std::size_t kShownSides = 4;
+// Matches read ahead of the pages made: enough to keep the page thread busy, few enough
+// that their results take little memory.
+constexpr std::size_t kPagesAhead = 64;
 
 // Where an entrant of a match is listed: by person, ranked ones first.
 SiteMatch::Player& entrant(SiteMatch& m, const std::string& person, int place) {
@@ -27,9 +31,56 @@ SiteWriter::SiteWriter(SiteFolder& folder, SiteSettings settings)
     : m_folder(folder),
       m_settings(settings),
       m_builder(settings.teamPlay, settings.aliases),
-      m_siteDir(std::filesystem::absolute(folder.path()).lexically_normal().string()) {}
+      m_siteDir(std::filesystem::absolute(folder.path()).lexically_normal().string()),
+      m_pageMaker([this] { makePages(); }) {}
 
-void SiteWriter::addMatch(const DemoResult& demo, const std::string& key, std::size_t position) {
+SiteWriter::~SiteWriter() {
+  stopPages();
+}
+
+void SiteWriter::makePages() {
+  for (;;) {
+    std::unique_lock lock(m_pagesMutex);
+    m_pagesChanged.wait(lock, [&] { return m_pagesStop || !m_pages.empty(); });
+    if (m_pages.empty()) return;
+    MatchPages m = std::move(m_pages.front());
+    m_pages.pop_front();
+    m_pagesBusy = true;
+    const bool failed = m_pagesFailure != nullptr;
+    lock.unlock();
+    std::exception_ptr failure;
+    if (!failed) {
+      try {
+        writeMatchPage(m);
+        writeMatchJson(m);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    }
+    lock.lock();
+    if (failure && !m_pagesFailure) m_pagesFailure = failure;
+    m_pagesBusy = false;
+    lock.unlock();
+    m_pagesChanged.notify_all();
+  }
+}
+
+void SiteWriter::finishPages() {
+  std::unique_lock lock(m_pagesMutex);
+  m_pagesChanged.wait(lock, [&] { return m_pages.empty() && !m_pagesBusy; });
+  if (m_pagesFailure) std::rethrow_exception(m_pagesFailure);
+}
+
+void SiteWriter::stopPages() noexcept {
+  {
+    std::lock_guard lock(m_pagesMutex);
+    m_pagesStop = true;
+  }
+  m_pagesChanged.notify_all();
+  if (m_pageMaker.joinable()) m_pageMaker.join();
+}
+
+void SiteWriter::addMatch(DemoResult demo, const std::string& key, std::size_t position) {
   m_builder.add(demo, position);
   const bool teamPlay = m_settings.teamPlay;
   SiteMatch m;
@@ -46,24 +97,53 @@ void SiteWriter::addMatch(const DemoResult& demo, const std::string& key, std::s
         teamPlay ? p->teamFrags : p->frags;
   }
   for (const DemoPlayerResult& p : demo.players) entrant(m, personOf(p.name), 0);
-  writeMatchPage(demo, key, m);
-  writeMatchJson(demo, m);
+  // The page names the match's page links to, asked for in the order the page shows them.
+  MatchPages pages{std::move(demo), key, m, mapPage(m.mapKey), {}};
+  auto named = [&](const std::string& person) {
+    for (const auto& [known, page] : pages.personPages) {
+      if (known == person) return;
+    }
+    pages.personPages.emplace_back(person, m_names.nameOf("player", person));
+  };
+  for (const ResultSide& side : m.result.sides) {
+    for (const std::string& p : side.people) named(p);
+  }
+  for (const DemoPlayerResult* p : pages.demo.ranked(teamPlay)) named(personOf(p->name));
   m_matches.push_back(std::move(m));
+  {
+    std::unique_lock lock(m_pagesMutex);
+    m_pagesChanged.wait(lock, [&] { return m_pages.size() < kPagesAhead || m_pagesFailure; });
+    if (m_pagesFailure) std::rethrow_exception(m_pagesFailure);
+    m_pages.push_back(std::move(pages));
+  }
+  m_pagesChanged.notify_all();
 }
 
 Summary SiteWriter::finish(int unreadable, const std::string& inputs) {
   Summary s = m_builder.finish();
+  finishPages();
   s.unreadable = unreadable;
   std::sort(m_matches.begin(), m_matches.end(),
             [](const SiteMatch& a, const SiteMatch& b) { return a.position < b.position; });
-  m_folder.write(std::string(kSiteStyleSheet), siteStyleSheetText());
-  m_folder.write(std::string(kSiteScript), siteScriptText());
-  writeIndex(s);
-  writePeople(s);
-  writeMaps(s);
-  StringSink json;
-  WriteJsonSummary(s, m_settings.pack, json);
-  m_folder.write(std::string(kSiteSummary), json.take());
+  // The summary JSON, the largest file, is made beside the pages.
+  std::exception_ptr jsonFailure;
+  {
+    const std::jthread json([&] {
+      try {
+        StringSink out;
+        WriteJsonSummary(s, m_settings.pack, out);
+        m_folder.write(std::string(kSiteSummary), out.take());
+      } catch (...) {
+        jsonFailure = std::current_exception();
+      }
+    });
+    m_folder.write(std::string(kSiteStyleSheet), siteStyleSheetText());
+    m_folder.write(std::string(kSiteScript), siteScriptText());
+    writeIndex(s);
+    writePeople(s);
+    writeMaps(s);
+  }
+  if (jsonFailure) std::rethrow_exception(jsonFailure);
   m_folder.finish(inputs);
   return s;
 }

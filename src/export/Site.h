@@ -1,7 +1,13 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "export/HtmlColors.h"
@@ -45,21 +51,39 @@ struct SiteMatch {
 // Writes a static web site of an archive of demos into a site folder: a page and a JSON
 // file per match as the demos come, then the index with the rating ladder, a page per
 // person and per map and the summary JSON. Every page is linked from another; a page whose
-// bytes are those already there is not written again.
+// bytes are those already there is not written again. The match pages are made on a
+// thread of their own while the caller reads the next demos.
 class SiteWriter {
  public:
   SiteWriter(SiteFolder& folder, SiteSettings settings);
+  ~SiteWriter();
+  SiteWriter(const SiteWriter&) = delete;
+  SiteWriter& operator=(const SiteWriter&) = delete;
 
   // The demo at `position` of the archive, `key` being its library key (absolute path).
-  void addMatch(const DemoResult& demo, const std::string& key, std::size_t position);
+  // Throws SiteError for a page of an earlier match that could not be written.
+  void addMatch(DemoResult demo, const std::string& key, std::size_t position);
 
   // The other pages; the run ends with `inputs` recorded (see SiteFolder::finish). Returns
   // the totals the pages show.
   Summary finish(int unreadable, const std::string& inputs);
 
  private:
-  void writeMatchPage(const DemoResult& demo, const std::string& key, const SiteMatch& match);
-  void writeMatchJson(const DemoResult& demo, const SiteMatch& match);
+  // What a match's page and JSON file are made of, its links' page names chosen already:
+  // the names depend on the order they are first asked for, which stays the caller's.
+  struct MatchPages {
+    DemoResult demo;
+    std::string key;
+    SiteMatch match;
+    std::string mapPage;
+    std::vector<std::pair<std::string, std::string>> personPages;  // person -> page
+  };
+
+  void writeMatchPage(const MatchPages& m) const;
+  void writeMatchJson(const MatchPages& m) const;
+  void makePages();    // the thread that makes the match pages
+  void finishPages();  // waits for the match pages; rethrows their failure
+  void stopPages() noexcept;
   void writeIndex(const Summary& s);
   void writePeople(const Summary& s);
   void writeMaps(const Summary& s);
@@ -76,6 +100,14 @@ class SiteWriter {
   SiteNames m_names;
   std::string m_siteDir;  // absolute, for links to the demos
   std::vector<SiteMatch> m_matches;
+
+  std::mutex m_pagesMutex;
+  std::condition_variable m_pagesChanged;
+  std::deque<MatchPages> m_pages;  // waiting to be made
+  bool m_pagesBusy = false;        // the thread holds a match
+  bool m_pagesStop = false;
+  std::exception_ptr m_pagesFailure;
+  std::thread m_pageMaker;
 };
 
 }  // namespace obitrak

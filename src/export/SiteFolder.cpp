@@ -226,9 +226,9 @@ void SiteFolder::write(const std::string& name, std::string bytes) {
   Job job{name, std::move(bytes), {}, std::nullopt};
   job.entry = {job.bytes.size(), siteDigest(job.bytes)};
   if (const auto last = m_last.find(name); last != m_last.end()) job.last = last->second;
-  m_now[name] = job.entry;
   {
     std::unique_lock lock(m_mutex);
+    m_now[name] = job.entry;
     m_changed.wait(lock, [&] { return m_queuedBytes < kQueueLimit || m_failure; });
     if (m_failure) std::rethrow_exception(m_failure);
     m_queuedBytes += job.bytes.size();

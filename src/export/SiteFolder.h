@@ -50,7 +50,8 @@ class SiteFolder {
   bool filesIntact() const;
 
   // Makes `name` hold `bytes`, writing only when it does not already. Throws SiteError,
-  // here or, for a file being written meanwhile, at a later call or at finish().
+  // here or, for a file being written meanwhile, at a later call or at finish(). Several
+  // threads may write at once, none once finish() is called.
   void write(const std::string& name, std::string bytes);
 
   // Ends the run once every file is written: the files of the last run that this one did
@@ -93,7 +94,7 @@ class SiteFolder {
   FileHandle m_folder;
   std::string m_lastInputs;
   Entries m_last;  // as the marker lists them
-  Entries m_now;   // written or found unchanged in this run
+  Entries m_now;   // written or found unchanged in this run (under m_mutex while writing)
   Counts m_counts;
 
   std::mutex m_mutex;

@@ -41,16 +41,23 @@ std::string fact(std::string_view term, const std::string& html) {
 
 }  // namespace
 
-void SiteWriter::writeMatchPage(const DemoResult& demo, const std::string& key,
-                                const SiteMatch& match) {
+void SiteWriter::writeMatchPage(const MatchPages& m) const {
+  const DemoResult& demo = m.demo;
+  const SiteMatch& match = m.match;
   const bool teamPlay = m_settings.teamPlay;
+  auto personLink = [&](const std::string& person) {
+    for (const auto& [known, page] : m.personPages) {
+      if (known == person) return siteLink(page + ".html", siteText(person));
+    }
+    return siteText(person);  // every person of the page is named beforehand
+  };
   StringSink out;
   sitePageStart(out, matchTitle(match));
   const std::string relative =
-      std::filesystem::path(key).lexically_relative(m_siteDir).generic_string();
+      std::filesystem::path(m.key).lexically_relative(m_siteDir).generic_string();
   out.line("<dl class=\"facts\">");
   out.line(fact("Date (UTC)", summaryDate(demo.modified)));
-  out.line(fact("Map", siteLink(mapPage(match.mapKey) + ".html", siteText(demo.mapName))));
+  out.line(fact("Map", siteLink(m.mapPage + ".html", siteText(demo.mapName))));
   out.line(fact("Level message", siteText(demo.levelMessage)));
   out.line(fact("Map model", siteText(demo.bspName)));
   out.line(fact("Game dir", siteText(demo.gameDir)));
@@ -112,7 +119,9 @@ void SiteWriter::writeMatchPage(const DemoResult& demo, const std::string& key,
 }
 
 // Every fact the library keeps of the match, for scripts.
-void SiteWriter::writeMatchJson(const DemoResult& demo, const SiteMatch& match) {
+void SiteWriter::writeMatchJson(const MatchPages& m) const {
+  const DemoResult& demo = m.demo;
+  const SiteMatch& match = m.match;
   const bool teamPlay = m_settings.teamPlay;
   StringSink out;
   out.write("{\n");

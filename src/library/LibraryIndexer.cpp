@@ -112,8 +112,9 @@ class LibraryIndexer::Run {
   void prepare() {
     std::optional<SqliteTransaction> reading;
     if (m_o.m_store != nullptr) reading.emplace(m_o.m_store->db(), SqliteTransaction::Kind::Read);
+    const std::string base = libraryBase();
     for (std::size_t i = 0; i < m_demos.size() && !cancelled(); ++i) {
-      Job job{i, libraryKey(m_demos[i].path), factsOf(m_demos[i].path)};
+      Job job{i, libraryKey(m_demos[i].path, base), factsOf(m_demos[i].path)};
       if (!reuse(job)) m_jobs.push_back(std::move(job));
     }
     if (reading) reading->commit();

@@ -15,6 +15,18 @@ std::string libraryKey(const std::string& path) {
   return absolute.lexically_normal().string();
 }
 
+std::string libraryKey(const std::string& path, const std::string& base) {
+  if (base.empty() || path.empty()) return libraryKey(path);
+  const std::filesystem::path p(path);
+  return (p.is_absolute() ? p : std::filesystem::path(base) / p).lexically_normal().string();
+}
+
+std::string libraryBase() {
+  std::error_code ec;
+  std::filesystem::path cwd = std::filesystem::current_path(ec);
+  return ec ? std::string() : cwd.string();
+}
+
 LibraryRow LibraryRow::of(const DemoResult& r) {
   LibraryRow row;
   row.path = r.path;

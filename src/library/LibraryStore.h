@@ -120,5 +120,10 @@ class LibraryStore {
 // The key of a demo in a library: its absolute path, made plain ("a/./b" is "a/b"), links
 // not resolved.
 std::string libraryKey(const std::string& path);
+// The same, a relative `path` taken from `base`, an absolute folder (the current one, asked
+// for once for many demos).
+std::string libraryKey(const std::string& path, const std::string& base);
+// The current folder as libraryKey takes it, or "" when it cannot be known.
+std::string libraryBase();
 
 }  // namespace obitrak

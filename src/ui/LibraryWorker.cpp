@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "export/Site.h"
 #include "library/LibraryIndexer.h"
@@ -169,7 +170,7 @@ void LibraryWorker::publish(const QStringList& folders, const QString& site,
     std::size_t position = 0;
     for (const std::string& key : keys) {
       if (std::optional<DemoResult> result = store().load(key))
-        writer.addMatch(*result, key, position++);
+        writer.addMatch(std::move(*result), key, position++);
     }
     writer.finish(0, "-");
     const SiteFolder::Counts& c = folder.counts();

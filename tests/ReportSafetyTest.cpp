@@ -16,6 +16,7 @@
 #include "cli/ReportPlan.h"
 #include "cli/SignalCleanup.h"
 #include "export/ExportNames.h"
+#include "export/WholeFile.h"
 
 namespace obitrak::test {
 namespace {
@@ -64,6 +65,21 @@ class ReportSafety : public ::testing::Test {
   TempDir m_dir;
   std::string m_demo;
 };
+
+// Small pieces are gathered and large ones written straight: the file keeps their order.
+TEST(WholeFileWrites, PiecesOfAnySizeKeepTheirOrder) {
+  TempDir dir;
+  std::string expected;
+  WholeFile file(dir.file("out.txt"));
+  char letter = 'a';
+  for (const std::size_t size : {10u, 5000u, 3u, 70000u, 1u, 4096u, 65536u, 2u}) {
+    const std::string piece(size, letter++);
+    file.write(piece);
+    expected += piece;
+  }
+  file.commit();
+  EXPECT_EQ(readFile(dir.file("out.txt")), expected);
+}
 
 TEST(ReportNames, DotDm2IsReplacedAnyOtherNameKeptWhole) {
   struct Case {

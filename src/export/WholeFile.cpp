@@ -16,6 +16,7 @@ namespace obitrak {
 namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kDirectSize = 4 * 1024;
 constexpr int kNameAttempts = 100;
 
 // A fresh name for a temporary file: hidden, so that folder listings pass over it. Each
@@ -69,7 +70,6 @@ int descriptorNamed(std::string_view path) {
 
 WholeFile::WholeFile(const std::string& path, TemporaryFiles* temporaries)
     : m_shownPath(path), m_temporaries(temporaries) {
-  m_buffer.reserve(kBufferSize);
   if (int fd = descriptorNamed(path); fd >= 0) {
     m_file = FileHandle(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
     if (!m_file) throwFileError(errno, path);
@@ -86,7 +86,6 @@ WholeFile::WholeFile(const std::string& path, TemporaryFiles* temporaries)
 WholeFile::WholeFile(FileHandle folder, const std::string& name, const std::string& shownPath,
                      TemporaryFiles* temporaries, AtDevice atDevice)
     : m_shownPath(shownPath), m_temporaries(temporaries) {
-  m_buffer.reserve(kBufferSize);
   open(std::move(folder), name, atDevice);
 }
 
@@ -159,22 +158,28 @@ void WholeFile::fail(int err) {
 void WholeFile::write(std::string_view bytes) {
   if (!m_file) throwFileError(EBADF, m_shownPath);
   if (m_buffer.size() + bytes.size() > kBufferSize) flush();
-  if (bytes.size() >= kBufferSize) {
-    m_buffer.assign(bytes);
-    flush();
+  // Many small pieces are gathered; a large one, with nothing gathered before it, goes
+  // straight to the file.
+  if (m_buffer.empty() && bytes.size() >= kDirectSize) {
+    writeAll(bytes);
   } else {
+    if (m_buffer.capacity() < kBufferSize) m_buffer.reserve(kBufferSize);
     m_buffer.append(bytes);
   }
 }
 
-void WholeFile::flush() {
+void WholeFile::writeAll(std::string_view bytes) {
   std::size_t done = 0;
-  while (done < m_buffer.size()) {
-    ssize_t n = ::write(m_file.get(), m_buffer.data() + done, m_buffer.size() - done);
+  while (done < bytes.size()) {
+    ssize_t n = ::write(m_file.get(), bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) fail(n < 0 ? errno : EIO);
     done += static_cast<std::size_t>(n);
   }
+}
+
+void WholeFile::flush() {
+  writeAll(m_buffer);
   m_buffer.clear();
 }
 

@@ -52,6 +52,7 @@ class WholeFile : public ByteSink {
   void open(FileHandle folder, const std::string& name, AtDevice atDevice = AtDevice::Write);
   void createTemporary();
   void flush();
+  void writeAll(std::string_view bytes);
   [[noreturn]] void fail(int err);
   void discard() noexcept;
 

@@ -133,6 +133,11 @@ void SummaryBuilder::addHeadToHead(Summary& s) const {
   std::sort(games.begin(), games.end());
   std::vector<std::pair<std::uint64_t, std::int64_t>> lower;
   std::vector<std::pair<std::uint64_t, std::int64_t>> higher;
+  const auto lowerKills = static_cast<std::size_t>(
+      std::count_if(m_killCounters.begin(), m_killCounters.end(),
+                    [](const auto& k) { return k.first >> 32 < (k.first & 0xFFFFFFFFu); }));
+  lower.reserve(lowerKills);
+  higher.reserve(m_killCounters.size() - lowerKills);
   for (const auto& [pair, n] : m_killCounters) {
     const auto killer = static_cast<std::size_t>(pair >> 32);
     const auto victim = static_cast<std::size_t>(pair & 0xFFFFFFFFu);
@@ -229,17 +234,23 @@ void SummaryBuilder::addKillsBetween(Summary& s) const {
 
 // One rating period a day, in the order of the days and, within a day, of the demos.
 void SummaryBuilder::rate(Summary& s) const {
-  std::vector<const Game*> order;
-  order.reserve(m_games.size());
-  for (const Game& g : m_games) order.push_back(&g);
-  auto earlier = [](const Game* a, const Game* b) {
-    return a->day != b->day ? a->day < b->day : a->position < b->position;
+  auto earlier = [](const Game& a, const Game& b) {
+    return a.day != b.day ? a.day < b.day : a.position < b.position;
   };
-  if (!std::is_sorted(order.begin(), order.end(), earlier))
-    std::stable_sort(order.begin(), order.end(), earlier);
   std::vector<LadderGame> games;
-  games.reserve(order.size());
-  for (const Game* g : order) games.push_back({g->day, g->first, g->second, g->score});
+  games.reserve(m_games.size());
+  auto add = [&](const Game& g) { games.push_back({g.day, g.first, g.second, g.score}); };
+  // The games come in the demos' order, most often their days' order too.
+  if (std::is_sorted(m_games.begin(), m_games.end(), earlier)) {
+    for (const Game& g : m_games) add(g);
+  } else {
+    std::vector<const Game*> order;
+    order.reserve(m_games.size());
+    for (const Game& g : m_games) order.push_back(&g);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const Game* a, const Game* b) { return earlier(*a, *b); });
+    for (const Game* g : order) add(*g);
+  }
   Ladder ladder = rateLadder(s.players.size(), games, s.lastDay);
   for (std::size_t p = 0; p < s.players.size(); ++p) {
     if (ladder.history[p].empty()) continue;

@@ -188,6 +188,23 @@ TEST_F(SiteTest, AnUnreadableDemoIsNamedAndTheSiteWritten) {
   }
 }
 
+// A page that cannot be written ends the run as failed, naming the page; it never hangs it.
+TEST_F(SiteTest, APageThatCannotBeWrittenFailsTheRunAndIsNamed) {
+  ASSERT_EQ(site().status, kExitOk);
+  std::string page;
+  for (const auto& [name, time] : files()) {
+    if (name.starts_with("match-final-") && name.ends_with(".html")) page = name;
+  }
+  ASSERT_FALSE(page.empty());
+  fs::remove(dir.path() / "site" / page);
+  fs::create_directory(dir.path() / "site" / page);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  writeFile(dir.file("demos/final.dm2"), smallTeamDemo());  // a new time: a new page
+  const CommandResult r = site();
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_NE(r.err.find(page + ": "), std::string::npos) << r.err;
+}
+
 // What the pages say of a season: the ladder in rating order, a person's other names and
 // record, a match's result.
 TEST_F(SiteTest, PagesShowTheLadderPeopleAndResults) {

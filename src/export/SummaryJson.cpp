@@ -168,7 +168,7 @@ class JsonSummary {
                   ", \"frags\": " + std::to_string(r.frags) +
                   ", \"kills\": " + std::to_string(r.kills) +
                   ", \"deaths\": " + std::to_string(r.deaths) +
-                  ", \"person\": " + jsonString(i < d.people.size() ? d.people[i] : r.name) + "}";
+                  ", \"person\": " + jsonString(d.personAt(i)) + "}";
       }
       const SummaryDemo::Ranked* w = d.winner();
       items.push_back("{\"path\": " + jsonString(d.path) +

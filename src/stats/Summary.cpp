@@ -187,10 +187,10 @@ SummaryDemo SummaryBuilder::rowOf(const DemoResult& demo) const {
       {}};
   const std::vector<const DemoPlayerResult*> ranked = demo.ranked(m_teamPlay);
   row.ranked.reserve(ranked.size());
-  row.people.reserve(ranked.size());
+  if (m_aliases != nullptr) row.people.reserve(ranked.size());
   for (const DemoPlayerResult* p : ranked) {
     row.ranked.push_back({p->name, m_teamPlay ? p->teamFrags : p->frags, p->kills, p->deaths});
-    row.people.push_back(personOf(p->name));
+    if (m_aliases != nullptr) row.people.push_back(personOf(p->name));
   }
   row.result = outcomeOf(ranked, m_teamPlay, [this](const std::string& name) -> const std::string& {
     return personOf(name);

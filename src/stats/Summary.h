@@ -85,11 +85,17 @@ struct SummaryDemo {
     std::int32_t kills = 0;
     std::int32_t deaths = 0;
   };
-  std::vector<Ranked> ranked;       // place order of the mode
-  std::vector<std::string> people;  // the person of each ranked name, in the same order
+  std::vector<Ranked> ranked;  // place order of the mode
+  // The person of each ranked name, in the same order; empty when each name is a person
+  // of its own (no aliases).
+  std::vector<std::string> people;
   DemoOutcome result;
   // The player in first place, when anyone is ranked.
   const Ranked* winner() const { return ranked.empty() ? nullptr : &ranked.front(); }
+  // The person of ranked name `i`.
+  const std::string& personAt(std::size_t i) const {
+    return i < people.size() ? people[i] : ranked[i].name;
+  }
 };
 
 // The totals of every player over a set of demos.

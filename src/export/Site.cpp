@@ -32,53 +32,12 @@ SiteWriter::SiteWriter(SiteFolder& folder, SiteSettings settings)
       m_settings(settings),
       m_builder(settings.teamPlay, settings.aliases),
       m_siteDir(std::filesystem::absolute(folder.path()).lexically_normal().string()),
-      m_pageMaker([this] { makePages(); }) {}
-
-SiteWriter::~SiteWriter() {
-  stopPages();
-}
-
-void SiteWriter::makePages() {
-  for (;;) {
-    std::unique_lock lock(m_pagesMutex);
-    m_pagesChanged.wait(lock, [&] { return m_pagesStop || !m_pages.empty(); });
-    if (m_pages.empty()) return;
-    MatchPages m = std::move(m_pages.front());
-    m_pages.pop_front();
-    m_pagesBusy = true;
-    const bool failed = m_pagesFailure != nullptr;
-    lock.unlock();
-    std::exception_ptr failure;
-    if (!failed) {
-      try {
-        writeMatchPage(m);
-        writeMatchJson(m);
-      } catch (...) {
-        failure = std::current_exception();
-      }
-    }
-    lock.lock();
-    if (failure && !m_pagesFailure) m_pagesFailure = failure;
-    m_pagesBusy = false;
-    lock.unlock();
-    m_pagesChanged.notify_all();
-  }
-}
-
-void SiteWriter::finishPages() {
-  std::unique_lock lock(m_pagesMutex);
-  m_pagesChanged.wait(lock, [&] { return m_pages.empty() && !m_pagesBusy; });
-  if (m_pagesFailure) std::rethrow_exception(m_pagesFailure);
-}
-
-void SiteWriter::stopPages() noexcept {
-  {
-    std::lock_guard lock(m_pagesMutex);
-    m_pagesStop = true;
-  }
-  m_pagesChanged.notify_all();
-  if (m_pageMaker.joinable()) m_pageMaker.join();
-}
+      m_pages(
+          [this](MatchPages& m) {
+            writeMatchPage(m);
+            writeMatchJson(m);
+          },
+          kPagesAhead) {}
 
 void SiteWriter::addMatch(DemoResult demo, const std::string& key, std::size_t position) {
   m_builder.add(demo, position);
@@ -110,18 +69,12 @@ void SiteWriter::addMatch(DemoResult demo, const std::string& key, std::size_t p
   }
   for (const DemoPlayerResult* p : pages.demo.ranked(teamPlay)) named(personOf(p->name));
   m_matches.push_back(std::move(m));
-  {
-    std::unique_lock lock(m_pagesMutex);
-    m_pagesChanged.wait(lock, [&] { return m_pages.size() < kPagesAhead || m_pagesFailure; });
-    if (m_pagesFailure) std::rethrow_exception(m_pagesFailure);
-    m_pages.push_back(std::move(pages));
-  }
-  m_pagesChanged.notify_all();
+  m_pages.push(std::move(pages), 1);
 }
 
 Summary SiteWriter::finish(int unreadable, const std::string& inputs) {
   Summary s = m_builder.finish();
-  finishPages();
+  m_pages.drain();
   s.unreadable = unreadable;
   std::sort(m_matches.begin(), m_matches.end(),
             [](const SiteMatch& a, const SiteMatch& b) { return a.position < b.position; });

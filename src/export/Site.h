@@ -1,18 +1,14 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <exception>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "export/HtmlColors.h"
 #include "export/SiteFolder.h"
 #include "export/SitePage.h"
+#include "export/WorkThread.h"
 #include "stats/FileTime.h"
 #include "stats/Summary.h"
 
@@ -56,9 +52,6 @@ struct SiteMatch {
 class SiteWriter {
  public:
   SiteWriter(SiteFolder& folder, SiteSettings settings);
-  ~SiteWriter();
-  SiteWriter(const SiteWriter&) = delete;
-  SiteWriter& operator=(const SiteWriter&) = delete;
 
   // The demo at `position` of the archive, `key` being its library key (absolute path).
   // Throws SiteError for a page of an earlier match that could not be written.
@@ -81,9 +74,6 @@ class SiteWriter {
 
   void writeMatchPage(const MatchPages& m) const;
   void writeMatchJson(const MatchPages& m) const;
-  void makePages();    // the thread that makes the match pages
-  void finishPages();  // waits for the match pages; rethrows their failure
-  void stopPages() noexcept;
   void writeIndex(const Summary& s);
   void writePeople(const Summary& s);
   void writeMaps(const Summary& s);
@@ -101,13 +91,7 @@ class SiteWriter {
   std::string m_siteDir;  // absolute, for links to the demos
   std::vector<SiteMatch> m_matches;
 
-  std::mutex m_pagesMutex;
-  std::condition_variable m_pagesChanged;
-  std::deque<MatchPages> m_pages;  // waiting to be made
-  bool m_pagesBusy = false;        // the thread holds a match
-  bool m_pagesStop = false;
-  std::exception_ptr m_pagesFailure;
-  std::thread m_pageMaker;
+  WorkThread<MatchPages> m_pages;  // makes the match pages; last: it starts once the rest is made
 };
 
 }  // namespace obitrak

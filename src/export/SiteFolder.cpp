@@ -93,7 +93,9 @@ std::uint64_t siteDigest(std::string_view bytes) {
 }
 
 SiteFolder::SiteFolder(const std::string& dir, TemporaryFiles* temporaries)
-    : m_path(dir), m_temporaries(temporaries) {
+    : m_path(dir),
+      m_temporaries(temporaries),
+      m_writer([this](Job& job) { writeFile(job); }, kQueueLimit) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   m_folder = FileHandle(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -116,52 +118,16 @@ SiteFolder::SiteFolder(const std::string& dir, TemporaryFiles* temporaries)
   } else {
     readMarker();
   }
-  m_writer = std::thread([this] { writeFiles(); });
 }
 
-SiteFolder::~SiteFolder() {
-  {
-    std::lock_guard lock(m_mutex);
-    m_stop = true;
-    m_queue.clear();
-  }
-  m_changed.notify_all();
-  if (m_writer.joinable()) m_writer.join();
-}
+SiteFolder::~SiteFolder() = default;
 
-void SiteFolder::writeFiles() {
-  for (;;) {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_stop || !m_queue.empty(); });
-    if (m_queue.empty()) return;
-    Job job = std::move(m_queue.front());
-    m_queue.pop_front();
-    m_busy = true;
-    lock.unlock();
-    bool written = false;
-    std::exception_ptr failure;
-    try {
-      if (!job.last || *job.last != job.entry || !stillAsWritten(job.name, job.entry, false)) {
-        writeWhole(job.name, job.bytes);
-        written = true;
-      }
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    lock.lock();
-    ++(written ? m_counts.written : m_counts.unchanged);
-    if (failure && !m_failure) m_failure = failure;
-    m_queuedBytes -= job.bytes.size();
-    m_busy = false;
-    lock.unlock();
-    m_changed.notify_all();
-  }
-}
-
-void SiteFolder::drain() {
-  std::unique_lock lock(m_mutex);
-  m_changed.wait(lock, [&] { return m_queue.empty() && !m_busy; });
-  if (m_failure) std::rethrow_exception(m_failure);
+// On the writing thread.
+void SiteFolder::writeFile(Job& job) {
+  const bool written =
+      !job.last || *job.last != job.entry || !stillAsWritten(job.name, job.entry, false);
+  if (written) writeWhole(job.name, job.bytes);
+  ++(written ? m_counts.written : m_counts.unchanged);
 }
 
 void SiteFolder::readMarker() {
@@ -227,18 +193,15 @@ void SiteFolder::write(const std::string& name, std::string bytes) {
   job.entry = {job.bytes.size(), siteDigest(job.bytes)};
   if (const auto last = m_last.find(name); last != m_last.end()) job.last = last->second;
   {
-    std::unique_lock lock(m_mutex);
+    std::lock_guard lock(m_nowMutex);
     m_now[name] = job.entry;
-    m_changed.wait(lock, [&] { return m_queuedBytes < kQueueLimit || m_failure; });
-    if (m_failure) std::rethrow_exception(m_failure);
-    m_queuedBytes += job.bytes.size();
-    m_queue.push_back(std::move(job));
   }
-  m_changed.notify_all();
+  const std::size_t size = job.bytes.size();
+  m_writer.push(std::move(job), size);
 }
 
 void SiteFolder::finish(const std::string& inputs) {
-  drain();
+  m_writer.drain();
   for (const auto& [name, entry] : m_last) {
     if (m_now.contains(name) || !stillAsWritten(name, entry, true)) continue;
     if (::unlinkat(m_folder.get(), name.c_str(), 0) == 0) ++m_counts.removed;

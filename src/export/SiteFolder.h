@@ -1,18 +1,15 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <exception>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "export/WholeFile.h"
+#include "export/WorkThread.h"
 #include "scan/FileAccess.h"
 
 namespace obitrak {
@@ -86,25 +83,19 @@ class SiteFolder {
   bool stillAsWritten(const std::string& name, const Entry& entry, bool readBytes) const;
   void writeMarker(const Entries& entries, const std::string& inputs);
   void writeWhole(const std::string& name, std::string_view bytes);
-  void writeFiles();  // the writing thread
-  void drain();       // waits for the queue to empty; rethrows the writer's failure
+  void writeFile(Job& job);  // on the writing thread
 
   std::string m_path;
   TemporaryFiles* m_temporaries;
   FileHandle m_folder;
   std::string m_lastInputs;
-  Entries m_last;  // as the marker lists them
-  Entries m_now;   // written or found unchanged in this run (under m_mutex while writing)
+  Entries m_last;         // as the marker lists them
+  Entries m_now;          // written or found unchanged in this run
+  std::mutex m_nowMutex;  // over m_now while files are written
   Counts m_counts;
 
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  std::deque<Job> m_queue;
-  std::size_t m_queuedBytes = 0;
-  bool m_busy = false;  // the writer holds a job
-  bool m_stop = false;
-  std::exception_ptr m_failure;
-  std::thread m_writer;
+  // Counts what it does in m_counts, which the caller reads once it is drained.
+  WorkThread<Job> m_writer;  // last: it starts once the rest is made
 };
 
 // The 64-bit FNV-1a digest of `bytes`, as the marker records it.

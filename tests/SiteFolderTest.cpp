@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <regex>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "export/HtmlExport.h"
 #include "export/SiteFolder.h"
 #include "export/SitePage.h"
+#include "export/WorkThread.h"
 #include "stats/DemoResult.h"
 #include "stats/RankedPlayers.h"
 #include "stats/TimeGraph.h"
@@ -16,6 +20,62 @@ namespace obitrak::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The work thread that writes the files: every job done in order whatever the room, the
+// first failure given back to the caller, and nothing left hanging. Each row is a room and
+// the weights of ten jobs; the job with weight 0 fails.
+TEST(SiteFolder, TheWorkThreadDoesEveryJobInOrderAndGivesBackTheFirstFailure) {
+  struct Row {
+    std::size_t limit;
+    std::vector<std::size_t> weights;
+  };
+  for (const Row& row : std::vector<Row>{{1, std::vector<std::size_t>(10, 1)},
+                                         {4, {1, 9, 1, 1, 1, 1, 1, 1, 1, 1}},
+                                         {64, {5, 5, 5, 0, 5, 5, 0, 5, 5, 5}},
+                                         {3, {1, 1, 1, 1, 0, 1, 1, 1, 1, 1}}}) {
+    std::vector<int> done;  // read by the test only after drain()
+    std::string failures;
+    {
+      WorkThread<int> thread(
+          [&](int& job) {
+            done.push_back(job);
+            if (row.weights[static_cast<std::size_t>(job)] == 0)
+              throw std::runtime_error(std::to_string(job));
+          },
+          row.limit);
+      for (int job = 0; job < 10; ++job) {
+        try {
+          thread.push(job, row.weights[static_cast<std::size_t>(job)]);
+        } catch (const std::runtime_error& e) {
+          failures += e.what();
+          break;  // a caller stops at the first failure it hears of
+        }
+      }
+      try {
+        thread.drain();
+      } catch (const std::runtime_error& e) {
+        failures += e.what();
+      }
+    }
+    const auto firstFailure = std::find(row.weights.begin(), row.weights.end(), 0);
+    if (firstFailure == row.weights.end()) {
+      EXPECT_EQ(done, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9})) << row.limit;
+      EXPECT_EQ(failures, "");
+    } else {
+      const std::string first = std::to_string(firstFailure - row.weights.begin());
+      EXPECT_TRUE(failures == first || failures == first + first) << failures;
+      for (std::size_t i = 0; i < done.size(); ++i) EXPECT_EQ(done[i], static_cast<int>(i));
+    }
+  }
+  // Ended with jobs waiting: the one under way is finished, the rest dropped, and the end
+  // does not wait for them.
+  std::vector<int> done;
+  {
+    WorkThread<int> thread([&](int& job) { done.push_back(job); }, 1000);
+    for (int job = 0; job < 1000; ++job) thread.push(job, 1);
+  }
+  for (std::size_t i = 0; i < done.size(); ++i) EXPECT_EQ(done[i], static_cast<int>(i));
+}
 
 // A file is written once, again only when its bytes change; a link at its name is replaced,
 // never followed; only files the last run wrote, still as written, are removed.

@@ -27,47 +27,35 @@ class WorkThread {
       m_stop = true;
       m_queue.clear();
     }
-    m_haveWork.notify_one();
+    m_changed.notify_all();
     m_thread.join();
   }
   WorkThread(const WorkThread&) = delete;
   WorkThread& operator=(const WorkThread&) = delete;
 
   void push(Job job, std::size_t weight) {
-    bool wasIdle = false;
     {
       std::unique_lock lock(m_mutex);
-      waitUntil(lock, [&] { return m_weight < m_limit || m_failure; });
+      m_changed.wait(lock, [&] { return m_weight < m_limit || m_failure; });
       if (m_failure) std::rethrow_exception(m_failure);
       m_weight += weight;
-      wasIdle = m_queue.empty() && !m_busy;
       m_queue.emplace_back(std::move(job), weight);
     }
-    // A thread at work takes the jobs queued meanwhile without being woken: a wake-up for
-    // each of thousands of small jobs would cost more than the jobs.
-    if (wasIdle) m_haveWork.notify_one();
+    m_changed.notify_all();
   }
 
   // Waits for every job to be done.
   void drain() {
     std::unique_lock lock(m_mutex);
-    waitUntil(lock, [&] { return m_queue.empty() && !m_busy; });
+    m_changed.wait(lock, [&] { return m_queue.empty() && !m_busy; });
     if (m_failure) std::rethrow_exception(m_failure);
   }
 
  private:
-  // Waits on m_done, counted, so that the thread wakes a caller only when one waits.
-  template <typename Ready>
-  void waitUntil(std::unique_lock<std::mutex>& lock, Ready ready) {
-    ++m_waiting;
-    m_done.wait(lock, ready);
-    --m_waiting;
-  }
-
   void run() {
-    std::unique_lock lock(m_mutex);
     for (;;) {
-      m_haveWork.wait(lock, [&] { return m_stop || !m_queue.empty(); });
+      std::unique_lock lock(m_mutex);
+      m_changed.wait(lock, [&] { return m_stop || !m_queue.empty(); });
       if (m_queue.empty()) return;
       auto [job, weight] = std::move(m_queue.front());
       m_queue.pop_front();
@@ -82,22 +70,19 @@ class WorkThread {
       lock.lock();
       if (failure && !m_failure) m_failure = failure;
       m_weight -= weight;
-      m_busy = !m_queue.empty();  // the next job is taken at once
-      // Callers are woken once half the room is free (or all is done, or a job failed),
-      // not after every job, so that a caller and the thread do not take turns job by job.
-      if (m_waiting > 0 && (m_weight <= m_limit / 2 || failure)) m_done.notify_all();
+      m_busy = false;
+      lock.unlock();
+      m_changed.notify_all();
     }
   }
 
   std::function<void(Job&)> m_work;
   std::size_t m_limit;
   std::mutex m_mutex;
-  std::condition_variable m_haveWork;  // for the thread: a job, or the end
-  std::condition_variable m_done;      // for callers: room, or every job done
+  std::condition_variable m_changed;
   std::deque<std::pair<Job, std::size_t>> m_queue;
-  std::size_t m_weight = 0;   // of the jobs waiting or under way
-  std::size_t m_waiting = 0;  // callers waiting on m_done
-  bool m_busy = false;        // the thread holds a job, or takes the next one without waiting
+  std::size_t m_weight = 0;  // of the jobs waiting or under way
+  bool m_busy = false;       // the thread holds a job
   bool m_stop = false;
   std::exception_ptr m_failure;
   std::thread m_thread;  // last: it starts once the rest is made
